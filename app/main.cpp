@@ -1,0 +1,33 @@
+#include <QApplication>
+#include <QMainWindow>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Qt aborts with a long message when no display can be reached; say it in one line.
+bool displayAvailable()
+{
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform && *platform)
+        return true;
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 && *x11) || (wayland && *wayland);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    if (!displayAvailable()) {
+        std::fprintf(stderr, "EmuVOLA: no display found (set DISPLAY, or run it inside a desktop session).\n");
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QMainWindow window;
+    window.setWindowTitle(QStringLiteral("EmuKR-V"));
+    window.showMaximized();
+    return app.exec();
+}

@@ -1,0 +1,23 @@
+#pragma once
+// The phone book file phone.dat: [INFO] COUNT, then [TEL000].. with NAME, NO, USE, ID, PWD.
+
+#include <string>
+#include <vector>
+
+struct PhoneEntry {
+    int index = 0;
+    std::string name;
+    std::string number;
+    bool outsideLine = false;
+    std::string userId;
+    std::string password;
+};
+
+using PhoneBook = std::vector<PhoneEntry>;
+
+// Reads the book; a missing file gives an empty book. Entries are numbered 0, 1, ..
+// in file order; missing sections and keys give the defaults.
+PhoneBook readPhoneBook(const std::string& path);
+// Writes COUNT and one section per entry in book order (indexes are not renumbered);
+// sections beyond the new count stay in the file. True when saved.
+bool writePhoneBook(const std::string& path, const PhoneBook& book);

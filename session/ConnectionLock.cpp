@@ -1,0 +1,7 @@
+#include "session/ConnectionLock.h"
+
+std::recursive_mutex& connectionLock()
+{
+    static std::recursive_mutex lock;
+    return lock;
+}
