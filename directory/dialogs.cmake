@@ -1,0 +1,1 @@
+# settings and directory dialogs
