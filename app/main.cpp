@@ -1,8 +1,14 @@
 #include <QApplication>
-#include <QMainWindow>
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/AppIcon.h"
+#include "app/CMainFrame.h"
+#include "serial/AppPaths.h"
+#include "serial/PortDiscovery.h"
 
 namespace {
 
@@ -26,8 +32,13 @@ int main(int argc, char* argv[])
         return 1;
     }
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("EmuKR-V"));
-    window.showMaximized();
+    QApplication::setApplicationName(QStringLiteral("EmuKR-V"));
+    QApplication::setApplicationDisplayName(QStringLiteral("EmuKR-V"));
+    QApplication::setWindowIcon(appIcon());
+
+    std::vector<std::string> ports;
+    listComPorts(ports, anyOxserPort());
+    CMainFrame frame(ports, dataDirectory());
+    frame.showMaximized();
     return app.exec();
 }

@@ -1,1 +1,14 @@
-# settings and directory dialogs
+# The settings and directory dialogs (Qt).
+add_library(emu_directory STATIC
+  DialogHelpers.cpp
+  DialSettingsDialog.cpp
+  IpBookDialog.cpp
+  IpEntryDialog.cpp
+  LocalPortSettingsDialog.cpp
+  LoginDialog.cpp
+  PhoneBookDialog.cpp
+  PhoneEntryDialog.cpp
+  PortNumberDialog.cpp
+  RemotePortSettingsDialog.cpp
+  UserPrompts.cpp)
+target_link_libraries(emu_directory PUBLIC emu_directory_logic emu_directory_files emu_app_files Qt6::Widgets)

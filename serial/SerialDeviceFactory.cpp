@@ -1,1 +1,67 @@
 #include "serial/SerialDevice.h"
+
+#include <mutex>
+
+#include "serial/DeviceTarget.h"
+#include "serial/PosixSerialDevice.h"
+#include "serial/SerialMap.h"
+#include "serial/rfc2217/Rfc2217Device.h"
+
+namespace {
+
+std::mutex& factoryMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+SerialDeviceFactory& installedFactory()
+{
+    static SerialDeviceFactory factory;
+    return factory;
+}
+
+std::unique_ptr<SerialDevice> createSystemDevice(const std::string& portName)
+{
+    std::string target;
+    if (!readSerialMapTarget(portName, target)) {
+        return std::make_unique<PosixSerialDevice>("/dev/" + portName);
+    }
+    std::string host;
+    int port = 0;
+    if (parseRfc2217Target(target, host, port)) {
+        return createRfc2217Device(host, port);
+    }
+    if (!target.empty() && target.front() == '/') {
+        return std::make_unique<PosixSerialDevice>(target);
+    }
+    // A bare device name such as ttyUSB1, held to the same rules as a port name.
+    if (isAcceptablePortName(target)) {
+        return std::make_unique<PosixSerialDevice>("/dev/" + target);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+std::unique_ptr<SerialDevice> createSerialDevice(const std::string& portName)
+{
+    if (!isAcceptablePortName(portName)) {
+        return nullptr;
+    }
+    SerialDeviceFactory factory;
+    {
+        std::lock_guard<std::mutex> guard(factoryMutex());
+        factory = installedFactory();
+    }
+    if (factory) {
+        return factory(portName);
+    }
+    return createSystemDevice(portName);
+}
+
+void setSerialDeviceFactory(SerialDeviceFactory factory)
+{
+    std::lock_guard<std::mutex> guard(factoryMutex());
+    installedFactory() = std::move(factory);
+}

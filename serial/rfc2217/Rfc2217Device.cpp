@@ -1,6 +1,8 @@
 #include "serial/rfc2217/Rfc2217Device.h"
 
-std::unique_ptr<SerialDevice> createRfc2217Device(const std::string&, int)
+#include "serial/rfc2217/NetworkSerialDevice.h"
+
+std::unique_ptr<SerialDevice> createRfc2217Device(const std::string& host, int port)
 {
-    return nullptr;
+    return std::make_unique<NetworkSerialDevice>(host, port);
 }

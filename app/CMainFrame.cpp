@@ -1,0 +1,306 @@
+#include "app/CMainFrame.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "app/AppIcon.h"
+#include "app/CommandLine.h"
+#include "directory/DialSettingsDialog.h"
+#include "directory/IpBookDialog.h"
+#include "directory/LocalPortSettingsDialog.h"
+#include "directory/PortNumberDialog.h"
+#include "directory/UserPrompts.h"
+#include "serial/AppPaths.h"
+#include "serial/QtText.h"
+#include "session/CChildFrame.h"
+#include "session/CEmuVOLADoc.h"
+
+CMainFrame::CMainFrame(const std::vector<std::string>& discoveredPorts, std::string dataDirectory, QWidget* parent)
+    : QMainWindow(parent)
+    , m_dataDirectory(std::move(dataDirectory))
+    , m_ports(portTableFromNames(discoveredPorts))
+{
+    setWindowTitle(QStringLiteral("EmuKR-V"));
+    setWindowIcon(appIcon());
+    m_mdi = new QMdiArea(this);
+    setCentralWidget(m_mdi);
+    buildMenus();
+    buildDialogBar();
+
+    readLineSettings(filePath("pinfo.dat"), m_ports, m_dial);
+    for (int slot = 0; slot < 4; ++slot) {
+        const std::string& name = m_ports[slot].portName;
+        m_portButtons[slot]->setText(name.empty() ? QStringLiteral("not use") : fromCp949(name));
+        m_portButtons[slot]->setEnabled(!name.empty());
+    }
+    loadIpBook();
+
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::updateMenus);
+    m_sessionStarter = [](const QString& program, const QStringList& arguments, const QString& folder) {
+        QProcess::startDetached(program, arguments, folder);
+    };
+    updateMenus();
+}
+
+CMainFrame::~CMainFrame()
+{
+    // Connection windows go first: each stops its reader and closes its port.
+    for (QMdiSubWindow* window : m_mdi->subWindowList())
+        delete window;
+    m_ipBook.clear();
+}
+
+std::string CMainFrame::filePath(const char* name) const
+{
+    return m_dataDirectory + name;
+}
+
+void CMainFrame::buildMenus()
+{
+    QMenu* program = menuBar()->addMenu(QStringLiteral("프로그램(&P)"));
+    m_aboutAction = program->addAction(QStringLiteral("대하여... "), this, &CMainFrame::showAbout);
+    program->addSeparator();
+    QAction* exit = program->addAction(QStringLiteral("종료"), this, &QWidget::close);
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    exit->setShortcutContext(Qt::ApplicationShortcut);
+
+    QMenu* settings = menuBar()->addMenu(QStringLiteral("환경설정(&C)"));
+    settings->addAction(QStringLiteral("로컬포트설정(&L)"), this, &CMainFrame::editLocalPortSettings);
+    settings->addAction(QStringLiteral("전화걸기설정(&D)"), this, &CMainFrame::editDialSettings);
+
+    m_windowMenu = menuBar()->addMenu(QStringLiteral("창(&W)"));
+    m_windowMenu->addAction(QStringLiteral("계단식"), m_mdi, &QMdiArea::cascadeSubWindows);
+    m_windowMenu->addAction(QStringLiteral("바둑판식"), m_mdi, &QMdiArea::tileSubWindows);
+}
+
+void CMainFrame::updateMenus()
+{
+    // The window menu, and the About item without its trailing blank, belong
+    // to the connection windows' menu bar: shown while one is active.
+    const bool childActive = m_mdi->activeSubWindow() != nullptr;
+    m_windowMenu->menuAction()->setVisible(childActive);
+    m_aboutAction->setText(childActive ? QStringLiteral("대하여...") : QStringLiteral("대하여... "));
+}
+
+void CMainFrame::buildDialogBar()
+{
+    m_dialogBar = addToolBar(QStringLiteral("dialog bar"));
+    m_dialogBar->setMovable(false);
+    m_dialogBar->setFloatable(false);
+    m_dialogBar->toggleViewAction()->setVisible(false);
+    const std::array<const char*, 4> initialLabels{"COM3", "COM4", "COM5", "COM6"};
+    for (int slot = 0; slot < 4; ++slot) {
+        m_portButtons[slot] = new QPushButton(QString::fromLatin1(initialLabels[slot]), m_dialogBar);
+        m_portButtons[slot]->setCheckable(true);
+        m_dialogBar->addWidget(m_portButtons[slot]);
+        connect(m_portButtons[slot], &QPushButton::clicked, this, [this, slot] { portButtonClicked(slot); });
+    }
+    auto* local = new QPushButton(QStringLiteral("로컬COM포트설정"), m_dialogBar);
+    connect(local, &QPushButton::clicked, this, &CMainFrame::editLocalPortSettings);
+    m_dialogBar->addWidget(local);
+    m_dialogBar->addSeparator();
+
+    auto* ipSettings = new QPushButton(QStringLiteral("IP설정"), m_dialogBar);
+    connect(ipSettings, &QPushButton::clicked, this, &CMainFrame::editIpBook);
+    m_dialogBar->addWidget(ipSettings);
+    m_ipSelector = new QComboBox(m_dialogBar);
+    m_ipSelector->setAccessibleName(QStringLiteral("IP 주소"));
+    m_ipSelector->setMinimumContentsLength(15);
+    m_dialogBar->addWidget(m_ipSelector);
+    auto* console = new QPushButton(QStringLiteral("콘솔"), m_dialogBar);
+    connect(console, &QPushButton::clicked, this, &CMainFrame::launchConsole);
+    m_dialogBar->addWidget(console);
+    for (int port = 0; port < 4; ++port) {
+        auto* button = new QPushButton(QStringLiteral("포트%1").arg(port), m_dialogBar);
+        connect(button, &QPushButton::clicked, this, [this, port] { launchPort(port); });
+        m_dialogBar->addWidget(button);
+    }
+}
+
+std::optional<PortSettings> CMainFrame::findPortSettings(const std::string& portName) const
+{
+    if (const PortSettings* settings = ::findPortSettings(m_ports, portName))
+        return *settings;
+    return std::nullopt;
+}
+
+std::string CMainFrame::portSettingsText(const std::string& portName) const
+{
+    return ::portSettingsText(m_ports, portName);
+}
+
+void CMainFrame::portWindowClosed(const std::string& portName)
+{
+    for (int slot = 0; slot < 4; ++slot) {
+        if (!m_ports[slot].portName.empty() && m_ports[slot].portName == portName) {
+            m_portButtons[slot]->setChecked(false);
+            return;
+        }
+    }
+}
+
+CChildFrame* CMainFrame::connectionWindow(int slot) const
+{
+    return m_windows[slot] ? qobject_cast<CChildFrame*>(m_windows[slot]->widget()) : nullptr;
+}
+
+CChildFrame* CMainFrame::openConnectionWindow(const std::string& portName)
+{
+    // The first connection window sets up what every later one is made from.
+    m_templateRegistered = true;
+    auto* window = new QMdiSubWindow;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    auto* frame = new CChildFrame(*this, window);
+    new CEmuVOLADoc(frame);  // the window's (empty) document lives as long as it
+    window->setWidget(frame);
+    window->setWindowIcon(appIcon());
+    m_mdi->addSubWindow(window);
+    window->resize(m_mdi->size() * 0.9);
+    window->show();
+    m_mdi->setActiveSubWindow(window);
+    frame->openConnection(portName);
+    return frame;
+}
+
+void CMainFrame::portButtonClicked(int slot)
+{
+    const std::string& name = m_ports[slot].portName;
+    if (name.empty())
+        return;
+    if (m_portButtons[slot]->isChecked()) {
+        CChildFrame* frame = openConnectionWindow(name);
+        m_windows[slot] = qobject_cast<QMdiSubWindow*>(frame->parentWidget());
+    } else if (QMdiSubWindow* window = m_windows[slot]) {
+        QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
+    }
+}
+
+void CMainFrame::editLocalPortSettings()
+{
+    LocalPortSettingsDialog dialog(m_ports, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const PortTable edited = dialog.table();
+    for (int slot = 0; slot < 4; ++slot) {
+        // The names never change in the dialog; only the line settings do.
+        const std::string name = m_ports[slot].portName;
+        m_ports[slot] = edited[slot];
+        m_ports[slot].portName = name;
+    }
+    writePortSettings(filePath("pinfo.dat"), m_ports);
+}
+
+void CMainFrame::editDialSettings()
+{
+    DialSettingsDialog dialog(m_dial, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_dial = dialog.settings();
+    writeDialSettings(filePath("pinfo.dat"), m_dial);
+}
+
+void CMainFrame::showAbout()
+{
+    QDialog about(this);
+    about.setWindowTitle(QStringLiteral("About EmuKR-V"));
+    auto* icon = new QLabel(&about);
+    icon->setPixmap(appIcon().pixmap(48, 48));
+    auto* text = new QLabel(QStringLiteral("Emulator for KR-V Version 1.0.5"), &about);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &about);
+    connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
+    auto* row = new QHBoxLayout;
+    row->addWidget(icon);
+    row->addWidget(text, 1);
+    auto* layout = new QVBoxLayout(&about);
+    layout->addLayout(row);
+    layout->addWidget(buttons);
+    about.exec();
+}
+
+void CMainFrame::loadIpBook()
+{
+    m_ipBook = readIpBook(filePath("ip.dat"));
+    fillIpCombo();
+}
+
+void CMainFrame::saveIpBook()
+{
+    writeIpBook(filePath("ip.dat"), m_ipBook);
+}
+
+void CMainFrame::fillIpCombo()
+{
+    m_ipSelector->clear();
+    for (const IpEntry& entry : m_ipBook)
+        m_ipSelector->addItem(fromCp949(entry.address));
+    if (m_ipSelector->count() > 0)
+        m_ipSelector->setCurrentIndex(0);
+}
+
+IpEntry CMainFrame::getSelectedIpEntry() const
+{
+    const int line = m_ipSelector->currentIndex();
+    if (line >= 0) {
+        for (const IpEntry& entry : m_ipBook) {
+            if (entry.index == line)
+                return entry;
+        }
+    }
+    return IpEntry{};
+}
+
+void CMainFrame::editIpBook()
+{
+    IpBookDialog dialog(m_ipBook, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    saveIpBook();
+    fillIpCombo();
+}
+
+void CMainFrame::launchConsole()
+{
+    const IpEntry entry = getSelectedIpEntry();
+    if (entry.index < 0) {
+        informUser(this, QStringLiteral("IP 주소를 선택하세요."));
+        return;
+    }
+    launchSession(entry.address, 23, entry.name);
+}
+
+void CMainFrame::launchPort(int remotePort)
+{
+    const IpEntry entry = getSelectedIpEntry();
+    if (entry.index < 0) {
+        informUser(this, QStringLiteral("IP 주소를 선택하세요."));
+        return;
+    }
+    PortNumberDialog dialog(7200 + remotePort, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    launchSession(entry.address, dialog.port(), entry.name);
+}
+
+void CMainFrame::launchSession(const std::string& address, int tcpPort, const std::string& name)
+{
+    // The launcher gets the parameter text "%s %d %s" split as a command line
+    // is, never through a shell; a blank in a name gives it more arguments,
+    // which it refuses.
+    const std::string parameters = address + " " + std::to_string(tcpPort) + " " + name;
+    QStringList arguments;
+    for (const std::string& argument : splitCommandLine(parameters))
+        arguments << fromCp949(argument);
+    const QString folder = QString::fromStdString(executableDirectory());
+    m_sessionStarter(folder + QStringLiteral("KR-V___"), arguments, folder);
+}

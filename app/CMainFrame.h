@@ -1,0 +1,92 @@
+#pragma once
+// The main frame: the MDI window holding the connection windows, its dialog bar
+// of port buttons and IP controls, the menus, the port table and dial settings,
+// and the IP address book.
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/LineSettings.h"
+#include "directory/IpBook.h"
+#include "session/ConnectionHost.h"
+
+class CChildFrame;
+class QComboBox;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QPushButton;
+class QToolBar;
+
+class CMainFrame : public QMainWindow, public ConnectionHost {
+    Q_OBJECT
+public:
+    // discoveredPorts: the port names discovery found, in order; dataDirectory:
+    // where pinfo.dat, phone.dat and ip.dat live (ending with '/').
+    CMainFrame(const std::vector<std::string>& discoveredPorts, std::string dataDirectory, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // ConnectionHost
+    std::optional<PortSettings> findPortSettings(const std::string& portName) const override;
+    std::string portSettingsText(const std::string& portName) const override;
+    DialSettings dialSettings() const override { return m_dial; }
+    void portWindowClosed(const std::string& portName) override;
+
+    // A new connection window for the port, opened at once.
+    CChildFrame* openConnectionWindow(const std::string& portName);
+
+    // Commands.
+    void portButtonClicked(int slot);
+    void editLocalPortSettings();
+    void editDialSettings();
+    void showAbout();
+
+    // IP address book.
+    void loadIpBook();
+    void saveIpBook();
+    void fillIpCombo();
+    IpEntry getSelectedIpEntry() const;
+    void editIpBook();
+    void launchConsole();
+    void launchPort(int remotePort);
+    void launchSession(const std::string& address, int tcpPort, const std::string& name);
+
+    // How a launch is started; tests may watch it. Arguments: program, arguments, working directory.
+    using SessionStarter = std::function<void(const QString&, const QStringList&, const QString&)>;
+    void setSessionStarter(SessionStarter starter) { m_sessionStarter = std::move(starter); }
+
+    // State, for tests.
+    QPushButton* portButton(int slot) const { return m_portButtons[slot]; }
+    QComboBox* ipSelector() const { return m_ipSelector; }
+    QMdiArea* mdiArea() const { return m_mdi; }
+    const PortTable& portTable() const { return m_ports; }
+    IpBook& ipBook() { return m_ipBook; }
+    CChildFrame* connectionWindow(int slot) const;
+    bool templateRegistered() const { return m_templateRegistered; }
+
+private:
+    void buildMenus();
+    void buildDialogBar();
+    void updateMenus();
+    std::string filePath(const char* name) const;
+
+    std::string m_dataDirectory;
+    PortTable m_ports;
+    DialSettings m_dial;
+    IpBook m_ipBook;
+    bool m_templateRegistered = false;
+
+    QMdiArea* m_mdi = nullptr;
+    QToolBar* m_dialogBar = nullptr;
+    std::array<QPushButton*, 4> m_portButtons{};
+    std::array<QPointer<QMdiSubWindow>, 4> m_windows;
+    QComboBox* m_ipSelector = nullptr;
+    QMenu* m_windowMenu = nullptr;
+    QAction* m_aboutAction = nullptr;
+    SessionStarter m_sessionStarter;
+};

@@ -1,0 +1,26 @@
+#include "app/CommandLine.h"
+
+std::vector<std::string> splitCommandLine(std::string_view text)
+{
+    std::vector<std::string> arguments;
+    std::string current;
+    bool inArgument = false;
+    bool quoted = false;
+    for (const char c : text) {
+        if (c == '"') {
+            quoted = !quoted;
+            inArgument = true;
+        } else if ((c == ' ' || c == '\t') && !quoted) {
+            if (inArgument)
+                arguments.push_back(current);
+            current.clear();
+            inArgument = false;
+        } else {
+            current.push_back(c);
+            inArgument = true;
+        }
+    }
+    if (inArgument)
+        arguments.push_back(current);
+    return arguments;
+}

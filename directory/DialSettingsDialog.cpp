@@ -1,0 +1,78 @@
+#include "directory/DialSettingsDialog.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "directory/DialogHelpers.h"
+#include "serial/QtText.h"
+
+namespace {
+
+const char* const dialWithTones = "ATDT";
+const char* const dialPlain = "ATD";
+
+}  // namespace
+
+DialSettingsDialog::DialSettingsDialog(const DialSettings& settings, QWidget* parent)
+    : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("전화 걸기 설정"));
+
+    m_atd = new QRadioButton(QString::fromLatin1(dialPlain), this);
+    m_atdt = new QRadioButton(QString::fromLatin1(dialWithTones), this);
+    auto* group = new QButtonGroup(this);
+    group->addButton(m_atd);
+    group->addButton(m_atdt);
+    m_outsideLine = new QLineEdit(fromCp949(settings.outsideLineNumber), this);
+    m_initCommand = new QLineEdit(fromCp949(settings.initCommand), this);
+    auto* ok = makeButton(QStringLiteral("확인"), this);
+    auto* cancel = makeButton(QStringLiteral("취소"), this);
+    ok->setDefault(true);
+
+    if (settings.dialCommand == dialWithTones)
+        m_atdt->setChecked(true);
+    else
+        m_atd->setChecked(true);
+
+    // The dial command row carries the same caption as the initialisation
+    // command field; the radio buttons are found by their own texts.
+    auto* radios = new QHBoxLayout;
+    radios->addWidget(m_atd);
+    radios->addWidget(m_atdt);
+    radios->addStretch();
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel(QStringLiteral("기본 모뎀 초기화 명령"), this), 0, 0);
+    grid->addLayout(radios, 0, 1);
+    grid->addWidget(makeFieldLabel(QStringLiteral("외부 회선 연결번호"), m_outsideLine, this), 1, 0);
+    grid->addWidget(m_outsideLine, 1, 1);
+    grid->addWidget(makeFieldLabel(QStringLiteral("기본 모뎀 초기화 명령"), m_initCommand, this), 2, 0);
+    grid->addWidget(m_initCommand, 2, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+DialSettings DialSettingsDialog::settings() const
+{
+    DialSettings result;
+    result.dialCommand = m_atdt->isChecked() ? dialWithTones : dialPlain;
+    result.outsideLineNumber = toCp949(m_outsideLine->text());
+    result.initCommand = toCp949(m_initCommand->text());
+    return result;
+}

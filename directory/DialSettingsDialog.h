@@ -1,0 +1,26 @@
+#pragma once
+// "전화 걸기 설정": dial command, outside-line number and modem initialisation
+// command. Values come in through the constructor, out through settings().
+
+#include <QDialog>
+
+#include "app/LineSettings.h"
+
+class QLineEdit;
+class QRadioButton;
+
+class DialSettingsDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    DialSettingsDialog(const DialSettings& settings, QWidget* parent = nullptr);
+
+    // "ATDT" when that button is selected, otherwise "ATD"; the two texts as typed.
+    DialSettings settings() const;
+
+private:
+    QRadioButton* m_atd;
+    QRadioButton* m_atdt;
+    QLineEdit* m_outsideLine;
+    QLineEdit* m_initCommand;
+};

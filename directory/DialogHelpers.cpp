@@ -1,0 +1,91 @@
+#include "directory/DialogHelpers.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QPalette>
+#include <QPushButton>
+#include <QStringList>
+#include <QTableWidget>
+
+QLabel* makeFieldLabel(const QString& text, QWidget* field, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(field);
+    QString plain = text;
+    plain.remove(QLatin1Char('&'));
+    field->setAccessibleName(plain);
+    return label;
+}
+
+QPushButton* makeButton(const QString& text, QWidget* parent)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setAccessibleName(text);
+    return button;
+}
+
+QTableWidget* makeReportList(const std::vector<ReportColumn>& columns, QWidget* parent)
+{
+    auto* list = new QTableWidget(0, static_cast<int>(columns.size()), parent);
+    QStringList headers;
+    for (const ReportColumn& column : columns)
+        headers << column.header;
+    list->setHorizontalHeaderLabels(headers);
+    for (int i = 0; i < static_cast<int>(columns.size()); ++i)
+        list->setColumnWidth(i, columns[static_cast<std::size_t>(i)].width);
+    list->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    list->horizontalHeader()->setStretchLastSection(false);
+    list->horizontalHeader()->setSectionsClickable(false);
+    list->verticalHeader()->hide();
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setShowGrid(true);
+    list->setSortingEnabled(false);
+    list->setWordWrap(false);
+    QPalette palette = list->palette();
+    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+    list->setPalette(palette);
+    return list;
+}
+
+void setReportCell(QTableWidget* list, int row, int column, const QString& text)
+{
+    auto* item = new QTableWidgetItem(text);
+    item->setTextAlignment(Qt::AlignCenter);
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    list->setItem(row, column, item);
+}
+
+void insertReportRow(QTableWidget* list, int position, const QStringList& cells)
+{
+    const int row = (position < 0 || position > list->rowCount()) ? list->rowCount() : position;
+    list->insertRow(row);
+    for (int column = 0; column < cells.size() && column < list->columnCount(); ++column)
+        setReportCell(list, row, column, cells[column]);
+}
+
+QString reportCell(const QTableWidget* list, int row, int column)
+{
+    const QTableWidgetItem* item = list->item(row, column);
+    return item ? item->text() : QString();
+}
+
+void trackItemChanges(QTableWidget* list, std::function<void(int row)> onRow)
+{
+    QItemSelectionModel* selection = list->selectionModel();
+    QObject::connect(selection, &QItemSelectionModel::currentRowChanged, list,
+                     [onRow](const QModelIndex& current, const QModelIndex&) {
+                         if (current.isValid())
+                             onRow(current.row());
+                     });
+    QObject::connect(selection, &QItemSelectionModel::selectionChanged, list,
+                     [onRow](const QItemSelection& selected, const QItemSelection& deselected) {
+                         if (!deselected.isEmpty() && !deselected.indexes().isEmpty())
+                             onRow(deselected.indexes().constFirst().row());
+                         if (!selected.isEmpty() && !selected.indexes().isEmpty())
+                             onRow(selected.indexes().constFirst().row());
+                     });
+}

@@ -1,0 +1,41 @@
+#pragma once
+// Small building blocks shared by the directory and settings dialogs: labelled
+// fields that accessibility finds by their label, dialog buttons, and the
+// report-style list of the two address books.
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+class QWidget;
+
+// A label for field, set as its buddy; the field's accessible name is the label
+// text (without mnemonic ampersands).
+QLabel* makeFieldLabel(const QString& text, QWidget* field, QWidget* parent);
+
+QPushButton* makeButton(const QString& text, QWidget* parent);
+
+struct ReportColumn {
+    QString header;
+    int width;
+};
+
+// A list in report view: centred columns of fixed order, one full-row
+// selection at a time, grid lines, no sorting, no editing, and a selection that
+// stays visible when the list loses focus.
+QTableWidget* makeReportList(const std::vector<ReportColumn>& columns, QWidget* parent);
+
+// Inserts a row of centred, read-only cells at position (clipped to the end).
+void insertReportRow(QTableWidget* list, int position, const QStringList& cells);
+void setReportCell(QTableWidget* list, int row, int column, const QString& text);
+QString reportCell(const QTableWidget* list, int row, int column);
+
+// Calls onRow with the row of every change of selection or current item: a
+// deselected row first, then the newly selected one, so the row selected last
+// wins and a row stays reported after it was only deselected.
+void trackItemChanges(QTableWidget* list, std::function<void(int row)> onRow);

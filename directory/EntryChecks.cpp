@@ -1,0 +1,113 @@
+#include "directory/EntryChecks.h"
+
+#include <climits>
+#include <cstdint>
+
+const char* const passwordMismatchMessage = "비밀번호에 차이가 있습니다. 확인하세요.";
+const char* const notAnIntegerMessage = "Please enter an integer.";
+
+bool passwordsMatch(const std::string& password, const std::string& confirmation)
+{
+    return password == confirmation;
+}
+
+PhoneEntryProblem checkPhoneEntry(const PhoneEntry& entry, const std::string& confirmation)
+{
+    if (entry.name.empty())
+        return PhoneEntryProblem::EmptyName;
+    if (entry.number.empty())
+        return PhoneEntryProblem::EmptyNumber;
+    if (!passwordsMatch(entry.password, confirmation))
+        return PhoneEntryProblem::PasswordMismatch;
+    return PhoneEntryProblem::None;
+}
+
+const char* phoneEntryMessage(PhoneEntryProblem problem)
+{
+    switch (problem) {
+    case PhoneEntryProblem::EmptyName:
+        return "이름을 입력하세요.";
+    case PhoneEntryProblem::EmptyNumber:
+        return "전화번호를 입력하세요.";
+    case PhoneEntryProblem::PasswordMismatch:
+        return passwordMismatchMessage;
+    case PhoneEntryProblem::None:
+        break;
+    }
+    return "";
+}
+
+namespace {
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+}  // namespace
+
+std::optional<int> parseIntegerField(std::string_view text)
+{
+    std::size_t pos = 0;
+    while (pos < text.size() && isBlank(text[pos]))
+        ++pos;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
+        ++pos;
+    }
+    const std::size_t digitsStart = pos;
+    std::int64_t value = 0;
+    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
+        value = value * 10 + (text[pos] - '0');
+        if (value > static_cast<std::int64_t>(INT_MAX) + 1)
+            return std::nullopt;
+        ++pos;
+    }
+    if (pos == digitsStart)
+        return std::nullopt;
+    while (pos < text.size() && isBlank(text[pos]))
+        ++pos;
+    if (pos != text.size())
+        return std::nullopt;
+    if (negative)
+        value = -value;
+    if (value > INT_MAX || value < INT_MIN)
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
+IpEntryProblem checkIpEntry(const IpEntryInput& input)
+{
+    if (input.name.size() > ipNameMaxBytes)
+        return IpEntryProblem::NameTooLong;
+    const std::optional<int> port = parseIntegerField(input.portText);
+    if (!port)
+        return IpEntryProblem::PortNotInteger;
+    if (input.name.empty())
+        return IpEntryProblem::EmptyName;
+    if (input.address.empty())
+        return IpEntryProblem::EmptyAddress;
+    if (*port < 0 || *port > ipPortMax)
+        return IpEntryProblem::PortOutOfRange;
+    return IpEntryProblem::None;
+}
+
+std::string ipEntryMessage(IpEntryProblem problem)
+{
+    switch (problem) {
+    case IpEntryProblem::NameTooLong:
+        return "Please enter no more than " + std::to_string(ipNameMaxBytes) + " characters.";
+    case IpEntryProblem::PortNotInteger:
+        return notAnIntegerMessage;
+    case IpEntryProblem::EmptyName:
+        return "이름을 입력하세요.";
+    case IpEntryProblem::EmptyAddress:
+        return "IP주소를 입력하세요.";
+    case IpEntryProblem::PortOutOfRange:
+        return "포트번호가 잘못되었습니다. 확인하세요.";
+    case IpEntryProblem::None:
+        break;
+    }
+    return {};
+}

@@ -1,0 +1,30 @@
+#pragma once
+// "IP주소관리": edits the main frame's IP book in place. "확인" and "취소" only
+// close the dialog; the caller saves on "확인". Edits made before "취소" stay in
+// the book in memory, as the caller's book is the one edited.
+
+#include <QDialog>
+
+#include "directory/IpBook.h"
+
+class QTableWidget;
+
+class IpBookDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    IpBookDialog(IpBook& book, QWidget* parent = nullptr);
+
+private:
+    void addEntry();
+    void modifyEntry();
+    void deleteEntry();
+
+    void insertRow(const IpEntry& entry);
+    void fillRow(int row, const IpEntry& entry);
+
+    IpBook& m_book;
+    QTableWidget* m_list;
+    int m_currentRow = -1;
+    bool m_listUpdating = false;
+};

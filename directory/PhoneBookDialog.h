@@ -1,0 +1,44 @@
+#pragma once
+// "전화번호부": the phone book. It reads phone.dat when it opens and writes it on
+// "저장" and on "전화걸기"; "전화걸기" (also Enter and a double-click) closes it
+// with the chosen entry, "취소" closes it and drops unsaved edits.
+
+#include <QDialog>
+
+#include <string>
+
+#include "directory/PhoneBook.h"
+
+class QTableWidget;
+
+class PhoneBookDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    PhoneBookDialog(std::string phoneFilePath, QWidget* parent = nullptr);
+
+    // The entry chosen by the dial action; meaningful after exec() == Accepted.
+    const PhoneEntry& chosenEntry() const { return m_chosen; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void addEntry();
+    void modifyEntry();
+    void deleteEntry();
+    void saveBook();
+    void dial();
+
+    void fillRow(int row, const PhoneEntry& entry);
+    // The entry the current row names, or nullptr (no current row, or a row
+    // position past the end after a deletion).
+    PhoneEntry* currentEntry();
+
+    std::string m_path;
+    PhoneBook m_book;
+    PhoneEntry m_chosen;
+    QTableWidget* m_list;
+    int m_currentRow = -1;
+    bool m_listUpdating = false;
+};

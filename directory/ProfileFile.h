@@ -1,0 +1,111 @@
+#pragma once
+// An INI-format settings file read and written with the rules of the Windows
+// private-profile calls, so files written on either platform read the same:
+//
+// - Section and key names compare without regard to ASCII case; the first match wins.
+// - A value read loses its leading and trailing blanks (space, tab) and one pair of
+//   surrounding double quotes, and is cut to 259 bytes.
+// - Setting a key replaces its value in place, or appends the key after the last key
+//   of its section, or appends a new section at the end of the file. Every other line
+//   (comments, blank lines, lines we do not understand) is kept byte for byte.
+// - save() replaces the file atomically: a crash never leaves a half-written file.
+//
+// Text is code page 949 and handled as opaque bytes. Lines end in LF or CR LF; an
+// existing line keeps its own ending, new lines take the file's convention (CR LF
+// when the file has no line end yet, so a new file reads the same on Windows).
+// A header line "[NAME" without the closing bracket names the section NAME.
+// Lines before the first section header belong to no section and are never read.
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include <sys/types.h>
+
+class ProfileFile {
+public:
+    // The longest value a read gives back (the Windows read buffer is 260 bytes).
+    static constexpr std::size_t maxValueLength = 259;
+
+    // The system calls save() uses; tests replace them to fail part-way.
+    struct Io {
+        std::function<ssize_t(int fd, const void* data, std::size_t size)> write;
+        std::function<int(int fd)> fsync;
+        std::function<int(const char* from, const char* to)> rename;
+    };
+
+    explicit ProfileFile(std::string path);
+
+    // Reads the file. A missing file is an empty file and counts as success. Any other
+    // read failure leaves the contents empty, returns false and makes save() refuse, so
+    // a file that could not be read is never overwritten with a partial copy.
+    bool load();
+    const std::string& path() const { return m_path; }
+
+    bool hasSection(std::string_view section) const;
+    bool hasKey(std::string_view section, std::string_view key) const;
+    std::string getString(std::string_view section, std::string_view key,
+                          std::string_view defaultValue) const;
+    // The leading decimal number of the value (blanks and a sign allowed before it),
+    // clamped to the int range; 0 when the value has no number, defaultValue when the
+    // key is missing.
+    int getInt(std::string_view section, std::string_view key, int defaultValue) const;
+    // Number of section headers in the file, duplicates included.
+    std::size_t sectionCount() const;
+
+    // Sets one key. A value that starts or ends with a blank, or is wrapped in double
+    // quotes, is written quoted so it reads back unchanged. Line breaks inside the value
+    // become spaces and a NUL ends it, so a value can never add lines to the file.
+    // False (nothing changed) for a name that cannot be stored: empty, holding a line
+    // break or NUL, blanks at its ends, ']' in a section name, '=' in a key name.
+    bool setString(std::string_view section, std::string_view key, std::string_view value);
+    bool setInt(std::string_view section, std::string_view key, int value);
+
+    // Writes the whole file to a temporary file beside the target, flushes it to disk
+    // and renames it over the target. On any failure the old file stays as it was and
+    // the result is false. A new file is readable by its owner only (it may hold
+    // passwords); an existing file keeps its permissions.
+    bool save();
+
+    void setIoForTesting(Io io) { m_io = std::move(io); }
+
+private:
+    struct Line {
+        std::string text;    // without the line end
+        std::string ending;  // "\r\n", "\n" or "" (last line without a line end)
+    };
+    struct Section {
+        std::string name;  // trimmed; empty for the lines before the first header
+        bool hasHeader = false;
+        std::vector<Line> lines;  // lines[0] is the header when hasHeader
+        std::unordered_map<std::string, std::size_t> keys;  // folded key -> first line
+        std::size_t lastKeyLine = 0;  // insertion point - 1 for new keys
+    };
+
+    void parse(std::string_view data);
+    void addLine(std::string_view text, std::string_view ending);
+    void indexSection(std::size_t sectionIndex);
+    const Line* findKeyLine(std::string_view section, std::string_view key) const;
+    std::string serialize() const;
+
+    std::string m_path;
+    std::vector<Section> m_sections;
+    std::unordered_map<std::string, std::size_t> m_sectionIndex;  // folded name -> first
+    std::string m_newLineEnding = "\r\n";
+    bool m_readFailed = false;
+    Io m_io;
+};
+
+// The number of numbered entry sections a book reads for a stored count (COUNT,
+// GENCOUNT). Missing entry sections read as default entries, so a hostile count
+// (2000000000) would otherwise build millions of entries: the count is capped at the
+// number of sections in the file plus 1000. A book we wrote has a section per entry,
+// so it always reads whole; a hand-edited count a little too high still gives its
+// default entries. A negative count reads as no entries.
+int readableEntryCount(const ProfileFile& file, int storedCount);
+
+// "%s%03d": the prefix and the number padded to at least three digits (TEL007, TEL1000).
+std::string numberedSection(std::string_view prefix, int number);

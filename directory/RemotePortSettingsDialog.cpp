@@ -1,0 +1,94 @@
+#include "directory/RemotePortSettingsDialog.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <span>
+
+#include "directory/DialogHelpers.h"
+
+namespace {
+
+QComboBox* makeList(std::span<const std::string_view> items, QWidget* parent)
+{
+    auto* list = new QComboBox(parent);
+    for (const std::string_view item : items)
+        list->addItem(QString::fromLatin1(item.data(), static_cast<qsizetype>(item.size())));
+    list->setCurrentIndex(-1);
+    return list;
+}
+
+}  // namespace
+
+RemotePortSettingsDialog::RemotePortSettingsDialog(int initialPort, const std::array<std::string, 4>& statusTexts,
+                                                   QWidget* parent)
+    : QDialog(parent)
+    , m_statusTexts(statusTexts)
+{
+    setWindowTitle(QStringLiteral("원격 포트 설정"));
+
+    m_portList = makeList(remotePortItems, this);
+    m_speed = makeList(remoteSpeedItems, this);
+    m_dataBits = makeList(remoteDataBitsItems, this);
+    m_parity = makeList(remoteParityItems, this);
+    m_stopBits = makeList(remoteStopBitsItems, this);
+    m_flow = makeList(remoteFlowItems, this);
+    auto* ok = makeButton(QStringLiteral("확인"), this);
+    auto* cancel = makeButton(QStringLiteral("취소"), this);
+    ok->setDefault(true);
+
+    auto* form = new QFormLayout;
+    form->addRow(makeFieldLabel(QStringLiteral("원격 포트"), m_portList, this), m_portList);
+    form->addRow(makeFieldLabel(QStringLiteral("속도"), m_speed, this), m_speed);
+    form->addRow(makeFieldLabel(QStringLiteral("데이타비트"), m_dataBits, this), m_dataBits);
+    form->addRow(makeFieldLabel(QStringLiteral("패리티비트"), m_parity, this), m_parity);
+    form->addRow(makeFieldLabel(QStringLiteral("스톱비트"), m_stopBits, this), m_stopBits);
+    form->addRow(makeFieldLabel(QStringLiteral("흐름제어"), m_flow, this), m_flow);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+
+    const int first = (initialPort >= 0 && initialPort < static_cast<int>(remotePortItems.size())) ? initialPort : 0;
+    m_portList->setCurrentIndex(first);
+    showPort(first);
+    // Only a choice the user confirms in the port list shows another port.
+    connect(m_portList, &QComboBox::activated, this, &RemotePortSettingsDialog::showPort);
+
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+RemotePortChoice RemotePortSettingsDialog::listsNow() const
+{
+    return RemotePortChoice{m_speed->currentIndex(), m_dataBits->currentIndex(), m_parity->currentIndex(),
+                            m_stopBits->currentIndex(), m_flow->currentIndex()};
+}
+
+void RemotePortSettingsDialog::showPort(int port)
+{
+    if (port < 0 || port >= static_cast<int>(m_statusTexts.size()))
+        return;
+    const RemotePortChoice choice = choiceForStatusText(m_statusTexts[static_cast<std::size_t>(port)], listsNow());
+    m_speed->setCurrentIndex(choice.speed);
+    m_dataBits->setCurrentIndex(choice.dataBits);
+    m_parity->setCurrentIndex(choice.parity);
+    m_stopBits->setCurrentIndex(choice.stopBits);
+    m_flow->setCurrentIndex(choice.flow);
+}
+
+void RemotePortSettingsDialog::accept()
+{
+    m_port = m_portList->currentIndex();
+    m_settingsText = remoteSettingsText(listsNow());
+    QDialog::accept();
+}

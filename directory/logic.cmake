@@ -1,0 +1,9 @@
+# The Qt-free rules the settings and directory dialogs apply.
+add_library(emu_directory_logic STATIC
+  BookEditing.cpp
+  EntryChecks.cpp
+  ListChoice.cpp
+  LocalPortForm.cpp
+  PortStatusText.cpp)
+target_link_libraries(emu_directory_logic PUBLIC emu_directory_files emu_app_files)
+

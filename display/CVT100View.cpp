@@ -1,0 +1,326 @@
+#include "display/CVT100View.h"
+
+#include <QAccessible>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QThread>
+
+#include <algorithm>
+#include <cstring>
+
+#include "display/Cp949Cells.h"
+#include "display/TerminalAccessible.h"
+
+namespace {
+
+const QColor TextColour(0, 0, 0);
+const QColor BackgroundColour(255, 255, 255);
+
+// Unifont draws every ASCII glyph 8 px and every Hangul syllable 16 px wide,
+// exactly the cell grid; any fixed-pitch face stands in when it is missing.
+QFont makeScreenFont()
+{
+    QFont font(QStringLiteral("Unifont"));
+    font.setPixelSize(CVT100View::CellHeight);
+    font.setStyleStrategy(QFont::NoAntialias);
+    if (!QFontInfo(font).family().startsWith(QStringLiteral("Unifont"), Qt::CaseInsensitive)) {
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        font.setPixelSize(CVT100View::CellHeight);
+        font.setStyleStrategy(QFont::NoAntialias);
+    }
+    return font;
+}
+
+// Draws the characters of one row at their cells. Characters whose advance
+// matches their cell width are drawn together in runs; any other is drawn
+// alone, clipped to its cells, so the grid never shifts.
+class RowPainter {
+public:
+    RowPainter(QPainter& painter, const QFontMetrics& metrics, int baseline)
+        : m_painter(painter), m_metrics(metrics), m_baseline(baseline) {}
+
+    void add(int x, int cells, QChar ch)
+    {
+        const int width = cells * CVT100View::CellWidth;
+        if (m_metrics.horizontalAdvance(ch) != width) {
+            flush();
+            m_painter.save();
+            m_painter.setClipRect(QRect(x, m_top, width, CVT100View::CellHeight), Qt::IntersectClip);
+            m_painter.drawText(QPoint(x, m_top + m_baseline), QString(ch));
+            m_painter.restore();
+            return;
+        }
+        if (!m_run.isEmpty() && x != m_runEnd)
+            flush();
+        if (m_run.isEmpty())
+            m_runX = x;
+        m_run.append(ch);
+        m_runEnd = x + width;
+    }
+
+    void startRow(int top)
+    {
+        flush();
+        m_top = top;
+    }
+
+    void flush()
+    {
+        if (m_run.isEmpty())
+            return;
+        m_painter.drawText(QPoint(m_runX, m_top + m_baseline), m_run);
+        m_run.truncate(0);
+    }
+
+private:
+    QPainter& m_painter;
+    const QFontMetrics& m_metrics;
+    int m_baseline;
+    int m_top = 0;
+    QString m_run;
+    int m_runX = 0;
+    int m_runEnd = 0;
+};
+
+}  // namespace
+
+CVT100View::CVT100View(QWidget* parent)
+    : QAbstractScrollArea(parent), m_font(makeScreenFont())
+{
+    installTerminalAccessibility();
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_repaintTimer.setSingleShot(true);
+    m_repaintTimer.setInterval(RepaintDelayMs);
+    connect(&m_repaintTimer, &QTimer::timeout, this, &CVT100View::flushRepaint);
+    updateScrollBars();
+}
+
+CVT100View::~CVT100View()
+{
+    std::lock_guard<std::recursive_mutex> guard(*m_lock);
+    m_log.close();
+}
+
+void CVT100View::setModelLock(std::recursive_mutex* lock)
+{
+    m_lock = lock != nullptr ? lock : &m_ownLock;
+}
+
+void CVT100View::putText(std::string_view text)
+{
+    std::lock_guard<std::recursive_mutex> guard(*m_lock);
+    writeLocked(text);
+}
+
+void CVT100View::putLine(std::string_view text)
+{
+    std::lock_guard<std::recursive_mutex> guard(*m_lock);
+    writeLocked(text);
+    writeLocked("\r\n");
+}
+
+void CVT100View::writeLocked(std::string_view text)
+{
+    text = text.substr(0, std::min(text.find('\0'), text.size()));
+    if (text.empty())
+        return;
+    if (m_log.isOpen() && !m_log.write(text))
+        reportLogFailureLocked();
+    m_screen.putText(text);
+    m_cursorShown = true;
+    scheduleRepaint();
+}
+
+void CVT100View::reportLogFailureLocked()
+{
+    if (!m_log.takeFailure())
+        return;
+    const QString path = QString::fromStdString(m_log.path());
+    QMetaObject::invokeMethod(this, [this, path] { emit logWriteFailed(path); }, Qt::QueuedConnection);
+}
+
+void CVT100View::clearScreen(bool repaint)
+{
+    std::lock_guard<std::recursive_mutex> guard(*m_lock);
+    m_screen.clearScreen();
+    if (repaint)
+        scheduleRepaint();
+}
+
+bool CVT100View::openLog(const std::string& path)
+{
+    std::lock_guard<std::recursive_mutex> guard(*m_lock);
+    return m_log.open(path);
+}
+
+void CVT100View::closeLog()
+{
+    std::lock_guard<std::recursive_mutex> guard(*m_lock);
+    m_log.close();
+}
+
+bool CVT100View::isLogOpen() const
+{
+    std::lock_guard<std::recursive_mutex> guard(*m_lock);
+    return m_log.isOpen();
+}
+
+// Called with the model lock held, from any thread. The first change after a
+// repaint starts the repaint timer on the window thread; later changes only
+// add to the model's damage until the timer fires.
+void CVT100View::scheduleRepaint()
+{
+    if (m_repaintPending.exchange(true))
+        return;
+    if (QThread::currentThread() == thread())
+        startRepaintTimer();
+    else
+        QMetaObject::invokeMethod(this, &CVT100View::startRepaintTimer, Qt::QueuedConnection);
+}
+
+void CVT100View::startRepaintTimer()
+{
+    if (!m_repaintTimer.isActive())
+        m_repaintTimer.start();
+}
+
+void CVT100View::flushRepaint()
+{
+    // Cleared before the damage is taken, so a change made meanwhile asks again.
+    m_repaintPending.store(false);
+    ScreenDamage damage;
+    {
+        std::lock_guard<std::recursive_mutex> guard(*m_lock);
+        damage = m_screen.takeDamage();
+    }
+    if (!damage.any())
+        return;
+    if (damage.scrolledRows > 0) {
+        viewport()->update();
+    } else {
+        const QRect rows(0, damage.firstDirtyRow * CellHeight, DocumentWidth,
+                         (damage.lastDirtyRow - damage.firstDirtyRow + 1) * CellHeight);
+        viewport()->update(rows.translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value()));
+    }
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::VisibleDataChanged);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+int CVT100View::firstVisibleRow() const
+{
+    return std::clamp(verticalScrollBar()->value() / CellHeight, 0, TextScreen::Rows - 1);
+}
+
+int CVT100View::lastVisibleRow() const
+{
+    const int bottom = verticalScrollBar()->value() + std::max(viewport()->height(), 1) - 1;
+    return std::clamp(bottom / CellHeight, 0, TextScreen::Rows - 1);
+}
+
+QString CVT100View::visibleText() const
+{
+    const int first = firstVisibleRow();
+    const int last = lastVisibleRow();
+    QStringList lines;
+    std::lock_guard<std::recursive_mutex> guard(*m_lock);
+    for (int row = first; row <= last; ++row)
+        lines.append(cp949RowText(m_screen.rowText(row)));
+    return lines.join(u'\n');
+}
+
+void CVT100View::paintEvent(QPaintEvent* event)
+{
+    const int dx = horizontalScrollBar()->value();
+    const int dy = verticalScrollBar()->value();
+    const QRect exposed = event->rect();
+    const QRect area = exposed.translated(dx, dy);  // document coordinates
+
+    const int firstRow = std::max(area.top() / CellHeight, 0);
+    const int lastRow = std::min(area.bottom() / CellHeight, TextScreen::Rows - 1);
+    const int firstColumn = std::max(area.left() / CellWidth, 0);
+    const int lastColumn = std::min(area.right() / CellWidth, TextScreen::Columns - 1);
+
+    // Copy the rows out under the lock; drawing then runs without holding it.
+    int cursorColumn = 0;
+    bool cursorShown = false;
+    {
+        std::lock_guard<std::recursive_mutex> guard(*m_lock);
+        for (int row = firstRow; row <= lastRow; ++row)
+            std::memcpy(&m_paintRows[static_cast<std::size_t>(row * TextScreen::Columns)],
+                        m_screen.rowText(row).data(), TextScreen::Columns);
+        cursorColumn = m_screen.cursorColumn();
+        cursorShown = m_cursorShown;
+    }
+
+    QPainter painter(viewport());
+    painter.fillRect(exposed, BackgroundColour);
+    painter.setFont(m_font);
+    painter.setPen(TextColour);
+    const QFontMetrics metrics(m_font);
+    const int baseline = std::min(metrics.ascent(), CellHeight - 1);
+    RowPainter rowPainter(painter, metrics, baseline);
+
+    for (int row = firstRow; row <= lastRow; ++row) {
+        rowPainter.startRow(row * CellHeight - dy);
+        const char* cells = &m_paintRows[static_cast<std::size_t>(row * TextScreen::Columns)];
+        for (int column = 0; column < TextScreen::Columns && column <= lastColumn;) {
+            const auto byte = static_cast<unsigned char>(cells[column]);
+            const int width = byte >= 0x80 && column + 1 < TextScreen::Columns ? 2 : 1;
+            if (column + width > firstColumn && !isBlankCell(byte)) {
+                QChar ch(static_cast<char16_t>(byte));
+                if (byte >= 0x80)
+                    ch = width == 2 ? cp949PairChar(byte, static_cast<unsigned char>(cells[column + 1]))
+                                    : QChar(0xFFFD);
+                rowPainter.add(column * CellWidth - dx, width, ch);
+            }
+            column += width;
+        }
+    }
+    rowPainter.flush();
+
+    if (cursorShown)
+        painter.fillRect(QRect(cursorColumn * CellWidth - dx, CursorTop - dy, CellWidth, CursorHeight), TextColour);
+}
+
+void CVT100View::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
+    if (isVisible())
+        scrollToBottom();
+}
+
+void CVT100View::showEvent(QShowEvent* event)
+{
+    QAbstractScrollArea::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    updateScrollBars();
+    scrollToBottom();
+}
+
+void CVT100View::updateScrollBars()
+{
+    const QSize page = viewport()->size();
+    horizontalScrollBar()->setRange(0, std::max(0, DocumentWidth - page.width()));
+    horizontalScrollBar()->setPageStep(page.width());
+    horizontalScrollBar()->setSingleStep(CellWidth);
+    verticalScrollBar()->setRange(0, std::max(0, DocumentHeight - page.height()));
+    verticalScrollBar()->setPageStep(page.height());
+    verticalScrollBar()->setSingleStep(CellHeight);
+}
+
+void CVT100View::scrollToBottom()
+{
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}

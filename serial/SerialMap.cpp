@@ -1,0 +1,252 @@
+#include "serial/SerialMap.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "serial/AppPaths.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t maxValueBytes = 259;
+
+std::string trimmed(const std::string& text)
+{
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    while (first < last && isBlank(text[first])) {
+        ++first;
+    }
+    while (last > first && isBlank(text[last - 1])) {
+        --last;
+    }
+    return text.substr(first, last - first);
+}
+
+bool equalsIgnoringCase(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size()
+        && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x))
+                   == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// Splits "NAME=TARGET" at the first '='; false without one.
+bool splitPair(const std::string& item, SerialMapEntry& entry)
+{
+    const std::size_t equals = item.find('=');
+    if (equals == std::string::npos) {
+        return false;
+    }
+    entry.portName = trimmed(item.substr(0, equals));
+    entry.deviceName = trimmed(item.substr(equals + 1));
+    return true;
+}
+
+std::string readWholeFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return {};
+    }
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string readFirstLine(const fs::path& path)
+{
+    std::ifstream in(path);
+    std::string line;
+    if (!in || !std::getline(in, line)) {
+        return {};
+    }
+    return trimmed(line);
+}
+
+// Orders tty names by their letters, then by their trailing number as a number.
+bool naturalLess(const std::string& a, const std::string& b)
+{
+    const auto split = [](const std::string& name) {
+        std::size_t digits = name.size();
+        while (digits > 0 && std::isdigit(static_cast<unsigned char>(name[digits - 1]))) {
+            --digits;
+        }
+        const std::string number = name.substr(digits);
+        return std::make_pair(name.substr(0, digits),
+                              number.empty() ? -1LL : std::strtoll(number.c_str(), nullptr, 10));
+    };
+    const auto left = split(a);
+    const auto right = split(b);
+    if (left != right) {
+        return left < right;
+    }
+    return a < b;
+}
+
+} // namespace
+
+std::vector<SerialMapEntry> parsePortMapText(const std::string& text)
+{
+    std::vector<SerialMapEntry> entries;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find(';', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        SerialMapEntry entry;
+        if (splitPair(text.substr(start, end - start), entry)) {
+            entries.push_back(std::move(entry));
+        }
+        start = end + 1;
+    }
+    return entries;
+}
+
+std::vector<SerialMapEntry> parseSerialMapFile(const std::string& text)
+{
+    std::vector<SerialMapEntry> entries;
+    bool inSection = false;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        const std::string line = trimmed(text.substr(start, end - start));
+        start = end + 1;
+        if (line.empty() || line[0] == ';' || line[0] == '#') {
+            continue;
+        }
+        if (line.front() == '[') {
+            const std::size_t close = line.find(']');
+            inSection = close != std::string::npos
+                && equalsIgnoringCase(trimmed(line.substr(1, close - 1)), "SERIALCOMM");
+            continue;
+        }
+        SerialMapEntry entry;
+        if (!inSection || !splitPair(line, entry)) {
+            continue;
+        }
+        std::string& value = entry.deviceName;
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+            value = value.substr(1, value.size() - 2);
+        }
+        if (value.size() > maxValueBytes) {
+            value.resize(maxValueBytes);
+        }
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+bool readTtyClassDevices(const std::string& ttyClassDir, std::vector<SerialMapEntry>& entries)
+{
+    std::error_code error;
+    fs::directory_iterator it(ttyClassDir, error);
+    if (error) {
+        return false;
+    }
+    std::vector<std::string> names;
+    for (; it != fs::directory_iterator(); it.increment(error)) {
+        if (error) {
+            break;
+        }
+        names.push_back(it->path().filename().string());
+    }
+    std::sort(names.begin(), names.end(), naturalLess);
+
+    for (const std::string& name : names) {
+        const fs::path ttyDir = fs::path(ttyClassDir) / name;
+        const fs::path deviceLink = ttyDir / "device";
+        if (!fs::exists(deviceLink, error)) {
+            continue;  // virtual consoles, pseudo-terminals and the like
+        }
+        if (name.rfind("ttyS", 0) == 0) {
+            const std::string type = readFirstLine(ttyDir / "type");
+            if (type.empty() || std::strtol(type.c_str(), nullptr, 10) == 0) {
+                continue;  // a legacy UART slot with no UART behind it
+            }
+        }
+        std::string driver;
+        const fs::path driverLink = fs::read_symlink(deviceLink / "driver", error);
+        if (!error) {
+            driver = driverLink.filename().string();
+        }
+        fs::path devicePath = fs::canonical(deviceLink, error);
+        if (error) {
+            devicePath = deviceLink;
+        }
+        entries.push_back({driver + " " + devicePath.string(), name});
+    }
+    return true;
+}
+
+bool readSerialDeviceMap(const SerialMapSources& sources, std::vector<SerialMapEntry>& entries)
+{
+    entries.clear();
+    std::vector<SerialMapEntry> all = parsePortMapText(sources.portMapText);
+    const std::vector<SerialMapEntry> fromFile = parseSerialMapFile(sources.mapFileText);
+    all.insert(all.end(), fromFile.begin(), fromFile.end());
+    bool readAny = !all.empty();
+    if (!sources.ttyClassDir.empty() && readTtyClassDevices(sources.ttyClassDir, all)) {
+        readAny = true;
+    }
+    std::vector<std::string> seen;
+    for (SerialMapEntry& entry : all) {
+        if (!entry.portName.empty()) {
+            const bool repeated = std::any_of(seen.begin(), seen.end(), [&](const std::string& name) {
+                return equalsIgnoringCase(name, entry.portName);
+            });
+            if (repeated) {
+                continue;
+            }
+            seen.push_back(entry.portName);
+        }
+        entries.push_back(std::move(entry));
+    }
+    return readAny;
+}
+
+SerialMapSources systemSerialMapSources()
+{
+    SerialMapSources sources;
+    if (const char* map = std::getenv("EMUVOLA_SERIAL_MAP")) {
+        sources.portMapText = map;
+    }
+    const std::string dataDir = dataDirectory();
+    if (!dataDir.empty()) {
+        sources.mapFileText = readWholeFile(dataDir + "serialmap.dat");
+    }
+    sources.ttyClassDir = "/sys/class/tty";
+    return sources;
+}
+
+bool findPortMapTarget(const SerialMapSources& sources, const std::string& portName,
+                       std::string& target)
+{
+    for (const auto& entries : {parsePortMapText(sources.portMapText),
+                                parseSerialMapFile(sources.mapFileText)}) {
+        for (const SerialMapEntry& entry : entries) {
+            if (!entry.portName.empty() && equalsIgnoringCase(entry.portName, portName)) {
+                target = entry.deviceName;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool readSerialMapTarget(const std::string& portName, std::string& target)
+{
+    SerialMapSources sources = systemSerialMapSources();
+    sources.ttyClassDir.clear();
+    return findPortMapTarget(sources, portName, target);
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The serial device map: (device name, port name) pairs, in order, from
+//   1. the port map: the environment variable EMUVOLA_SERIAL_MAP
+//      ("NAME=TARGET;NAME=TARGET"), then serialmap.dat in the data directory
+//      (section [SERIALCOMM], NAME=TARGET); port name NAME, device name TARGET;
+//   2. local serial devices under /sys/class/tty: port name the tty name,
+//      device name the driver name and the device's path.
+// The sources are passed in so tests can use made-up ones; systemSerialMapSources()
+// gives the real ones.
+
+#include <string>
+#include <vector>
+
+struct SerialMapEntry {
+    std::string deviceName;  // what the "OXSER" filter looks at
+    std::string portName;    // what is listed; empty when it could not be read
+};
+
+struct SerialMapSources {
+    std::string portMapText;     // contents of EMUVOLA_SERIAL_MAP
+    std::string mapFileText;     // contents of serialmap.dat
+    std::string ttyClassDir;     // normally /sys/class/tty; empty to skip
+};
+
+// Entries of the port map text "NAME=TARGET;NAME=TARGET". Blanks around names
+// and targets are dropped; items without '=' are ignored; "=TARGET" gives an
+// entry with an empty port name.
+std::vector<SerialMapEntry> parsePortMapText(const std::string& text);
+// Entries of section [SERIALCOMM] of serialmap.dat (INI text; section names
+// compare without case; ';' and '#' start comment lines; values lose their
+// surrounding blanks and one pair of double quotes, and are cut to 259 bytes).
+std::vector<SerialMapEntry> parseSerialMapFile(const std::string& text);
+// Local serial devices under ttyClassDir, in natural name order (ttyS2 before
+// ttyS10). Entries without a "device" link are not serial ports; ttyS ports
+// whose UART type is unknown (type 0 or unreadable) are skipped. False when the
+// directory cannot be read.
+bool readTtyClassDevices(const std::string& ttyClassDir, std::vector<SerialMapEntry>& entries);
+
+// The whole map in order: port map text, map file, local devices. A port name
+// already given by an earlier entry is not repeated. False (entries empty) when
+// nothing could be read at all: no port map entries and no tty directory.
+bool readSerialDeviceMap(const SerialMapSources& sources, std::vector<SerialMapEntry>& entries);
+
+// The real sources: the environment, <data directory>serialmap.dat, /sys/class/tty.
+SerialMapSources systemSerialMapSources();
+
+// The port map target of a port name (environment first, then the file; names
+// compare without ASCII case). False when the name is not in the port map.
+bool findPortMapTarget(const SerialMapSources& sources, const std::string& portName,
+                       std::string& target);
+bool readSerialMapTarget(const std::string& portName, std::string& target);

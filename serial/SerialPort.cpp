@@ -1,0 +1,166 @@
+#include "serial/SerialPort.h"
+
+#include <climits>
+#include <system_error>
+
+int writeMultiplierMs(std::uint32_t baudRate)
+{
+    if (baudRate == 0) {
+        return 0;
+    }
+    return static_cast<int>(19200U / baudRate);
+}
+
+int writeTimeLimitMs(std::uint32_t baudRate, std::size_t length)
+{
+    const int multiplier = writeMultiplierMs(baudRate);
+    const unsigned long long limit = multiplier > 0
+        ? static_cast<unsigned long long>(length) * static_cast<unsigned>(multiplier)
+        : 2000ULL + length;
+    return limit > static_cast<unsigned long long>(INT_MAX) ? INT_MAX : static_cast<int>(limit);
+}
+
+SerialPort::SerialPort() = default;
+
+SerialPort::~SerialPort()
+{
+    close();
+}
+
+void SerialPort::reset()
+{
+    close();
+    m_lineLost.store(false);
+}
+
+bool SerialPort::open(const LineSettings& settings)
+{
+    close();
+    m_lineLost.store(false);
+    // The write time limit divides by the baud rate, and the device cannot
+    // express other byte sizes.
+    if (settings.baudRate == 0 || settings.dataBits < 5 || settings.dataBits > 8) {
+        return false;
+    }
+    std::unique_ptr<SerialDevice> device = createSerialDevice(settings.portName);
+    if (!device || !device->open(settings)) {
+        return false;
+    }
+    device->purge();
+    {
+        std::lock_guard<std::mutex> guard(m_deviceMutex);
+        m_device = std::move(device);
+        m_baudRate = settings.baudRate;
+    }
+    m_open.store(true);
+    try {
+        m_receiveThread = std::thread(&SerialPort::receiveLoop, this, m_device.get());
+    } catch (const std::system_error&) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+void SerialPort::close()
+{
+    if (!m_open.exchange(false)) {
+        return;
+    }
+    SerialDevice* device = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(m_deviceMutex);
+        device = m_device.get();
+    }
+    if (device != nullptr) {
+        device->wake();
+    }
+    if (m_receiveThread.joinable()) {
+        m_receiveThread.join();
+    }
+    std::unique_ptr<SerialDevice> closing;
+    {
+        std::lock_guard<std::mutex> guard(m_deviceMutex);
+        closing = std::move(m_device);
+        m_baudRate = 0;
+    }
+    if (closing) {
+        closing->purge();
+        closing->close();
+    }
+    m_queue.clear();
+}
+
+void SerialPort::receiveLoop(SerialDevice* device)
+{
+    std::uint8_t buffer[readChunkSize];
+    while (m_open.load()) {
+        m_dataReady.reset();
+        const DeviceWait result = device->waitForInput();
+        if (result == DeviceWait::Readable) {
+            std::size_t got = 0;
+            while (m_open.load() && (got = device->readAvailable(buffer, sizeof buffer)) > 0) {
+                for (std::size_t i = 0; i < got; ++i) {
+                    m_queue.push(buffer[i]);
+                }
+            }
+            m_dataReady.set();
+        } else if (result == DeviceWait::Gone) {
+            // The device will not come back: stop reading rather than spin on
+            // a dead descriptor, and wake the consumer once so it can notice.
+            m_lineLost.store(true);
+            m_dataReady.set();
+            return;
+        }
+    }
+}
+
+std::size_t SerialPort::write(const std::uint8_t* data, std::size_t length)
+{
+    if (length == 0 || data == nullptr || m_lineLost.load()) {
+        return 0;
+    }
+    std::lock_guard<std::mutex> guard(m_deviceMutex);
+    if (!m_device || !m_open.load()) {
+        return 0;
+    }
+    return m_device->write(data, length, writeTimeLimitMs(m_baudRate, length));
+}
+
+std::size_t SerialPort::write(std::string_view bytes)
+{
+    return write(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+}
+
+std::size_t SerialPort::readAvailable(std::uint8_t* buffer, std::size_t capacity)
+{
+    SerialDevice* device = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(m_deviceMutex);
+        device = m_device.get();
+    }
+    if (device == nullptr || buffer == nullptr || capacity == 0) {
+        return 0;
+    }
+    return device->readAvailable(buffer, capacity);
+}
+
+bool SerialPort::carrierDetected()
+{
+    if (m_lineLost.load()) {
+        return false;
+    }
+    std::lock_guard<std::mutex> guard(m_deviceMutex);
+    if (!m_device || !m_open.load()) {
+        return false;
+    }
+    return m_device->carrierDetected();
+}
+
+bool SerialPort::takeByte(std::uint8_t& byte)
+{
+    if (m_queue.count() == 0) {
+        return false;
+    }
+    return m_queue.tryPop(byte);
+}

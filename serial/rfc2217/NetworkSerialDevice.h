@@ -1,0 +1,81 @@
+#pragma once
+// SerialDevice over a TCP connection that speaks the com port control option:
+// line settings become SET-* commands, purge PURGE-DATA, carrier comes from
+// NOTIFY-MODEMSTATE, and data bytes travel with 0xFF doubled.
+//
+// Threads: waitForInput and readAvailable run on the receive thread; write,
+// purge and carrierDetected on another. The receive side (socket reads, the
+// telnet parser) is guarded by one mutex, sending by another, the decoded
+// data buffer by a third.
+
+#include <atomic>
+#include <bitset>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <utility>
+
+#include "serial/SerialDevice.h"
+#include "serial/rfc2217/TelnetCodec.h"
+#include "serial/rfc2217/TelnetOptions.h"
+
+class NetworkSerialDevice final : public SerialDevice {
+public:
+    struct Timing {
+        int connectMs = 3000;      // connection attempt
+        int acksMs = 700;          // wait for the acks of the settings at open
+        int modemStateMs = 500;    // extra wait for the first modem state report
+        int controlSendMs = 1000;  // time limit for sending protocol commands
+    };
+
+    NetworkSerialDevice(std::string host, int port, Timing timing);
+    NetworkSerialDevice(std::string host, int port) : NetworkSerialDevice(std::move(host), port, Timing{}) {}
+    ~NetworkSerialDevice() override;
+
+    bool open(const LineSettings& settings) override;
+    void close() override;
+    void purge() override;
+    DeviceWait waitForInput() override;
+    void wake() override;
+    std::size_t readAvailable(std::uint8_t* buffer, std::size_t capacity) override;
+    std::size_t write(const std::uint8_t* data, std::size_t length, int timeoutMs) override;
+    bool carrierDetected() override;
+
+    // Whether the server acknowledged a com port command (by its client code).
+    bool acknowledged(std::uint8_t code) const;
+    // Whether a modem state report has arrived since open.
+    bool modemStateKnown() const { return modemStateSeen_; }
+
+private:
+    // Reads and decodes whatever the socket holds, without blocking. Caller
+    // holds receiveMutex_. Marks the device gone when the peer closed.
+    void pump();
+    void handle(const telnet::Event& event);
+    void handleComPort(const telnet::Bytes& payload);
+    bool sendControl(const telnet::Bytes& bytes);
+    // Pumps until done() holds or the deadline passes; false when gone.
+    template <typename Done>
+    bool pumpUntil(std::int64_t deadline, Done done);
+    void closeSocket();
+
+    const std::string host_;
+    const int port_;
+    const Timing timing_;
+    int wakeFd_ = -1;
+    std::atomic<int> fd_{-1};
+    std::atomic<bool> gone_{false};
+    std::atomic<bool> closing_{false};
+    std::atomic<bool> carrier_{false};
+    std::atomic<bool> modemStateSeen_{false};
+
+    std::mutex receiveMutex_;
+    telnet::Parser parser_;
+    telnet::OptionNegotiator options_;
+
+    std::mutex sendMutex_;
+
+    mutable std::mutex bufferMutex_;
+    std::deque<std::uint8_t> buffer_;
+    std::bitset<16> acks_;
+};

@@ -1,0 +1,66 @@
+#pragma once
+// Telnet byte layer used by the network serial port: splits a received byte
+// stream into data, option negotiations and subnegotiations, and builds the
+// byte sequences that go the other way. No I/O; the parser keeps its state
+// between calls, so an IAC at the end of one read pairs with the next read.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace telnet {
+
+constexpr std::uint8_t Iac = 0xFF;
+constexpr std::uint8_t Dont = 0xFE;
+constexpr std::uint8_t Do = 0xFD;
+constexpr std::uint8_t Wont = 0xFC;
+constexpr std::uint8_t Will = 0xFB;
+constexpr std::uint8_t Sb = 0xFA;
+constexpr std::uint8_t Se = 0xF0;
+
+constexpr std::uint8_t OptBinary = 0x00;
+constexpr std::uint8_t OptEcho = 0x01;
+constexpr std::uint8_t OptSga = 0x03;
+constexpr std::uint8_t OptComPort = 0x2C;
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct Event {
+    enum class Kind {
+        Data,            // payload holds data bytes, already unescaped
+        Negotiation,     // verb is Will/Wont/Do/Dont, option the option
+        Subnegotiation,  // option and its unescaped payload
+        Command,         // any other two-byte command (NOP, BRK, ...): verb
+    };
+    Kind kind = Kind::Data;
+    std::uint8_t verb = 0;
+    std::uint8_t option = 0;
+    Bytes payload;
+};
+
+class Parser {
+public:
+    // Decodes the bytes and appends what they complete to events, in order;
+    // consecutive data bytes share one Data event.
+    void feed(const std::uint8_t* bytes, std::size_t length, std::vector<Event>& events);
+    // Subnegotiations longer than this are dropped whole.
+    static constexpr std::size_t maxSubnegotiation = 4096;
+
+private:
+    enum class State { Data, Iac, Verb, SbOption, SbData, SbIac };
+    void pushData(std::uint8_t byte, std::vector<Event>& events);
+
+    State state_ = State::Data;
+    std::uint8_t verb_ = 0;
+    std::uint8_t sbOption_ = 0;
+    bool sbOverflow_ = false;
+    Bytes sbPayload_;
+};
+
+// Appends data with every 0xFF doubled.
+void appendEscaped(Bytes& out, const std::uint8_t* data, std::size_t length);
+Bytes negotiation(std::uint8_t verb, std::uint8_t option);
+// IAC SB option payload IAC SE, with 0xFF in the payload doubled.
+Bytes subnegotiation(std::uint8_t option, const Bytes& payload);
+
+}  // namespace telnet

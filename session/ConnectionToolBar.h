@@ -1,0 +1,32 @@
+#pragma once
+// The row of controls at the top of a connection window: connection icon, dial,
+// hang up, the four port toggles, ID/PWD, remote port settings, and per pane a
+// source selector with its "로그저장" box.
+
+#include <QWidget>
+
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+class ConnectionToolBar : public QWidget {
+    Q_OBJECT
+public:
+    explicit ConnectionToolBar(QWidget* parent = nullptr);
+
+    void showConnected(bool connected);
+
+    QPushButton* dialButton;
+    QPushButton* hangUpButton;
+    std::array<QPushButton*, 4> portToggles;
+    QPushButton* idPasswordButton;
+    QPushButton* portSettingsButton;
+    std::array<QComboBox*, 2> paneSelectors;  // left, right
+    std::array<QCheckBox*, 2> logBoxes;       // left, right
+
+private:
+    QLabel* m_icon;
+};

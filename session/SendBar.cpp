@@ -1,0 +1,58 @@
+#include "session/SendBar.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+SendBar::SendBar(const QString& accessibleName, QWidget* parent)
+    : QWidget(parent)
+    , m_input(new QLineEdit(this))
+    , m_send(new QPushButton(QStringLiteral("Send"), this))
+{
+    setAccessibleName(accessibleName);
+    m_input->setAccessibleName(accessibleName);
+    auto* clear = new QPushButton(QStringLiteral("화면지우기"), this);
+    auto* interrupt = new QPushButton(QStringLiteral("CTRL+C"), this);
+    clear->setFocusPolicy(Qt::NoFocus);
+    interrupt->setFocusPolicy(Qt::NoFocus);
+    m_send->setVisible(false);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(m_input, 1);
+    layout->addWidget(clear);
+    layout->addWidget(interrupt);
+    layout->addWidget(m_send);
+    setFocusProxy(m_input);
+
+    m_input->installEventFilter(this);
+    connect(m_input, &QLineEdit::returnPressed, m_send, &QPushButton::click);
+    connect(m_send, &QPushButton::clicked, this, [this] { emit sendRequested(this); });
+    connect(interrupt, &QPushButton::clicked, this, [this] { emit interruptRequested(this); });
+    connect(clear, &QPushButton::clicked, this, [this] { emit clearRequested(this); });
+}
+
+QString SendBar::takeText()
+{
+    const QString text = m_input->text();
+    m_input->clear();
+    return text;
+}
+
+void SendBar::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    m_input->setFocus();
+}
+
+bool SendBar::eventFilter(QObject* watched, QEvent* event)
+{
+    // Escape empties the input line and sends nothing.
+    if (watched == m_input && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        m_input->clear();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,103 @@
+#include "app/LineSettings.h"
+
+#include <gtest/gtest.h>
+
+#include "directory/ProfileFile.h"
+#include "tests/directory/FileTestSupport.h"
+
+namespace {
+
+class LineSettingsTest : public ::testing::Test {
+protected:
+    ScratchDir m_dir;
+    std::string m_path = m_dir.file("pinfo.dat");
+};
+
+TEST(PortTable, FillsSlotsInOrderWithNonEmptyNames)
+{
+    const PortTable table = portTableFromNames({"", "COM3", "", "COM1", "COM7", "COM8", "COM9"});
+    EXPECT_EQ(table[0].portName, "COM3");
+    EXPECT_EQ(table[1].portName, "COM1");
+    EXPECT_EQ(table[2].portName, "COM7");
+    EXPECT_EQ(table[3].portName, "COM8");
+    EXPECT_TRUE(portTableFromNames({"X"})[1].portName.empty());
+}
+
+TEST_F(LineSettingsTest, MissingFileGivesDefaults)
+{
+    PortTable table = portTableFromNames({"COM3", "COM4"});
+    DialSettings dial{"x", "y", "z"};
+    readLineSettings(m_path, table, dial);
+    EXPECT_EQ(portSettingsText(table, "COM3"), "57600-N-8-1");
+    EXPECT_EQ(portSettingsText(table, "COM4"), "57600-N-8-1");
+    EXPECT_EQ(dial.dialCommand, "ATDT");
+    EXPECT_EQ(dial.outsideLineNumber, "9");
+    EXPECT_EQ(dial.initCommand, "ATZ");
+}
+
+TEST_F(LineSettingsTest, ReadsStoredValuesByExactPortName)
+{
+    writeBytes(m_path, "[COM3]\r\nBAUD=1152\r\nPARITY=2\r\nDATABIT=7\r\nSTOPBIT=2\r\n"
+                       "[callsect]\r\ncallcmd=ATD\r\nOUTLINE=0\r\n");
+    PortTable table = portTableFromNames({"COM3"});
+    DialSettings dial;
+    readLineSettings(m_path, table, dial);
+    EXPECT_EQ(table[0].baudHundreds, 1152);
+    EXPECT_EQ(portSettingsText(table, "COM3"), "115200-E-7-2");
+    EXPECT_EQ(findPortSettings(table, "com3"), nullptr);
+    EXPECT_EQ(portSettingsText(table, "com3"), "");
+    EXPECT_EQ(portSettingsText(table, "COM9"), "");
+    // An empty name is not a port, even though empty slots carry one.
+    EXPECT_EQ(findPortSettings(table, ""), nullptr);
+    EXPECT_EQ(dial.dialCommand, "ATD");
+    EXPECT_EQ(dial.outsideLineNumber, "0");
+    EXPECT_EQ(dial.initCommand, "ATZ");
+}
+
+TEST_F(LineSettingsTest, HostileValuesLoadAsRead)
+{
+    writeBytes(m_path, "[A]\nBAUD=0\nPARITY=7\nDATABIT=9\nSTOPBIT=-1\n"
+                       "[B]\nBAUD=abc\nPARITY=\nDATABIT=99999999999999\n");
+    PortTable table = portTableFromNames({"A", "B"});
+    DialSettings dial;
+    readLineSettings(m_path, table, dial);
+    EXPECT_EQ(portSettingsText(table, "A"), "000-?-9--1");
+    EXPECT_EQ(table[1].baudHundreds, 0);
+    EXPECT_EQ(table[1].parity, 0);
+    EXPECT_EQ(table[1].dataBits, 2147483647);
+    EXPECT_EQ(table[1].stopBits, 1);
+}
+
+TEST_F(LineSettingsTest, SavingTwoPortsWritesExactlyTwoSections)
+{
+    writeBytes(m_path, "[OLDPORT]\nBAUD=96\n");
+    PortTable table = portTableFromNames({"COM3", "COM4"});
+    table[1].baudHundreds = 1152;
+    table[1].parity = 1;
+    ASSERT_TRUE(writePortSettings(m_path, table));
+    EXPECT_EQ(readBytes(m_path), "[OLDPORT]\nBAUD=96\n"
+                                 "[COM3]\nBAUD=576\nPARITY=0\nDATABIT=8\nSTOPBIT=1\n"
+                                 "[COM4]\nBAUD=1152\nPARITY=1\nDATABIT=8\nSTOPBIT=1\n");
+
+    PortTable back = portTableFromNames({"COM4"});
+    DialSettings dial;
+    readLineSettings(m_path, back, dial);
+    EXPECT_EQ(portSettingsText(back, "COM4"), "115200-O-8-1");
+}
+
+TEST_F(LineSettingsTest, DialSettingsWithOuterBlanksSurviveSaveAndReload)
+{
+    const DialSettings saved{"ATD", " 9,", "AT&F "};
+    ASSERT_TRUE(writeDialSettings(m_path, saved));
+    ProfileFile file(m_path);
+    ASSERT_TRUE(file.load());
+    EXPECT_EQ(file.getString("CALLSECT", "CALLCMD", ""), "ATD");
+    PortTable table;
+    DialSettings dial;
+    readLineSettings(m_path, table, dial);
+    EXPECT_EQ(dial.dialCommand, "ATD");
+    EXPECT_EQ(dial.outsideLineNumber, " 9,");
+    EXPECT_EQ(dial.initCommand, "AT&F ");
+}
+
+}  // namespace

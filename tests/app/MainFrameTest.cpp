@@ -1,0 +1,213 @@
+// The main frame: port buttons from discovery, opening and closing connection
+// windows, menus, the settings dialogs and the IP launch buttons.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+#include "app/CMainFrame.h"
+#include "app/CommandLine.h"
+#include "directory/LocalPortSettingsDialog.h"
+#include "directory/PortNumberDialog.h"
+#include "directory/UserPrompts.h"
+#include "serial/AppPaths.h"
+#include "session/CChildFrame.h"
+#include "tests/directory/DialogTestSupport.h"
+#include "tests/support/FakeSerialDevice.h"
+
+namespace {
+
+int visibleMenus(QMainWindow& window)
+{
+    int count = 0;
+    for (QAction* action : window.menuBar()->actions())
+        count += action->isVisible() ? 1 : 0;
+    return count;
+}
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+}  // namespace
+
+class MainFrameTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FakeDeviceInstaller> m_fakes;
+    std::vector<QString> m_boxes;
+
+    std::string dataDir() const { return m_dir->path().toStdString() + "/"; }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_fakes = std::make_unique<FakeDeviceInstaller>();
+        m_boxes.clear();
+        setPromptHandler([this](PromptKind, const QString& text) {
+            m_boxes.push_back(text);
+            return true;
+        });
+    }
+
+    void cleanup()
+    {
+        setPromptHandler({});
+        m_fakes.reset();
+        m_dir.reset();
+    }
+
+    void portButtonsAreLabelledFromDiscovery()
+    {
+        CMainFrame frame({"COM1", "", "COM2"}, dataDir());
+        QCOMPARE(frame.portButton(0)->text(), QStringLiteral("COM1"));
+        QCOMPARE(frame.portButton(1)->text(), QStringLiteral("COM2"));
+        for (int slot : {2, 3}) {
+            QCOMPARE(frame.portButton(slot)->text(), QStringLiteral("not use"));
+            QVERIFY(!frame.portButton(slot)->isEnabled());
+        }
+        CMainFrame none({}, dataDir());
+        for (int slot = 0; slot < 4; ++slot)
+            QCOMPARE(none.portButton(slot)->text(), QStringLiteral("not use"));
+    }
+
+    void pressingAndReleasingAPortButtonOpensAndClosesItsWindow()
+    {
+        CMainFrame frame({"COM1", "COM2"}, dataDir());
+        frame.show();
+        QCOMPARE(visibleMenus(frame), 2);
+        QVERIFY(!frame.templateRegistered());
+
+        frame.portButton(0)->click();
+        QVERIFY(frame.templateRegistered());
+        QCOMPARE(frame.mdiArea()->subWindowList().size(), 1);
+        CChildFrame* window = frame.connectionWindow(0);
+        QVERIFY(window);
+        QCOMPARE(window->caption(), QStringLiteral("COM1 - [57600-N-8-1]"));
+        QVERIFY(waitFor([&] { return m_fakes->device("COM1")->written() == "ATZ\r"; }));
+        QVERIFY(waitFor([&] { return visibleMenus(frame) == 3; }));
+
+        frame.portButton(0)->click();
+        QVERIFY(waitFor([&] { return frame.mdiArea()->subWindowList().isEmpty(); }));
+        QVERIFY(!frame.portButton(0)->isChecked());
+        QVERIFY(!m_fakes->device("COM1")->isOpen());
+
+        // The close box pops the button up too.
+        frame.portButton(1)->click();
+        QVERIFY(frame.portButton(1)->isChecked());
+        frame.mdiArea()->subWindowList().front()->close();
+        QVERIFY(waitFor([&] { return frame.mdiArea()->subWindowList().isEmpty(); }));
+        QVERIFY(!frame.portButton(1)->isChecked());
+        QVERIFY(waitFor([&] { return visibleMenus(frame) == 2; }));
+    }
+
+    void aPortThatFailsToOpenPopsItsButtonUp()
+    {
+        m_fakes->device("COM1")->failOpen(true);
+        CMainFrame frame({"COM1"}, dataDir());
+        frame.show();
+        frame.portButton(0)->click();
+        QCOMPARE(m_boxes.size(), std::size_t(1));
+        QCOMPARE(m_boxes.front(), QStringLiteral("포트[COM1]가 사용중이거나, 다른 문제로 열기에 실패했습니다."));
+        QVERIFY(waitFor([&] { return frame.mdiArea()->subWindowList().isEmpty(); }));
+        QVERIFY(!frame.portButton(0)->isChecked());
+    }
+
+    void programEndClosesPortsWithoutHangingUp()
+    {
+        auto frame = std::make_unique<CMainFrame>(std::vector<std::string>{"COM1"}, dataDir());
+        frame->show();
+        auto modem = m_fakes->device("COM1");
+        modem->setCarrier(true);
+        frame->portButton(0)->click();
+        QVERIFY(waitFor([&] { return frame->connectionWindow(0)->isReaderRunning(); }));
+        frame.reset();
+        QVERIFY(!modem->isOpen());
+        QCOMPARE(modem->written(), std::string());
+    }
+
+    void localPortSettingsAreSavedOnOk()
+    {
+        CMainFrame frame({"COM1", "COM2"}, dataDir());
+        Watchdog watchdog;
+        onNextDialog<LocalPortSettingsDialog>([](LocalPortSettingsDialog* dialog) { dialog->accept(); });
+        frame.editLocalPortSettings();
+        QFile file(m_dir->filePath(QStringLiteral("pinfo.dat")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QCOMPARE(text.count("[COM"), 2);
+        QVERIFY(text.contains("BAUD=576"));
+    }
+
+    void launchButtonsNeedASelectedAddress()
+    {
+        CMainFrame frame({}, dataDir());
+        std::vector<QStringList> launches;
+        frame.setSessionStarter([&](const QString&, const QStringList& arguments, const QString&) {
+            launches.push_back(arguments);
+        });
+        frame.launchConsole();
+        QCOMPARE(m_boxes, std::vector<QString>{QStringLiteral("IP 주소를 선택하세요.")});
+        QVERIFY(launches.empty());
+
+        frame.ipBook() = {IpEntry{0, "Seoul1", "192.0.2.5", 0}, IpEntry{1, "Two Words", "192.0.2.6", 0}};
+        frame.fillIpCombo();
+        QCOMPARE(frame.ipSelector()->currentText(), QStringLiteral("192.0.2.5"));
+        frame.launchConsole();
+        QCOMPARE(launches.back(), (QStringList{"192.0.2.5", "23", "Seoul1"}));
+
+        Watchdog watchdog;
+        onNextDialog<PortNumberDialog>([](PortNumberDialog* dialog) {
+            typeInto(dialog, QStringLiteral("포트번호"), QStringLiteral("7300"));
+            dialog->accept();
+        });
+        frame.ipSelector()->setCurrentIndex(1);
+        frame.launchPort(2);
+        // A blank in the name gives the launcher four arguments, which it refuses.
+        QCOMPARE(launches.back(), (QStringList{"192.0.2.6", "7300", "Two", "Words"}));
+    }
+
+    void commandLineSplitting()
+    {
+        QCOMPARE(splitCommandLine("a  b\t\"c d\" \"\""), (std::vector<std::string>{"a", "b", "c d", ""}));
+        QCOMPARE(splitCommandLine("   "), std::vector<std::string>{});
+    }
+
+    void consoleLaunchStartsTheRealLauncher()
+    {
+        const QString folder = QString::fromStdString(executableDirectory());
+        if (!QFile::exists(folder + QStringLiteral("KR-V___")))
+            QSKIP("the launcher is not built beside the tests");
+        const QString expected = folder + QStringLiteral("ANSeoul1-콘솔포트-192.0.2.5-원격감시.ht");
+        QFile::remove(expected);
+        CMainFrame frame({}, dataDir());
+        frame.ipBook() = {IpEntry{0, "Seoul1", "192.0.2.5", 0}};
+        frame.fillIpCombo();
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        frame.launchConsole();
+        QVERIFY(waitFor([&] { return QFileInfo(expected).size() == 1294; }, 10000));
+        QFile::remove(expected);
+    }
+};
+
+QTEST_MAIN(MainFrameTest)
+#include "MainFrameTest.moc"

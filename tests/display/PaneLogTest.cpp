@@ -1,0 +1,76 @@
+// The pane log keeps exactly the bytes written to it and reports a failed
+// write once, then stays closed.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "display/PaneLog.h"
+
+namespace {
+
+std::string readFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class PaneLogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_path = std::filesystem::temp_directory_path()
+            / ("emu_pane_log_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_"
+               + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".log");
+    }
+    void TearDown() override { std::filesystem::remove(m_path); }
+
+    std::filesystem::path m_path;
+};
+
+TEST_F(PaneLogTest, TruncatesThenKeepsBytesUnchangedAndVisibleAtOnce)
+{
+    {
+        std::ofstream(m_path, std::ios::binary) << "old contents";
+    }
+    PaneLog log;
+    ASSERT_TRUE(log.open(m_path.string()));
+    const std::string bytes("A\r\n\b\t\x01\xC7\xD1\xFF", 9);
+    ASSERT_TRUE(log.write(bytes));
+    EXPECT_EQ(readFile(m_path), bytes);  // already on disk while open
+    ASSERT_TRUE(log.write(std::string_view("\0z", 2)));  // the log stores what it is given
+    log.close();
+    EXPECT_EQ(readFile(m_path), bytes + std::string("\0z", 2));
+    EXPECT_FALSE(log.isOpen());
+    EXPECT_FALSE(log.write("late"));
+}
+
+TEST_F(PaneLogTest, OpenFailureLeavesNoLog)
+{
+    PaneLog log;
+    EXPECT_FALSE(log.open((m_path / "missing-folder" / "x.log").string()));
+    EXPECT_FALSE(log.isOpen());
+    EXPECT_FALSE(log.takeFailure());  // an open failure is the caller's answer, not a write failure
+}
+
+TEST(PaneLogFailure, FailedWriteClosesAndReportsOnce)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    PaneLog log;
+    ASSERT_TRUE(log.open("/dev/full"));
+    EXPECT_FALSE(log.takeFailure());
+    EXPECT_FALSE(log.write("x"));
+    EXPECT_FALSE(log.isOpen());
+    EXPECT_EQ(log.path(), "/dev/full");
+    EXPECT_TRUE(log.takeFailure());
+    EXPECT_FALSE(log.takeFailure());
+    EXPECT_FALSE(log.write("y"));
+    EXPECT_FALSE(log.takeFailure());
+}
+
+}  // namespace

@@ -1,0 +1,250 @@
+// The pane views on the offscreen platform: what a pane draws, what it tells
+// screen readers, its log, focus hand-over, and writers on another thread.
+
+#include <QAccessible>
+#include <QImage>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "display/CTerminalView.h"
+#include "serial/QtText.h"
+
+namespace {
+
+const std::string KoreanLine = "\xC7\xD1\xB1\xDB KR-V";  // "한글 KR-V" in code page 949
+
+int darkPixels(const QImage& image, const QRect& rect)
+{
+    int count = 0;
+    const QRect area = rect.intersected(image.rect());
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+    return count;
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+}  // namespace
+
+class ViewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void drawsDoubleByteTextInItsCells();
+    void accessibleTextReadsTheVisibleRows();
+    void scrollsToTheBottomOnResize();
+    void manySmallWritesGiveFewRepaints();
+    void logReceivesExactBytesAndPutLineEnding();
+    void failedLogWriteIsReportedOnceAndScreenGoesOn();
+    void focusIsReportedOnlyWhileTheOwnerLives();
+    void writerThreadAndPaintingShareTheLock();
+
+private:
+    static std::string tempPath(const char* name)
+    {
+        return (std::filesystem::temp_directory_path() / name).string();
+    }
+};
+
+void ViewTest::drawsDoubleByteTextInItsCells()
+{
+    CVT100View view;
+    view.resize(400, 200);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.putText(KoreanLine);
+    QTest::qWait(3 * CVT100View::RepaintDelayMs);
+
+    const QImage image = view.viewport()->grab().toImage();
+    const int top = TextScreen::CursorRow * CVT100View::CellHeight - view.verticalScrollBar()->value();
+    auto cells = [&](int column, int count) {
+        return QRect(column * CVT100View::CellWidth, top, count * CVT100View::CellWidth, CVT100View::CellHeight);
+    };
+    QVERIFY(darkPixels(image, cells(0, 1)) > 0);  // both halves of the first syllable
+    QVERIFY(darkPixels(image, cells(1, 1)) > 0);
+    QVERIFY(darkPixels(image, cells(2, 2)) > 0);
+    QCOMPARE(darkPixels(image, cells(4, 1)), 0);  // the space
+    for (int column = 5; column <= 8; ++column)
+        QVERIFY2(darkPixels(image, cells(column, 1)) > 0, qPrintable(QString::number(column)));
+    // The cursor bar fills column 9 but for its top and bottom pixel lines.
+    QCOMPARE(darkPixels(image, cells(9, 1)), CVT100View::CellWidth * CVT100View::CursorHeight);
+    QCOMPARE(darkPixels(image, cells(10, 40)), 0);
+    QCOMPARE(darkPixels(image, cells(0, 50).translated(0, -CVT100View::CellHeight)), 0);  // row 498
+}
+
+void ViewTest::accessibleTextReadsTheVisibleRows()
+{
+    CTerminalView view;
+    view.resize(400, 200);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.putLine("first");
+    view.putText(KoreanLine + "   ");
+
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&view);
+    QVERIFY(accessible != nullptr);
+    QCOMPARE(accessible->role(), QAccessible::Terminal);
+    QVERIFY(accessible->state().readOnly);
+    QAccessibleTextInterface* text = accessible->textInterface();
+    QVERIFY(text != nullptr);
+    const QStringList lines = text->text(0, text->characterCount()).split(u'\n');
+    QVERIFY(lines.size() >= 2);
+    QCOMPARE(lines.last(), QStringLiteral("한글 KR-V"));
+    QCOMPARE(lines.at(lines.size() - 2), QStringLiteral("first"));
+}
+
+void ViewTest::scrollsToTheBottomOnResize()
+{
+    CVT100View view;
+    view.resize(300, 150);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QCOMPARE(view.verticalScrollBar()->value(), view.verticalScrollBar()->maximum());
+    QCOMPARE(view.verticalScrollBar()->maximum() + view.viewport()->height(), CVT100View::DocumentHeight);
+    view.verticalScrollBar()->setValue(0);
+    view.resize(320, 260);
+    QTRY_COMPARE(view.verticalScrollBar()->value(), view.verticalScrollBar()->maximum());
+    QCOMPARE(view.lastVisibleRow(), TextScreen::CursorRow);
+}
+
+void ViewTest::manySmallWritesGiveFewRepaints()
+{
+    CVT100View view;
+    view.resize(300, 150);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QTest::qWait(3 * CVT100View::RepaintDelayMs);
+    PaintCounter counter;
+    view.viewport()->installEventFilter(&counter);
+    for (int i = 0; i < 3000; ++i)
+        view.putText(i % 60 == 59 ? "\n" : "x");
+    QTRY_VERIFY(counter.paints >= 1);
+    QTest::qWait(3 * CVT100View::RepaintDelayMs);
+    QVERIFY2(counter.paints <= 2, qPrintable(QString::number(counter.paints)));
+}
+
+void ViewTest::logReceivesExactBytesAndPutLineEnding()
+{
+    const std::string path = tempPath("emu_view_log_test.log");
+    CVT100View view;
+    QVERIFY(view.openLog(path));
+    QVERIFY(view.isLogOpen());
+    view.putText("a\b\t\x01" + KoreanLine.substr(0, 1));
+    view.putText(KoreanLine.substr(1));
+    view.putText("");
+    view.putLine("msg");
+    view.putLine("");
+    view.closeLog();
+    QVERIFY(!view.isLogOpen());
+    view.putText("after");
+    QCOMPARE(readFile(path), "a\b\t\x01" + KoreanLine + "msg\r\n\r\n");
+    std::filesystem::remove(path);
+}
+
+void ViewTest::failedLogWriteIsReportedOnceAndScreenGoesOn()
+{
+    if (!std::filesystem::exists("/dev/full"))
+        QSKIP("no /dev/full");
+    CVT100View view;
+    QSignalSpy spy(&view, &CVT100View::logWriteFailed);
+    QVERIFY(view.openLog("/dev/full"));
+    view.putText("one");
+    view.putText("two");
+    QVERIFY(!view.isLogOpen());
+    QCOMPARE(spy.count(), 0);  // delivered through the window thread's event loop
+    QTRY_COMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).toString(), QStringLiteral("/dev/full"));
+    QTest::qWait(20);
+    QCOMPARE(spy.count(), 1);
+    std::lock_guard<std::recursive_mutex> guard(view.modelLock());
+    QCOMPARE(std::string(view.screen().rowText(TextScreen::CursorRow).substr(0, 6)), std::string("onetwo"));
+}
+
+void ViewTest::focusIsReportedOnlyWhileTheOwnerLives()
+{
+    CTerminalView pane;
+    QSignalSpy spy(&pane, &CTerminalView::paneFocused);
+    auto focusIn = [&pane] {
+        QFocusEvent event(QEvent::FocusIn, Qt::MouseFocusReason);
+        QApplication::sendEvent(&pane, &event);
+    };
+    focusIn();
+    QCOMPARE(spy.count(), 0);
+
+    auto* owner = new QWidget;
+    pane.setOwnerFrame(owner);
+    focusIn();
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).value<CTerminalView*>(), &pane);
+
+    delete owner;
+    focusIn();
+    QCOMPARE(spy.count(), 1);
+}
+
+void ViewTest::writerThreadAndPaintingShareTheLock()
+{
+    std::recursive_mutex connectionLock;
+    CVT100View view;
+    view.setModelLock(&connectionLock);
+    view.resize(400, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+    // Local traffic: one byte per call, double-byte characters split across calls.
+    const std::string pattern = "\xB0\xA1\xB3\xAA abc\b\tdef\r\n" + std::string(150, 'z') + "\n";
+    std::string traffic;
+    while (traffic.size() < 100000)
+        traffic += pattern;
+    traffic.resize(100000);
+
+    std::atomic<bool> done{false};
+    std::thread reader([&] {
+        for (char c : traffic) {
+            std::lock_guard<std::recursive_mutex> guard(connectionLock);
+            view.putText(std::string_view(&c, 1));
+        }
+        done = true;
+    });
+    while (!done) {
+        QCoreApplication::processEvents();
+        view.viewport()->repaint();
+    }
+    reader.join();
+    QTest::qWait(3 * CVT100View::RepaintDelayMs);
+
+    TextScreen expected;
+    expected.putText(traffic);
+    std::lock_guard<std::recursive_mutex> guard(connectionLock);
+    QCOMPARE(view.screen().cursorColumn(), expected.cursorColumn());
+    for (int row = 0; row < TextScreen::Rows; ++row)
+        QVERIFY2(view.screen().rowText(row) == expected.rowText(row), qPrintable(QString::number(row)));
+}
+
+QTEST_MAIN(ViewTest)
+#include "ViewTest.moc"

@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "serial/ByteQueue.h"
+
+// Two producer/consumer pairs share the one process-wide queue lock; each
+// consumer must see its own producer's bytes complete and in order.
+TEST(ByteQueueThreads, ProducersAndConsumersOfSeveralQueuesKeepOrder)
+{
+    constexpr int bytesPerQueue = 20000;
+    ByteQueue queues[2];
+    std::vector<std::thread> threads;
+    std::atomic<int> mismatches{0};
+    for (ByteQueue& queue : queues) {
+        threads.emplace_back([&queue] {
+            for (int i = 0; i < bytesPerQueue; ++i) {
+                queue.push(static_cast<std::uint8_t>(i % 251));
+            }
+        });
+        threads.emplace_back([&queue, &mismatches] {
+            int expected = 0;
+            while (expected < bytesPerQueue) {
+                if (queue.count() == 0) {
+                    std::this_thread::yield();
+                    continue;
+                }
+                std::uint8_t byte = 0;
+                if (queue.tryPop(byte)) {
+                    if (byte != expected % 251) {
+                        ++mismatches;
+                    }
+                    ++expected;
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(mismatches.load(), 0);
+    EXPECT_EQ(queues[0].count(), 0);
+    EXPECT_EQ(queues[1].blockCount(), 0U);
+}

@@ -1,0 +1,10 @@
+# Connection window tests: offscreen widgets over a scripted device and over a
+# real pseudo-terminal.
+emu_widget_test(child_frame_framed_test
+  SOURCES ChildFrameFramedTest.cpp WindowTestSupport.h
+  LIBS emu_session emu_test_support
+  LABELS session)
+emu_widget_test(child_frame_raw_test
+  SOURCES ChildFrameRawTest.cpp WindowTestSupport.h
+  LIBS emu_session
+  LABELS session)

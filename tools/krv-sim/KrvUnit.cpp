@@ -1,0 +1,194 @@
+#include "tools/krv-sim/KrvUnit.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "serial/TextCodec.h"
+
+namespace {
+
+constexpr char FrameStart = static_cast<char>(0xE2);
+constexpr char FrameEnd = static_cast<char>(0xE3);
+
+bool sameWord(const std::string& text, const char* word)
+{
+    const std::string expected(word);
+    return text.size() == expected.size() &&
+           std::equal(text.begin(), text.end(), expected.begin(), [](char a, char b) {
+               return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
+           });
+}
+
+// Splits "old new" at the first space; false without one.
+bool splitPair(const std::string& payload, std::string& first, std::string& second)
+{
+    const auto space = payload.find(' ');
+    if (space == std::string::npos) {
+        return false;
+    }
+    first = payload.substr(0, space);
+    second = payload.substr(space + 1);
+    return true;
+}
+
+}  // namespace
+
+KrvUnit::KrvUnit(KrvAccount account, int tickerPeriodMs, SimMillis now) : account_(std::move(account))
+{
+    const std::string tickerLine = utf8ToCp949(account_.name + " 온도 23도\r\n");
+    for (int i = 0; i < portCount; ++i) {
+        ports_[static_cast<std::size_t>(i)].device = makeRemoteDevice(i, tickerLine, tickerPeriodMs);
+    }
+    (void)now;
+}
+
+void KrvUnit::receive(const std::uint8_t* data, std::size_t length, SimMillis now)
+{
+    for (std::size_t i = 0; i < length; ++i) {
+        const char b = static_cast<char>(data[i]);
+        if (b == FrameStart) {
+            inFrame_ = true;
+            frame_.clear();
+        } else if (!inFrame_) {
+            continue;
+        } else if (b == FrameEnd) {
+            inFrame_ = false;
+            if (frame_.size() >= 2) {
+                handleFrame(frame_[0], frame_[1], frame_.substr(2), now);
+            }
+            frame_.clear();
+        } else if (frame_.size() < maxFrame) {
+            frame_ += b;
+        } else {
+            inFrame_ = false;  // too long: drop it
+            frame_.clear();
+        }
+    }
+}
+
+void KrvUnit::tick(SimMillis now)
+{
+    for (int i = 0; i < portCount; ++i) {
+        Port& port = ports_[static_cast<std::size_t>(i)];
+        if (port.connected) {
+            const std::string out = port.device->poll(now);
+            if (!out.empty()) {
+                reply('D', static_cast<char>('0' + i), out);
+            }
+        }
+    }
+}
+
+std::string KrvUnit::takeOutput()
+{
+    std::string out;
+    out.swap(output_);
+    return out;
+}
+
+void KrvUnit::reply(char kind, char sub, const std::string& payload)
+{
+    output_ += FrameStart;
+    output_ += kind;
+    output_ += sub;
+    // The frame has no escaping: marker bytes in a payload would split it.
+    for (char c : payload) {
+        output_ += c == FrameStart || c == FrameEnd ? '?' : c;
+    }
+    output_ += FrameEnd;
+}
+
+void KrvUnit::handleFrame(char kind, char sub, const std::string& payload, SimMillis now)
+{
+    const int port = sub >= '0' && sub <= '3' ? sub - '0' : -1;
+    if (kind == 'A') {
+        handleAccount(sub, payload);
+        return;
+    }
+    if (kind != 'C' && kind != 'D') {
+        return;
+    }
+    if (!loggedIn_ || port < 0) {
+        reply('C', sub, "FAIL");
+        return;
+    }
+    if (kind == 'C') {
+        handlePortCommand(port, sub, payload, now);
+    } else {
+        handlePortData(port, payload);
+    }
+}
+
+void KrvUnit::handleAccount(char sub, const std::string& payload)
+{
+    bool pass = false;
+    std::string current;
+    std::string next;
+    switch (sub) {
+    case 'I':
+        idAccepted_ = payload == account_.userId;
+        loggedIn_ = false;
+        pass = idAccepted_;
+        break;
+    case 'P':
+        pass = idAccepted_ && payload == account_.password;
+        loggedIn_ = pass;
+        break;
+    case 'D':
+        pass = loggedIn_ && splitPair(payload, current, next) && current == account_.userId && !next.empty();
+        if (pass) {
+            account_.userId = next;
+        }
+        break;
+    case 'W':
+        pass = loggedIn_ && splitPair(payload, current, next) && current == account_.password;
+        if (pass) {
+            account_.password = next;
+        }
+        break;
+    default:
+        break;
+    }
+    reply('A', 'R', pass ? "PASS" : "FAIL");
+}
+
+void KrvUnit::handlePortCommand(int port, char sub, const std::string& payload, SimMillis now)
+{
+    Port& target = ports_[static_cast<std::size_t>(port)];
+    if (sameWord(payload, "CONN")) {
+        if (account_.busyPorts.count(port) != 0) {
+            reply('C', sub, "BUSY");
+            return;
+        }
+        if (!target.connected) {
+            target.connected = true;
+            target.device->attach(now);
+        }
+        reply('C', sub, formatStatusText(target.settings));
+        return;
+    }
+    if (sameWord(payload, "DISC")) {
+        target.connected = false;
+        reply('C', sub, "PASS");
+        return;
+    }
+    const auto settings = parseSettingsText(payload);
+    if (!settings) {
+        reply('C', sub, "FAIL");
+        return;
+    }
+    target.settings = *settings;
+    reply('C', sub, formatStatusText(target.settings));
+}
+
+void KrvUnit::handlePortData(int port, const std::string& payload)
+{
+    Port& target = ports_[static_cast<std::size_t>(port)];
+    if (!target.connected) {
+        return;
+    }
+    const std::string out = target.device->input(payload);
+    if (!out.empty()) {
+        reply('D', static_cast<char>('0' + port), out);
+    }
+}

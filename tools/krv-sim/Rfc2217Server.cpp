@@ -1,0 +1,345 @@
+#include "tools/krv-sim/Rfc2217Server.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "serial/rfc2217/ComPortCommands.h"
+#include "serial/rfc2217/TcpSocket.h"
+#include "tools/krv-sim/Transcript.h"
+
+using namespace telnet;
+
+namespace {
+
+// The server agrees to binary and suppress-go-ahead both ways and accepts the
+// client's com port option.
+OptionNegotiator serverOptions()
+{
+    return OptionNegotiator({OptBinary, OptSga}, {OptBinary, OptSga, OptComPort});
+}
+
+const char* const Source = "tcp";
+
+}  // namespace
+
+Rfc2217Server::Rfc2217Server(EndpointFactory factory, Transcript* transcript)
+    : factory_(std::move(factory)), transcript_(transcript), options_(serverOptions())
+{
+    wakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+}
+
+Rfc2217Server::~Rfc2217Server()
+{
+    closeClient();
+    if (listenFd_ >= 0) {
+        ::close(listenFd_);
+    }
+    if (wakeFd_ >= 0) {
+        ::close(wakeFd_);
+    }
+}
+
+bool Rfc2217Server::listen(const std::string& host, int port, bool allowRemote, std::string& error)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    if (port < 0 || port > 65535 || ::inet_pton(AF_INET, host.c_str(), &address.sin_addr) != 1) {
+        error = "expected an IPv4 address and a port, got " + host + ":" + std::to_string(port);
+        return false;
+    }
+    if (!allowRemote && (ntohl(address.sin_addr.s_addr) >> 24) != 127) {
+        error = "refusing to listen on " + host + " (not loopback) without --allow-remote";
+        return false;
+    }
+    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    const int one = 1;
+    ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    if (listenFd_ < 0 || ::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listenFd_, 4) != 0) {
+        error = std::string("cannot listen: ") + std::strerror(errno);
+        return false;
+    }
+    socklen_t size = sizeof address;
+    ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &size);
+    port_ = ntohs(address.sin_port);
+    return true;
+}
+
+void Rfc2217Server::interrupt()
+{
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = ::write(wakeFd_, &one, sizeof one);
+}
+
+Rfc2217Server::LineState Rfc2217Server::lineState() const
+{
+    std::lock_guard lock(stateMutex_);
+    return state_;
+}
+
+void Rfc2217Server::step(int timeoutMs)
+{
+    pollfd fds[3] = {{wakeFd_, POLLIN, 0}, {listenFd_, POLLIN, 0}, {clientFd_, POLLIN, 0}};
+    if (clientFd_ >= 0) {
+        fds[1].fd = -1;  // one client at a time; the next waits in the backlog
+    }
+    ::poll(fds, 3, timeoutMs);
+    if ((fds[0].revents & POLLIN) != 0) {
+        std::uint64_t count = 0;
+        [[maybe_unused]] const ssize_t n = ::read(wakeFd_, &count, sizeof count);
+    }
+    const std::int64_t now = tcp::nowMs();
+    if (disconnect_.exchange(false)) {
+        closeClient();
+    }
+    if ((fds[1].revents & POLLIN) != 0) {
+        acceptClient();
+    }
+    if (clientFd_ >= 0 && fds[2].fd == clientFd_ && fds[2].revents != 0) {
+        readClient(now);
+    }
+    if (endpoint_ != nullptr) {
+        if (dropCarrier_.exchange(false)) {
+            endpoint_->dropCarrier(now);
+        }
+        endpoint_->tick(now);
+        flushEndpoint(now);
+    }
+}
+
+void Rfc2217Server::acceptClient()
+{
+    const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd < 0) {
+        return;
+    }
+    const int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    clientFd_ = fd;
+    hasClient_ = true;
+    parser_ = Parser{};
+    options_ = serverOptions();
+    endpoint_ = factory_();
+    lastCarrier_ = false;
+    {
+        std::lock_guard lock(stateMutex_);
+        state_ = LineState{};
+    }
+    if (transcript_ != nullptr) {
+        transcript_->note(Source, "client connected");
+    }
+}
+
+void Rfc2217Server::closeClient()
+{
+    if (clientFd_ < 0) {
+        return;
+    }
+    ::close(clientFd_);
+    clientFd_ = -1;
+    hasClient_ = false;
+    if (endpoint_ != nullptr) {
+        endpoint_->terminalGone(tcp::nowMs());
+        endpoint_.reset();
+    }
+    if (transcript_ != nullptr) {
+        transcript_->note(Source, "client closed");
+    }
+}
+
+void Rfc2217Server::readClient(std::int64_t now)
+{
+    std::uint8_t chunk[4096];
+    std::vector<Event> events;
+    bool closed = false;
+    for (;;) {
+        const ssize_t n = ::recv(clientFd_, chunk, sizeof chunk, MSG_DONTWAIT);
+        if (n > 0) {
+            parser_.feed(chunk, static_cast<std::size_t>(n), events);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        closed = n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+        break;
+    }
+    for (const Event& event : events) {
+        switch (event.kind) {
+        case Event::Kind::Data:
+            if (transcript_ != nullptr) {
+                transcript_->fromTerminal(Source, event.payload.data(), event.payload.size());
+            }
+            if (endpoint_ != nullptr) {
+                endpoint_->receive(event.payload.data(), event.payload.size(), now);
+            }
+            break;
+        case Event::Kind::Negotiation:
+            send(options_.receive(event.verb, event.option));
+            break;
+        case Event::Kind::Subnegotiation:
+            if (event.option == OptComPort) {
+                handleComPort(event.payload);
+            }
+            break;
+        case Event::Kind::Command:
+            break;
+        }
+        // Carrier and output changes go out before the next command's ack.
+        flushEndpoint(now);
+    }
+    if (closed) {
+        closeClient();
+    }
+}
+
+void Rfc2217Server::handleComPort(const Bytes& payload)
+{
+    if (payload.empty()) {
+        return;
+    }
+    const std::uint8_t code = payload[0];
+    const std::uint8_t value = payload.size() > 1 ? payload[1] : 0;
+    std::unique_lock lock(stateMutex_);
+    switch (code) {
+    case comport::Signature:
+        lock.unlock();
+        if (payload.size() == 1) {
+            const std::string signature = "krv-sim";
+            sendComPort(code, Bytes(signature.begin(), signature.end()));
+        }
+        return;
+    case comport::SetBaudRate: {
+        const std::uint32_t rate = comport::readBigEndian32(payload, 1);
+        if (rate != 0 && payload.size() >= 5) {
+            state_.baudRate = rate;
+        }
+        const Bytes ack = comport::bigEndian32(state_.baudRate);
+        lock.unlock();
+        sendComPort(code, ack);
+        return;
+    }
+    case comport::SetDataSize:
+        if (value >= 5 && value <= 8) {
+            state_.dataSize = value;
+        }
+        sendComPort(code, {state_.dataSize});
+        return;
+    case comport::SetParity:
+        if (value >= 1 && value <= 5) {
+            state_.parity = value;
+        }
+        sendComPort(code, {state_.parity});
+        return;
+    case comport::SetStopSize:
+        if (value >= 1 && value <= 3) {
+            state_.stopSize = value;
+        }
+        sendComPort(code, {state_.stopSize});
+        return;
+    case comport::SetControl:
+        if (value >= 1 && value <= 3) {
+            state_.flow = value;
+        }
+        if (value <= 3) {
+            sendComPort(code, {state_.flow});
+            return;
+        }
+        if (value == 9 && endpoint_ != nullptr) {
+            // DTR off: the modem hangs up, as under &D2.
+            endpoint_->terminalGone(tcp::nowMs());
+        }
+        sendComPort(code, {value});
+        return;
+    case comport::NotifyModemState:
+        lock.unlock();
+        sendModemState(false);
+        return;
+    case comport::SetLineStateMask:
+        sendComPort(code, {value});
+        return;
+    case comport::SetModemStateMask:
+        state_.modemStateMask = value;
+        lock.unlock();
+        sendComPort(code, {value});
+        sendModemState(false);
+        return;
+    case comport::PurgeData:
+        ++state_.purges;
+        sendComPort(code, {value});
+        return;
+    default:
+        return;  // notifications and flow suspend/resume carry no ack
+    }
+}
+
+void Rfc2217Server::sendComPort(std::uint8_t code, const Bytes& value)
+{
+    send(comport::encode({static_cast<std::uint8_t>(code + comport::ServerOffset), value}));
+}
+
+void Rfc2217Server::sendModemState(bool delta)
+{
+    const bool carrier = endpoint_ != nullptr && endpoint_->carrier();
+    std::uint8_t state = comport::ModemDsr | comport::ModemCts;
+    if (carrier) {
+        state |= comport::ModemCarrier;
+    }
+    if (delta) {
+        state |= comport::ModemDeltaCarrier;
+    }
+    std::uint8_t mask = 0xFF;
+    {
+        std::lock_guard lock(stateMutex_);
+        mask = state_.modemStateMask;
+    }
+    const std::uint8_t masked = state & mask;
+    send(comport::encode({static_cast<std::uint8_t>(comport::NotifyModemState + comport::ServerOffset), {masked}}));
+}
+
+void Rfc2217Server::flushEndpoint(std::int64_t now)
+{
+    (void)now;
+    if (endpoint_ == nullptr || clientFd_ < 0) {
+        return;
+    }
+    // A carrier change is reported before the text that follows it, so the
+    // terminal sees carrier when it reads "CONNECT".
+    const bool carrier = endpoint_->carrier();
+    if (carrier != lastCarrier_) {
+        lastCarrier_ = carrier;
+        sendModemState(true);
+        if (transcript_ != nullptr) {
+            transcript_->note(Source, carrier ? "carrier on" : "carrier off");
+        }
+    }
+    const std::string out = endpoint_->takeOutput();
+    if (out.empty()) {
+        return;
+    }
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(out.data());
+    if (transcript_ != nullptr) {
+        transcript_->toTerminal(Source, bytes, out.size());
+    }
+    Bytes escaped;
+    appendEscaped(escaped, bytes, out.size());
+    send(escaped);
+}
+
+void Rfc2217Server::send(const Bytes& bytes)
+{
+    if (clientFd_ < 0 || bytes.empty()) {
+        return;
+    }
+    if (tcp::sendAll(clientFd_, bytes.data(), bytes.size(), 2000) != bytes.size()) {
+        disconnect_ = true;  // a client that takes nothing for 2 s is dropped
+    }
+}
