@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QScreen>
 
 #include <cstdio>
 #include <cstdlib>
@@ -39,6 +40,10 @@ int main(int argc, char* argv[])
     std::vector<std::string> ports;
     listComPorts(ports, anyOxserPort());
     CMainFrame frame(ports, dataDirectory());
+    // Without a window manager a maximise request does nothing; start at the
+    // screen's size so the window is still full-size there.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        frame.setGeometry(screen->availableGeometry());
     frame.showMaximized();
     return app.exec();
 }

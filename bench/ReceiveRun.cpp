@@ -1,0 +1,219 @@
+#include "bench/ReceiveRun.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
+#include "bench/ProcessCpu.h"
+#include "display/CTerminalView.h"
+#include "session/CChildFrame.h"
+#include "session/ConnectionHost.h"
+#include "session/ConnectionLock.h"
+
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int TickMs = 5;
+// A log that has not grown for this long ends the wait: the run is incomplete.
+constexpr auto NoProgressLimit = std::chrono::seconds(10);
+
+double secondsBetween(Clock::time_point from, Clock::time_point to)
+{
+    return std::chrono::duration<double>(to - from).count();
+}
+
+}  // namespace
+
+// The main frame stand-in: knows COM1 at 115,200 bit/s, 8 data bits, no
+// parity, one stop bit.
+class BenchHost : public ConnectionHost {
+public:
+    std::optional<PortSettings> findPortSettings(const std::string& name) const override
+    {
+        if (name == m_settings.portName)
+            return m_settings;
+        return std::nullopt;
+    }
+    std::string portSettingsText(const std::string& name) const override
+    {
+        return name == m_settings.portName ? "115200-N-8-1" : "";
+    }
+    DialSettings dialSettings() const override { return {}; }
+    void portWindowClosed(const std::string&) override {}
+
+private:
+    PortSettings m_settings{"COM1", 1152, 8, 1, 0};
+};
+
+struct ReceiveRun::Completion {
+    bool complete = false;
+    Clock::time_point when{};
+    double processCpu = 0.0;
+    double watcherCpu = 0.0;
+};
+
+ReceiveRun::ReceiveRun(PtyFeeder& feeder)
+    : m_feeder(feeder)
+    , m_host(std::make_unique<BenchHost>())
+{
+}
+
+ReceiveRun::~ReceiveRun()
+{
+    finish();
+}
+
+bool ReceiveRun::start(std::string& error)
+{
+    if (!m_dir.isValid()) {
+        error = "no temporary directory";
+        return false;
+    }
+    m_logPath = m_dir.filePath(QStringLiteral("left.log")).toStdString();
+    setenv("EMUVOLA_SERIAL_MAP", ("COM1=" + m_feeder.slavePath()).c_str(), 1);
+
+    m_frame = std::make_unique<CChildFrame>(*m_host);
+    m_frame->resize(1200, 800);
+    m_frame->show();
+    m_frame->openConnection("COM1");
+    if (!m_frame->serialPort().isOpen()) {
+        error = "COM1 (" + m_feeder.slavePath() + ") did not open";
+        return false;
+    }
+    bool logOpen = false;
+    {
+        std::lock_guard<std::recursive_mutex> lock(connectionLock());
+        logOpen = m_frame->pane(CChildFrame::LeftPane)->openLog(m_logPath);
+    }
+    if (!logOpen) {
+        error = "cannot open the log " + m_logPath;
+        return false;
+    }
+    // The window starts its reader thread 100 ms after opening the port.
+    for (int waited = 0; !m_frame->isReaderRunning() && waited < 3000; waited += 20)
+        settle(20);
+    if (!m_frame->isReaderRunning()) {
+        error = "the reader thread did not start";
+        return false;
+    }
+    settle(200);
+    return true;
+}
+
+FloodResult ReceiveRun::flood(const std::string& traffic)
+{
+    FloodResult result;
+    result.megabytes = static_cast<double>(traffic.size()) / (1024.0 * 1024.0);
+    const long long target = logSize() + static_cast<long long>(traffic.size());
+
+    // The window thread's pulse: the largest gap between two ticks.
+    Clock::time_point lastTick = Clock::now();
+    Clock::duration worstGap{};
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(TickMs);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const Clock::time_point now = Clock::now();
+        worstGap = std::max(worstGap, now - lastTick);
+        lastTick = now;
+    });
+    ticker.start();
+
+    const double cpuBefore = processCpuSeconds();
+    m_feeder.start(traffic);
+    const Completion done = waitForLog(target, 1);
+    ticker.stop();
+    m_feeder.join();
+
+    result.complete = done.complete && m_feeder.wroteAll();
+    result.seconds = secondsBetween(m_feeder.firstByteTime(), done.when);
+    result.cpuSeconds = done.processCpu - cpuBefore - m_feeder.writerCpuSeconds() - done.watcherCpu;
+    const double gapMs = std::chrono::duration<double, std::milli>(worstGap).count();
+    result.worstStallMs = std::max(0.0, gapMs - TickMs);
+    settle(300);
+    return result;
+}
+
+PacedResult ReceiveRun::paced(const std::string& traffic, int bytesPerSecond)
+{
+    PacedResult result;
+    const long long target = logSize() + static_cast<long long>(traffic.size());
+    const double cpuBefore = processCpuSeconds();
+    m_feeder.start(traffic, bytesPerSecond);
+    const Completion done = waitForLog(target, 10);
+    m_feeder.join();
+
+    result.complete = done.complete && m_feeder.wroteAll();
+    result.seconds = secondsBetween(m_feeder.firstByteTime(), done.when);
+    result.cpuSeconds = done.processCpu - cpuBefore - m_feeder.writerCpuSeconds() - done.watcherCpu;
+    settle(100);
+    return result;
+}
+
+ReceiveRun::Completion ReceiveRun::waitForLog(long long targetSize, int pollMs)
+{
+    Completion done;
+    QEventLoop loop;
+    std::thread watcher([&] {
+        const double cpuAtStart = threadCpuSeconds();
+        long long lastSize = -1;
+        Clock::time_point lastGrowth = Clock::now();
+        for (;;) {
+            const long long size = logSize();
+            const Clock::time_point now = Clock::now();
+            if (size >= targetSize) {
+                done.complete = size == targetSize;
+                done.when = now;
+                break;
+            }
+            if (size != lastSize) {
+                lastSize = size;
+                lastGrowth = now;
+            } else if (now - lastGrowth > NoProgressLimit) {
+                done.when = lastGrowth;
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(pollMs));
+        }
+        done.processCpu = processCpuSeconds();
+        done.watcherCpu = threadCpuSeconds() - cpuAtStart;
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    watcher.join();
+    return done;
+}
+
+long long ReceiveRun::logSize() const
+{
+    struct stat info {};
+    if (::stat(m_logPath.c_str(), &info) != 0)
+        return -1;
+    return static_cast<long long>(info.st_size);
+}
+
+void ReceiveRun::settle(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void ReceiveRun::finish()
+{
+    if (!m_frame)
+        return;
+    m_frame->close();  // stops and joins the reader thread
+    QCoreApplication::processEvents();
+    m_frame.reset();   // closes the port, joining its receive thread
+    unsetenv("EMUVOLA_SERIAL_MAP");
+}

@@ -1,0 +1,60 @@
+#pragma once
+// One connection window on the benchmark's pseudo-terminal, shown on the
+// (offscreen) screen with its left pane logging local traffic, and the runs
+// measured on it. Everything here runs on the window thread.
+
+#include <QTemporaryDir>
+
+#include <memory>
+#include <string>
+
+#include "bench/PtyFeeder.h"
+
+class BenchHost;
+class CChildFrame;
+
+struct FloodResult {
+    bool complete = false;     // every byte reached the log
+    double seconds = 0.0;      // first byte written to last byte in the log
+    double megabytes = 0.0;    // MiB
+    double cpuSeconds = 0.0;   // the program's threads, the benchmark's own taken out
+    double worstStallMs = 0.0; // largest tick gap of a 5 ms timer, less 5 ms
+
+    double megabytesPerSecond() const { return seconds > 0.0 ? megabytes / seconds : 0.0; }
+    double cpuSecondsPerMegabyte() const { return megabytes > 0.0 ? cpuSeconds / megabytes : 0.0; }
+};
+
+struct PacedResult {
+    bool complete = false;
+    double seconds = 0.0;
+    double cpuSeconds = 0.0;
+
+    double cpuPercent() const { return seconds > 0.0 ? cpuSeconds / seconds * 100.0 : 0.0; }
+};
+
+class ReceiveRun {
+public:
+    explicit ReceiveRun(PtyFeeder& feeder);
+    ~ReceiveRun();
+
+    // Opens the window on COM1 (mapped to the pseudo-terminal), opens the left
+    // pane's log and waits for the reader thread. False with a reason on failure.
+    bool start(std::string& error);
+    FloodResult flood(const std::string& traffic);
+    PacedResult paced(const std::string& traffic, int bytesPerSecond);
+    // Closes the window (which stops its reader thread) and releases the port.
+    void finish();
+
+private:
+    struct Completion;
+    // Runs the event loop until the log has grown by `bytes` or stopped growing.
+    Completion waitForLog(long long targetSize, int pollMs);
+    long long logSize() const;
+    void settle(int ms);
+
+    PtyFeeder& m_feeder;
+    QTemporaryDir m_dir;
+    std::string m_logPath;
+    std::unique_ptr<BenchHost> m_host;
+    std::unique_ptr<CChildFrame> m_frame;
+};

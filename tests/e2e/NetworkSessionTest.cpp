@@ -1,0 +1,385 @@
+// End to end over loopback TCP: the connection window's real widgets and serial
+// stack talk to the simulated modem and KR-V (krv-sim, a child process) through
+// the serial map entry SIM1=rfc2217://127.0.0.1:PORT. The bytes on the line are
+// checked from the simulator's transcript.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <signal.h>
+#include <stdlib.h>
+
+#include <memory>
+
+#include "display/CTerminalView.h"
+#include "session/CChildFrame.h"
+#include "session/ConnectionToolBar.h"
+#include "session/SendBar.h"
+#include "tests/e2e/SimProcess.h"
+#include "tests/session/WindowTestSupport.h"
+
+#define STEP(call)                           \
+    do {                                     \
+        call;                                \
+        if (QTest::currentTestFailed())      \
+            return;                          \
+    } while (0)
+
+namespace {
+
+const std::string StatusText = "[Baud]9600 bps[Data]8 bit[Parity]none [Stop]1 bit[Flow]none";
+
+std::string frame(char cls, char sub, const std::string& payload)
+{
+    return frameBytes(cls, sub, payload);
+}
+
+// Every complete frame in a stream, markers included, in order.
+std::vector<std::string> framesIn(const std::string& stream)
+{
+    std::vector<std::string> frames;
+    std::string current;
+    bool inFrame = false;
+    for (char c : stream) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b == 0xE2) {
+            inFrame = true;
+            current.assign(1, c);
+        } else if (inFrame) {
+            current += c;
+            if (b == 0xE3) {
+                frames.push_back(current);
+                inFrame = false;
+            }
+        }
+    }
+    return frames;
+}
+
+bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+}  // namespace
+
+class NetworkSessionTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<SimProcess> m_sim;
+    std::unique_ptr<FakeHost> m_host;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<CChildFrame> m_frame;
+
+    std::string pane(CChildFrame::Pane which) { return paneText(m_frame->pane(which)); }
+    std::string left() { return pane(CChildFrame::LeftPane); }
+    std::string right() { return pane(CChildFrame::RightPane); }
+
+    bool waitFromProgram(const std::string& bytes, int timeoutMs = 3000)
+    {
+        return waitUntil([&] { return contains(m_sim->wire().fromProgram, bytes); }, timeoutMs);
+    }
+    bool waitBothPanes(const std::string& text, int timeoutMs = 3000)
+    {
+        return waitUntil([&] { return contains(left(), text) && contains(right(), text); }, timeoutMs);
+    }
+
+    void startSimulator(const QStringList& extra = {})
+    {
+        // Short modem delays keep the suite quick; the program's own waits are unchanged.
+        m_sim = std::make_unique<SimProcess>(
+            SimProcess::Tcp, QStringList{QStringLiteral("--connect-delay"), QStringLiteral("100"),
+                                         QStringLiteral("--guard-time"), QStringLiteral("200")} + extra);
+        QVERIFY2(m_sim->started(), m_sim->output().constData());
+        qputenv("EMUVOLA_SERIAL_MAP", ("SIM1=" + m_sim->target()).toUtf8());
+    }
+
+    void createWindow()
+    {
+        m_frame = std::make_unique<CChildFrame>(*m_host);
+        m_frame->resize(1000, 600);
+        m_frame->show();
+    }
+
+    void openPort()
+    {
+        m_frame->openConnection("SIM1");
+        QVERIFY(m_frame->serialPort().isOpen());
+        QVERIFY(waitUntil([&] { return m_frame->isReaderRunning(); }));
+        // The modem's init command reaches the simulator, and its echo and OK come back.
+        QVERIFY(waitFromProgram("ATZ\r"));
+        QVERIFY(waitUntil([&] { return contains(left(), "OK"); }));
+    }
+
+    void openWindow(const QStringList& extra = {})
+    {
+        STEP(startSimulator(extra));
+        createWindow();
+        STEP(openPort());
+    }
+
+    void dialSeoul(const std::string& password)
+    {
+        m_dialogs->phoneAnswers.push_back(PhoneEntry{0, cp949("서울1"), "5551234", false, "admin", password});
+        m_frame->dial();
+        QVERIFY(m_frame->isDialling());
+        QVERIFY(waitFromProgram("ATDT 5551234\r"));
+    }
+
+    // Dials the simulated KR-V from the phone book and waits until logged in.
+    void logIn()
+    {
+        STEP(dialSeoul("pilvo"));
+        QVERIFY(waitBothPanes("'KR-V' 연결되었습니다."));
+        QVERIFY(m_frame->isConnected());
+        QVERIFY(!m_frame->isDialling());
+        QVERIFY(!m_frame->dialWaitWindow());
+    }
+
+    void choosePaneSource(CChildFrame::Pane which, int entry)
+    {
+        m_frame->toolBar()->paneSelectors[which]->setCurrentIndex(entry);
+        m_frame->selectPaneSource(which);
+    }
+
+    void typeInto(CChildFrame::Pane which, const QString& text)
+    {
+        SendBar* bar = m_frame->sendBar(which);
+        bar->inputLine()->setText(text);
+        QTest::keyClick(bar->inputLine(), Qt::Key_Return);
+    }
+
+    void connectPort(int port)
+    {
+        m_frame->toolBar()->portToggles[port]->click();
+        QVERIFY(waitUntil([&] { return m_frame->portStatusText(port) == StatusText; }));
+    }
+
+private slots:
+    void init()
+    {
+        m_host = std::make_unique<FakeHost>();
+        m_host->settings.portName = "SIM1";
+        m_dialogs = std::make_unique<ScriptedDialogs>();
+    }
+
+    void cleanup()
+    {
+        m_frame.reset();
+        m_dialogs.reset();
+        m_host.reset();
+        m_sim.reset();  // kills the simulator
+        qunsetenv("EMUVOLA_SERIAL_MAP");
+    }
+
+    void dialFromThePhoneBookLogsIn()
+    {
+        STEP(openWindow());
+        STEP(logIn());
+        QCOMPARE(m_frame->caption(), QStringLiteral("연결됨:서울1(5551234)"));
+        QVERIFY(m_frame->toolBar()->hangUpButton->isEnabled());
+        QVERIFY(!m_frame->toolBar()->dialButton->isEnabled());
+
+        const WireBytes wire = m_sim->wire();
+        QCOMPARE(wire.fromProgram, std::string("ATZ\r") + "ATDT 5551234\r" + frame('A', 'I', "admin") +
+                                       frame('A', 'P', "pilvo"));
+        QVERIFY(contains(bytesOutsideFrames(wire.toProgram), "CONNECT"));
+        QCOMPARE(framesIn(wire.toProgram),
+                 (std::vector<std::string>{frame('A', 'R', "PASS"), frame('A', 'R', "PASS")}));
+        // The modem's text reached the local pane; frame bytes never did.
+        QVERIFY(contains(left(), "CONNECT"));
+        QVERIFY(!contains(left(), "PASS"));
+    }
+
+    void wrongPasswordAsksForAnotherLogin()
+    {
+        STEP(openWindow());
+        m_dialogs->loginAnswers.push_back(LoginAnswer{"admin", "pilvo"});
+        STEP(dialSeoul("wrong"));
+        QVERIFY(waitBothPanes("'KR-V' 연결되었습니다."));
+        QCOMPARE(m_dialogs->loginCaptions, std::vector<QString>{QStringLiteral("로그인 재시도")});
+        QVERIFY(contains(left(), "'KR-V' 로그인 비밀번호가 일치하지 않습니다."));
+        QCOMPARE(framesIn(m_sim->wire().fromProgram),
+                 (std::vector<std::string>{frame('A', 'I', "admin"), frame('A', 'P', "wrong"),
+                                           frame('A', 'I', "admin"), frame('A', 'P', "pilvo")}));
+        QVERIFY(m_frame->isConnected());
+    }
+
+    void remotePortToggleTypingAndSettings()
+    {
+        STEP(openWindow());
+        STEP(logIn());
+        STEP(connectPort(1));
+        QVERIFY(contains(m_sim->wire().fromProgram, frame('C', '1', "CONN")));
+        QVERIFY(waitUntil([&] { return contains(left(), "포트 1에 연결되었습니다.\n" + StatusText); }));
+
+        // Right pane on 포트1, left pane local: typed text goes to port 1, its echo
+        // comes back in the right pane only.
+        choosePaneSource(CChildFrame::RightPane, 2);
+        QCOMPARE(m_frame->paneSelection(CChildFrame::RightPane), 1);
+        typeInto(CChildFrame::RightPane, QStringLiteral("hello  "));
+        QVERIFY(waitFromProgram(frame('D', '1', "hello\r")));
+        QVERIFY(waitUntil([&] { return contains(right(), "hello"); }));
+        QVERIFY(contains(framesIn(m_sim->wire().toProgram).back(), "hello"));
+        QTest::qWait(100);
+        QVERIFY(!contains(left(), "hello"));
+
+        // Remote port settings for port 1: settings frame, accepted, stored status unchanged.
+        m_dialogs->remoteAnswers.push_back(RemotePortAnswer{1, "19200 7 odd 2 hardware"});
+        m_frame->configureRemotePort();
+        QVERIFY(waitFromProgram(frame('C', '1', "19200 7 odd 2 hardware")));
+        QVERIFY(waitBothPanes("포트 1 설정이 변경되었습니다."));
+        QCOMPARE(m_frame->portStatusText(1), StatusText);
+
+        // Releasing the toggle releases the port.
+        m_frame->toolBar()->portToggles[1]->click();
+        QVERIFY(waitFromProgram(frame('C', '1', "DISC")));
+        QVERIFY(waitUntil([&] { return m_frame->portStatusText(1).empty(); }));
+    }
+
+    void idAndPasswordChangeIsAPairOnTheWire()
+    {
+        STEP(openWindow());
+        STEP(logIn());
+        m_dialogs->loginAnswers.push_back(LoginAnswer{"kim", "pw2"});
+        m_frame->changeIdAndPassword();
+        QVERIFY(waitBothPanes("비밀번호가 변경되었습니다."));
+        QVERIFY(contains(left(), "아이디가 변경되었습니다."));
+        const WireBytes wire = m_sim->wire();
+        const std::vector<std::string> sent = framesIn(wire.fromProgram);
+        QCOMPARE(sent.size(), std::size_t(4));
+        QCOMPARE(std::vector<std::string>(sent.end() - 2, sent.end()),
+                 (std::vector<std::string>{frame('A', 'D', "admin kim"), frame('A', 'W', "pilvo pw2")}));
+        // The password step was sent only after the unit accepted the ID step.
+        const std::vector<std::string> replies = framesIn(wire.toProgram);
+        QCOMPARE(replies.size(), std::size_t(4));
+        QCOMPARE(replies[2], frame('A', 'R', "PASS"));
+        const std::vector<std::string> order = wire.chunks;
+        const auto holds = [&](std::size_t i, char direction, const std::string& bytes) {
+            return order[i][0] == direction && contains(order[i], bytes);
+        };
+        std::size_t idStep = 0;
+        while (idStep < order.size() && !holds(idStep, '>', frame('A', 'D', "admin kim")))
+            ++idStep;
+        std::size_t passwordStep = idStep;
+        bool replyBetween = false;
+        while (passwordStep < order.size() && !holds(passwordStep, '>', frame('A', 'W', "pilvo pw2")))
+            replyBetween = replyBetween || holds(passwordStep++, '<', frame('A', 'R', "PASS"));
+        QVERIFY(passwordStep < order.size());
+        QVERIFY(replyBetween);
+        // The window's own credentials stay those of the phone book.
+        QCOMPARE(m_frame->userId(), std::string("admin"));
+    }
+
+    void hangUpEscapesWaitsAndHangsUp()
+    {
+        STEP(openWindow());
+        STEP(logIn());
+        STEP(connectPort(0));
+        choosePaneSource(CChildFrame::LeftPane, 1);
+        // A modem takes "+++" as its escape only after a quiet guard time (200 ms here).
+        QTest::qWait(300);
+        QElapsedTimer timer;
+        timer.start();
+        m_frame->hangUp();
+        QVERIFY(timer.elapsed() >= 3000);
+        QVERIFY(!m_frame->isConnected());
+        QVERIFY(waitFromProgram("+++ATH\r"));
+        QVERIFY(contains(m_sim->wire().fromProgram, frame('A', 'P', "pilvo") + frame('C', '0', "CONN") + "+++ATH\r"));
+        // The modem took the escape and hung up.
+        QVERIFY(waitUntil([&] { return contains(m_sim->wire().notes, "carrier off"); }));
+        QCOMPARE(m_frame->caption(), QStringLiteral("SIM1 - [9600-N-8-1]"));
+        QCOMPARE(m_frame->paneSelection(CChildFrame::LeftPane), -1);
+        QVERIFY(!m_frame->toolBar()->portToggles[0]->isChecked());
+        QVERIFY(m_frame->toolBar()->dialButton->isEnabled());
+    }
+
+    void carrierLostAtTheModemDisconnects_data()
+    {
+        QTest::addColumn<bool>("bySignal");
+        QTest::newRow("SIGUSR1") << true;
+        QTest::newRow("drop after one second") << false;
+    }
+
+    void carrierLostAtTheModemDisconnects()
+    {
+        QFETCH(bool, bySignal);
+        STEP(openWindow(bySignal ? QStringList{} : QStringList{QStringLiteral("--drop-after"), QStringLiteral("1")}));
+        STEP(logIn());
+        STEP(connectPort(2));
+        choosePaneSource(CChildFrame::RightPane, 3);
+        if (bySignal)
+            m_sim->signal(SIGUSR1);
+        QVERIFY(waitBothPanes("연결이 끊어졌습니다.", 5000));
+        QVERIFY(!m_frame->isConnected());
+        QVERIFY(contains(left(), "NO CARRIER"));
+        QCOMPARE(m_frame->paneSelection(CChildFrame::RightPane), -1);
+        QCOMPARE(m_frame->caption(), QStringLiteral("SIM1 - [9600-N-8-1]"));
+        // Nothing was sent in answer: no hang-up sequence, no frame.
+        QVERIFY(!contains(m_sim->wire().fromProgram, "+++"));
+    }
+
+    void simulatorKilledMidSessionLeavesAWindowThatCloses()
+    {
+        STEP(openWindow());
+        STEP(logIn());
+        STEP(connectPort(0));
+        m_sim->kill();
+        QVERIFY(waitBothPanes("연결이 끊어졌습니다.", 5000));
+        QVERIFY(!m_frame->isConnected());
+        // Typing into the dead line neither blocks nor crashes.
+        typeInto(CChildFrame::LeftPane, QStringLiteral("AT"));
+        m_frame->close();
+        QVERIFY(!m_frame->isReaderRunning());
+        QCOMPARE(m_host->closedPorts, std::vector<std::string>{"SIM1"});
+    }
+
+    void localPaneLogHoldsExactlyTheBytesShown()
+    {
+        STEP(startSimulator());
+        createWindow();
+        const QString path = m_sim->scratchPath(QStringLiteral("left.log"));
+        m_dialogs->logPaths.push_back(path);
+        QCheckBox* box = m_frame->toolBar()->logBoxes[CChildFrame::LeftPane];
+        box->click();
+        QVERIFY(box->isChecked());
+        STEP(openPort());
+        STEP(logIn());
+        STEP(connectPort(0));
+        choosePaneSource(CChildFrame::RightPane, 1);
+        typeInto(CChildFrame::RightPane, QStringLiteral("ls"));
+        QVERIFY(waitUntil([&] { return contains(right(), "ls"); }));
+        m_sim->signal(SIGUSR1);
+        QVERIFY(waitBothPanes("연결이 끊어졌습니다.", 5000));
+        QTest::qWait(200);
+        box->click();
+        QVERIFY(!box->isChecked());
+
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        std::string log = file.readAll().toStdString();
+        // The window's own message lines, each written whole and ended by CR LF.
+        for (const std::string& message :
+             {cp949("'KR-V' 연결되었습니다.\r\n"), cp949("포트 0에 연결되었습니다.\r\n") + StatusText + "\r\n",
+              cp949("연결이 끊어졌습니다.\r\n")}) {
+            const std::size_t at = log.find(message);
+            QVERIFY2(at != std::string::npos, message.c_str());
+            log.erase(at, message.size());
+            QVERIFY(log.find(message) == std::string::npos);
+        }
+        // The rest is byte for byte what the simulator sent outside frames;
+        // the port's echo (inside frames) is not in the local pane's log.
+        const std::string outside = bytesOutsideFrames(m_sim->wire().toProgram);
+        QVERIFY(contains(outside, "CONNECT") && contains(outside, "NO CARRIER"));
+        QCOMPARE(log, outside);
+    }
+};
+
+QTEST_MAIN(NetworkSessionTest)
+#include "NetworkSessionTest.moc"
