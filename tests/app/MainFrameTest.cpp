@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -143,6 +144,26 @@ private slots:
         frame.reset();
         QVERIFY(!modem->isOpen());
         QCOMPARE(modem->written(), std::string());
+    }
+
+    void releasingTheButtonDuringAHangUpWaitClosesCleanly()
+    {
+        CMainFrame frame({"COM1"}, dataDir());
+        frame.show();
+        auto modem = m_fakes->device("COM1");
+        modem->setCarrier(true);
+        frame.portButton(0)->click();
+        CChildFrame* window = frame.connectionWindow(0);
+        QVERIFY(waitFor([&] { return window->isReaderRunning(); }));
+        // The button is released while the window sits in the hang-up's 3 s
+        // pumping wait: the window closes under it without crashing and never
+        // sends the hang-up command.
+        QTimer::singleShot(200, &frame, [&] { frame.portButton(0)->click(); });
+        window->hangUp();
+        QVERIFY(waitFor([&] { return frame.mdiArea()->subWindowList().isEmpty(); }));
+        QCOMPARE(modem->written(), std::string("+++"));
+        QVERIFY(!modem->isOpen());
+        QVERIFY(!frame.portButton(0)->isChecked());
     }
 
     void localPortSettingsAreSavedOnOk()
