@@ -1,4 +1,5 @@
 #include "directory/DialogHelpers.h"
+#include "directory/UserPrompts.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -88,4 +89,22 @@ void trackItemChanges(QTableWidget* list, std::function<void(int row)> onRow)
                          if (!selected.isEmpty() && !selected.indexes().isEmpty())
                              onRow(selected.indexes().constFirst().row());
                      });
+}
+
+std::optional<QString> askAndRemoveReportRow(QWidget* parent, QTableWidget* list, int row, int numberColumn,
+                                             int nameColumn, bool& updating)
+{
+    if (row < 0 || row >= list->rowCount())
+        return std::nullopt;  // a position past the end (after deleting the last row) names nothing
+    const QString number = reportCell(list, row, numberColumn);
+    const QString name = reportCell(list, row, nameColumn);
+    if (!askUser(parent, QStringLiteral("'%1 - %2' 항목을 삭제하시겠습니까?").arg(number, name)))
+        return std::nullopt;
+    updating = true;
+    list->removeRow(row);
+    list->clearSelection();
+    if (row < list->rowCount())
+        list->selectRow(row);
+    updating = false;
+    return number;
 }

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QLabel;
@@ -39,3 +40,11 @@ QString reportCell(const QTableWidget* list, int row, int column);
 // deselected row first, then the newly selected one, so the row selected last
 // wins and a row stays reported after it was only deselected.
 void trackItemChanges(QTableWidget* list, std::function<void(int row)> onRow);
+
+// Asks "'<순번> - <이름>' 항목을 삭제하시겠습니까?" for the row and, on Yes, removes
+// it. The current row keeps its position, so it then names the row that moved
+// up, which is selected to stay visible. While the list changes, updating is
+// true so the dialog's change tracking ignores it. Returns the removed row's
+// "순번" text, or nothing when the row names none or the answer was No.
+std::optional<QString> askAndRemoveReportRow(QWidget* parent, QTableWidget* list, int row, int numberColumn,
+                                             int nameColumn, bool& updating);

@@ -114,19 +114,8 @@ void IpBookDialog::modifyEntry()
 
 void IpBookDialog::deleteEntry()
 {
-    // A row position past the end (after deleting the last row) names nothing.
-    if (m_currentRow < 0 || m_currentRow >= m_list->rowCount())
-        return;
-    const QString number = reportCell(m_list, m_currentRow, NumberColumn);
-    const QString name = reportCell(m_list, m_currentRow, NameColumn);
-    if (!askUser(this, QStringLiteral("'%1 - %2' 항목을 삭제하시겠습니까?").arg(number, name)))
-        return;
-    // The current row keeps its position: it now names the row that moved up.
-    m_listUpdating = true;
-    m_list->removeRow(m_currentRow);
-    m_list->clearSelection();
-    if (m_currentRow < m_list->rowCount())
-        m_list->selectRow(m_currentRow);
-    m_listUpdating = false;
-    removeEntriesByIndex(m_book, indexFromRowNumber(number.toStdString()));
+    const std::optional<QString> number =
+        askAndRemoveReportRow(this, m_list, m_currentRow, NumberColumn, NameColumn, m_listUpdating);
+    if (number)
+        removeEntriesByIndex(m_book, indexFromRowNumber(number->toStdString()));
 }
