@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -11,6 +12,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <utility>
 
 #include "display/Cp949Cells.h"
 #include "display/TerminalAccessible.h"
@@ -35,56 +38,15 @@ QFont makeScreenFont()
     return font;
 }
 
-// Draws the characters of one row at their cells. Characters whose advance
-// matches their cell width are drawn together in runs; any other is drawn
-// alone, clipped to its cells, so the grid never shifts.
-class RowPainter {
-public:
-    RowPainter(QPainter& painter, const QFontMetrics& metrics, int baseline)
-        : m_painter(painter), m_metrics(metrics), m_baseline(baseline) {}
-
-    void add(int x, int cells, QChar ch)
-    {
-        const int width = cells * CVT100View::CellWidth;
-        if (m_metrics.horizontalAdvance(ch) != width) {
-            flush();
-            m_painter.save();
-            m_painter.setClipRect(QRect(x, m_top, width, CVT100View::CellHeight), Qt::IntersectClip);
-            m_painter.drawText(QPoint(x, m_top + m_baseline), QString(ch));
-            m_painter.restore();
-            return;
-        }
-        if (!m_run.isEmpty() && x != m_runEnd)
-            flush();
-        if (m_run.isEmpty())
-            m_runX = x;
-        m_run.append(ch);
-        m_runEnd = x + width;
-    }
-
-    void startRow(int top)
-    {
-        flush();
-        m_top = top;
-    }
-
-    void flush()
-    {
-        if (m_run.isEmpty())
-            return;
-        m_painter.drawText(QPoint(m_runX, m_top + m_baseline), m_run);
-        m_run.truncate(0);
-    }
-
-private:
-    QPainter& m_painter;
-    const QFontMetrics& m_metrics;
-    int m_baseline;
-    int m_top = 0;
-    QString m_run;
-    int m_runX = 0;
-    int m_runEnd = 0;
-};
+// Draws one character alone, clipped to its cells, for a character the
+// glyph cache cannot place (missing from the face, or of another width).
+void drawClippedCharacter(QPainter& painter, int x, int top, int baseline, int cells, QChar ch)
+{
+    painter.save();
+    painter.setClipRect(QRect(x, top, cells * CVT100View::CellWidth, CVT100View::CellHeight), Qt::IntersectClip);
+    painter.drawText(QPoint(x, top + baseline), QString(ch));
+    painter.restore();
+}
 
 }  // namespace
 
@@ -110,6 +72,17 @@ CVT100View::~CVT100View()
 void CVT100View::setModelLock(std::recursive_mutex* lock)
 {
     m_lock = lock != nullptr ? lock : &m_ownLock;
+}
+
+std::unique_lock<std::recursive_mutex> CVT100View::lockForWindow() const
+{
+    std::unique_lock<std::recursive_mutex> lock(*m_lock, std::try_to_lock);
+    if (!lock.owns_lock()) {
+        m_windowWaiting.store(true, std::memory_order_release);
+        lock.lock();
+        m_windowWaiting.store(false, std::memory_order_release);
+    }
+    return lock;
 }
 
 void CVT100View::putText(std::string_view text)
@@ -162,7 +135,8 @@ bool CVT100View::openLog(const std::string& path)
 void CVT100View::closeLog()
 {
     std::lock_guard<std::recursive_mutex> guard(*m_lock);
-    m_log.close();
+    m_log.close();  // hands over the bytes still held; a failure there is reported too
+    reportLogFailureLocked();
 }
 
 bool CVT100View::isLogOpen() const
@@ -190,28 +164,48 @@ void CVT100View::startRepaintTimer()
         m_repaintTimer.start();
 }
 
+// The repaint tick, on the window thread: brings the log file up to date and
+// repaints what changed since the previous tick.
 void CVT100View::flushRepaint()
 {
     // Cleared before the damage is taken, so a change made meanwhile asks again.
     m_repaintPending.store(false);
     ScreenDamage damage;
     {
-        std::lock_guard<std::recursive_mutex> guard(*m_lock);
+        const auto guard = lockForWindow();
         damage = m_screen.takeDamage();
+        if (m_log.isOpen() && !m_log.flush())
+            reportLogFailureLocked();
     }
     if (!damage.any())
         return;
-    if (damage.scrolledRows > 0) {
+    const int aheadFirst = std::exchange(m_aheadFirstRow, 0) - damage.scrolledRows;
+    const int aheadLast = std::exchange(m_aheadLastRow, -1) - damage.scrolledRows;
+    const int visibleRows = lastVisibleRow() - firstVisibleRow() + 1;
+    if (damage.scrolledRows >= visibleRows) {
         viewport()->update();
     } else {
-        const QRect rows(0, damage.firstDirtyRow * CellHeight, DocumentWidth,
-                         (damage.lastDirtyRow - damage.firstDirtyRow + 1) * CellHeight);
-        viewport()->update(rows.translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value()));
+        if (damage.scrolledRows > 0) {
+            // Shift the picture up with the text; only the rows that came in at
+            // the bottom, and the row that held the cursor bar, need drawing.
+            viewport()->scroll(0, -damage.scrolledRows * CellHeight);
+            updateRows(TextScreen::CursorRow - damage.scrolledRows, TextScreen::CursorRow);
+            if (aheadLast >= 0)
+                updateRows(std::max(aheadFirst, 0), aheadLast);
+        }
+        if (damage.hasDirtyRows())
+            updateRows(damage.firstDirtyRow, damage.lastDirtyRow);
     }
     if (QAccessible::isActive()) {
         QAccessibleEvent event(this, QAccessible::VisibleDataChanged);
         QAccessible::updateAccessibility(&event);
     }
+}
+
+void CVT100View::updateRows(int firstRow, int lastRow)
+{
+    const QRect rows(0, firstRow * CellHeight, DocumentWidth, (lastRow - firstRow + 1) * CellHeight);
+    viewport()->update(rows.translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value()));
 }
 
 int CVT100View::firstVisibleRow() const
@@ -252,12 +246,18 @@ void CVT100View::paintEvent(QPaintEvent* event)
     int cursorColumn = 0;
     bool cursorShown = false;
     {
-        std::lock_guard<std::recursive_mutex> guard(*m_lock);
+        const auto guard = lockForWindow();
         for (int row = firstRow; row <= lastRow; ++row)
             std::memcpy(&m_paintRows[static_cast<std::size_t>(row * TextScreen::Columns)],
                         m_screen.rowText(row).data(), TextScreen::Columns);
         cursorColumn = m_screen.cursorColumn();
         cursorShown = m_cursorShown;
+        // These rows already show text that the next tick's shift moves again.
+        if (m_screen.pendingScrolledRows() > 0 && firstRow <= lastRow) {
+            const bool none = m_aheadFirstRow > m_aheadLastRow;
+            m_aheadFirstRow = none ? firstRow : std::min(m_aheadFirstRow, firstRow);
+            m_aheadLastRow = none ? lastRow : std::max(m_aheadLastRow, lastRow);
+        }
     }
 
     QPainter painter(viewport());
@@ -266,10 +266,14 @@ void CVT100View::paintEvent(QPaintEvent* event)
     painter.setPen(TextColour);
     const QFontMetrics metrics(m_font);
     const int baseline = std::min(metrics.ascent(), CellHeight - 1);
-    RowPainter rowPainter(painter, metrics, baseline);
+    if (!m_glyphs)
+        m_glyphs = std::make_unique<CellGlyphs>(m_font, CellWidth);
 
+    // Every cell's glyph goes into one run, placed at its cell: no shaping.
+    m_glyphIndexes.clear();
+    m_glyphPositions.clear();
     for (int row = firstRow; row <= lastRow; ++row) {
-        rowPainter.startRow(row * CellHeight - dy);
+        const int top = row * CellHeight - dy;
         const char* cells = &m_paintRows[static_cast<std::size_t>(row * TextScreen::Columns)];
         for (int column = 0; column < TextScreen::Columns && column <= lastColumn;) {
             const auto byte = static_cast<unsigned char>(cells[column]);
@@ -279,12 +283,24 @@ void CVT100View::paintEvent(QPaintEvent* event)
                 if (byte >= 0x80)
                     ch = width == 2 ? cp949PairChar(byte, static_cast<unsigned char>(cells[column + 1]))
                                     : QChar(0xFFFD);
-                rowPainter.add(column * CellWidth - dx, width, ch);
+                const int x = column * CellWidth - dx;
+                if (const std::optional<std::uint32_t> glyph = m_glyphs->glyphFor(ch, width)) {
+                    m_glyphIndexes.append(*glyph);
+                    m_glyphPositions.append(QPointF(x, top + baseline));
+                } else {
+                    drawClippedCharacter(painter, x, top, baseline, width, ch);
+                }
             }
             column += width;
         }
     }
-    rowPainter.flush();
+    if (!m_glyphIndexes.isEmpty()) {
+        QGlyphRun run;
+        run.setRawFont(m_glyphs->rawFont());
+        run.setGlyphIndexes(m_glyphIndexes);
+        run.setPositions(m_glyphPositions);
+        painter.drawGlyphRun(QPointF(0, 0), run);
+    }
 
     if (cursorShown)
         painter.fillRect(QRect(cursorColumn * CellWidth - dx, CursorTop - dy, CellWidth, CursorHeight), TextColour);

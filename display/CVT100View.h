@@ -13,12 +13,17 @@
 #include <QString>
 #include <QTimer>
 
+#include <QList>
+#include <QPointF>
+
 #include <array>
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
 
+#include "display/CellGlyphs.h"
 #include "display/PaneLog.h"
 #include "display/TextScreen.h"
 
@@ -32,7 +37,9 @@ public:
     static constexpr int DocumentHeight = TextScreen::Rows * CellHeight + 3;    // 8003
     static constexpr int CursorTop = TextScreen::CursorRow * CellHeight + 1;     // 7985
     static constexpr int CursorHeight = CellHeight - 2;                         // 14
-    static constexpr int RepaintDelayMs = 15;
+    // Changes are gathered this long before the window repaints them (and the
+    // log is flushed): about 25 repaints a second at most.
+    static constexpr int RepaintDelayMs = 40;
 
     explicit CVT100View(QWidget* parent = nullptr);
     ~CVT100View() override;
@@ -41,6 +48,11 @@ public:
     // view's own lock. Set it before any writer runs.
     void setModelLock(std::recursive_mutex* lock);
     std::recursive_mutex& modelLock() const { return *m_lock; }
+    // True while the window thread waits for the model lock to paint or to
+    // take the changes. The lock favours the thread that just released it, so
+    // a writer that takes it in a tight loop checks this between takings and
+    // stands aside until the window thread has had its turn.
+    bool windowWaitsForLock() const { return m_windowWaiting.load(std::memory_order_acquire); }
 
     // Logs the bytes up to the first zero byte unchanged, then interprets them.
     void putText(std::string_view text);
@@ -66,7 +78,8 @@ public:
 
 signals:
     // The log could not be written and has been closed. Emitted once per
-    // failure, on the window thread. The screen goes on showing the text.
+    // failure, on the window thread, after the failing write, repaint tick or
+    // closeLog. The screen goes on showing the text.
     void logWriteFailed(const QString& path);
 
 protected:
@@ -75,11 +88,14 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Takes the model lock on the window thread, showing that it waits.
+    std::unique_lock<std::recursive_mutex> lockForWindow() const;
     void writeLocked(std::string_view text);
     void reportLogFailureLocked();
     void scheduleRepaint();
     void startRepaintTimer();
     void flushRepaint();
+    void updateRows(int firstRow, int lastRow);
     void updateScrollBars();
     void scrollToBottom();
 
@@ -88,6 +104,7 @@ private:
     std::recursive_mutex m_ownLock;
     std::recursive_mutex* m_lock = &m_ownLock;
     std::atomic<bool> m_repaintPending{false};
+    mutable std::atomic<bool> m_windowWaiting{false};
     QTimer m_repaintTimer;
     QFont m_font;
     bool m_shownOnce = false;
@@ -95,4 +112,13 @@ private:
     std::array<char, TextScreen::Rows * TextScreen::Columns> m_paintRows{};
     // The cursor bar appears with the first text written and stays with the cursor.
     bool m_cursorShown = false;
+    // Rows that a paint drew after the text had scrolled since the last
+    // repaint tick: the next tick's shift moves them too far, so it draws them
+    // again where they land. None while first > last.
+    int m_aheadFirstRow = 0;
+    int m_aheadLastRow = -1;
+    // Created at the first paint; reused glyph lists for the rows drawn.
+    std::unique_ptr<CellGlyphs> m_glyphs;
+    QList<quint32> m_glyphIndexes;
+    QList<QPointF> m_glyphPositions;
 };

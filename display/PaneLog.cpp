@@ -12,7 +12,12 @@ bool PaneLog::open(const std::string& path)
     m_file = std::fopen(path.c_str(), "w+b");
     if (m_file == nullptr)
         return false;
+    // The log collects bytes itself; the file passes each batch straight to
+    // the system so a failure shows at the call that caused it.
+    std::setvbuf(m_file, nullptr, _IONBF, 0);
     m_path = path;
+    m_pending.clear();
+    m_pending.reserve(BufferLimit);
     return true;
 }
 
@@ -20,26 +25,46 @@ void PaneLog::close()
 {
     if (m_file == nullptr)
         return;
-    std::fclose(m_file);
+    if (!writeOut())
+        return;  // already closed and reported
+    const bool ok = std::fclose(m_file) == 0;
     m_file = nullptr;
+    m_pending.clear();
+    if (!ok)
+        m_failurePending = true;
 }
 
 bool PaneLog::write(std::string_view bytes)
 {
     if (m_file == nullptr)
         return false;
-    if (bytes.empty())
+    m_pending.append(bytes);
+    return m_pending.size() < BufferLimit || writeOut();
+}
+
+bool PaneLog::flush()
+{
+    return m_file != nullptr && writeOut();
+}
+
+bool PaneLog::writeOut()
+{
+    if (m_pending.empty())
         return true;
-    // Flushing each write keeps the file current; errors such as a full disk
-    // show up here rather than at some later close.
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), m_file) == bytes.size()
+    const bool ok = std::fwrite(m_pending.data(), 1, m_pending.size(), m_file) == m_pending.size()
         && std::fflush(m_file) == 0;
-    if (!ok) {
-        std::fclose(m_file);
-        m_file = nullptr;
-        m_failurePending = true;
-    }
+    m_pending.clear();
+    if (!ok)
+        fail();
     return ok;
+}
+
+void PaneLog::fail()
+{
+    std::fclose(m_file);
+    m_file = nullptr;
+    m_pending.clear();
+    m_failurePending = true;
 }
 
 bool PaneLog::takeFailure()

@@ -48,6 +48,8 @@ public:
 
     // Returns the changes since the previous call and starts collecting anew.
     ScreenDamage takeDamage();
+    // Rows scrolled off since the last takeDamage(), without taking anything.
+    int pendingScrolledRows() const { return m_damage.scrolledRows; }
 
 private:
     using Row = std::array<char, Columns>;

@@ -1,7 +1,10 @@
 #include "launcher/ProgramDirectory.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
+
+#include <unistd.h>
 
 namespace launcher {
 namespace {
@@ -11,6 +14,12 @@ std::string withTrailingSlash(std::string dir)
     if (dir.empty() || dir.back() != '/')
         dir += '/';
     return dir;
+}
+
+std::string environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
 }
 
 } // namespace
@@ -32,13 +41,53 @@ std::string launcherDirectory(std::string_view argv0, std::string_view currentDi
     return withTrailingSlash(absolute.lexically_normal().string());
 }
 
+std::string chooseOutputDirectory(const std::string& launcherDir, bool launcherDirWritable,
+                                  std::string_view dataDirOverride, std::string_view xdgConfigHome,
+                                  std::string_view home)
+{
+    if (launcherDirWritable)
+        return launcherDir;
+    if (!dataDirOverride.empty())
+        return withTrailingSlash(std::string(dataDirOverride));
+    // XDG: a relative value is invalid and is ignored.
+    if (!xdgConfigHome.empty() && xdgConfigHome.front() == '/')
+        return withTrailingSlash(std::string(xdgConfigHome)) + "EmuVOLA/";
+    if (!home.empty())
+        return withTrailingSlash(std::string(home)) + ".config/EmuVOLA/";
+    return launcherDir;
+}
+
+bool isWritableDirectory(const std::string& directory)
+{
+    if (directory.empty() || access(directory.c_str(), W_OK) != 0)
+        return false;
+    // An installed copy carries a marker: its files go to the data directory,
+    // even for root, who could write here.
+    return access((withTrailingSlash(directory) + "emuvola.installed").c_str(), F_OK) != 0;
+}
+
+std::string outputDirectory(const std::string& launcherDir, const WritableCheck& writable)
+{
+    const bool launcherDirWritable = writable ? writable(launcherDir) : isWritableDirectory(launcherDir);
+    const std::string chosen =
+        chooseOutputDirectory(launcherDir, launcherDirWritable, environment("EMUVOLA_DATA_DIR"),
+                              environment("XDG_CONFIG_HOME"), environment("HOME"));
+    if (chosen == launcherDir)
+        return chosen;
+    std::error_code ec;
+    std::filesystem::create_directories(chosen, ec);
+    if (!std::filesystem::is_directory(chosen, ec))
+        return launcherDir;
+    return chosen;
+}
+
 std::string programDirectory(std::string_view argv0)
 {
     namespace fs = std::filesystem;
     std::error_code ec;
     const std::string current = fs::current_path(ec).string();
     const std::string executable = fs::read_symlink("/proc/self/exe", ec).string();
-    return launcherDirectory(argv0, current, executable);
+    return outputDirectory(launcherDirectory(argv0, current, executable));
 }
 
 } // namespace launcher

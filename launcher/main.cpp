@@ -1,5 +1,6 @@
 // KR-V___: writes a terminal-emulator session file for one KR-V unit
-// (address, TCP port, name) beside itself and has the desktop open it.
+// (address, TCP port, name) beside itself, or in the user's data directory for an
+// installed copy, and has the desktop open it.
 
 #include "launcher/LauncherApp.h"
 #include "launcher/LauncherDialog.h"

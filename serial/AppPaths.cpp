@@ -64,10 +64,18 @@ std::string chooseDataDirectory(const std::string& overrideDir, const std::strin
     return {};
 }
 
+bool isPortableDirectory(const std::string& exeDir)
+{
+    if (exeDir.empty() || access(exeDir.c_str(), W_OK) != 0)
+        return false;
+    // An installed copy carries a marker: never write there, even as root.
+    return access((withSlash(exeDir) + installedCopyMarker).c_str(), F_OK) != 0;
+}
+
 std::string dataDirectory()
 {
     const std::string exeDir = executableDirectory();
-    const bool writable = !exeDir.empty() && access(exeDir.c_str(), W_OK) == 0;
+    const bool writable = isPortableDirectory(exeDir);
     const std::string dir = chooseDataDirectory(environment("EMUVOLA_DATA_DIR"), exeDir, writable,
                                                 environment("XDG_CONFIG_HOME"),
                                                 environment("HOME"));

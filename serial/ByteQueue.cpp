@@ -41,9 +41,8 @@ ByteQueue::Node* ByteQueue::takeFreeNode()
     return node;
 }
 
-void ByteQueue::push(std::uint8_t byte)
+void ByteQueue::linkTail(std::uint8_t byte)
 {
-    std::lock_guard<std::mutex> guard(queueLock());
     Node* node = takeFreeNode();
     node->byte = byte;
     node->previous = m_tail;
@@ -53,7 +52,26 @@ void ByteQueue::push(std::uint8_t byte)
         m_head = node;
     }
     m_tail = node;
+}
+
+void ByteQueue::push(std::uint8_t byte)
+{
+    std::lock_guard<std::mutex> guard(queueLock());
+    linkTail(byte);
     m_count.fetch_add(1, std::memory_order_release);
+}
+
+void ByteQueue::pushMany(const std::uint8_t* bytes, std::size_t count)
+{
+    if (bytes == nullptr || count == 0) {
+        return;
+    }
+    std::lock_guard<std::mutex> guard(queueLock());
+    for (std::size_t i = 0; i < count; ++i) {
+        linkTail(bytes[i]);
+    }
+    // Published once all are linked, so a reader that sees the count finds them.
+    m_count.fetch_add(static_cast<std::int32_t>(count), std::memory_order_release);
 }
 
 std::uint8_t ByteQueue::unlinkHead()
@@ -92,6 +110,19 @@ bool ByteQueue::tryPop(std::uint8_t& byte)
     }
     byte = unlinkHead();
     return true;
+}
+
+std::size_t ByteQueue::tryPopMany(std::uint8_t* out, std::size_t max)
+{
+    if (out == nullptr) {
+        return 0;
+    }
+    std::lock_guard<std::mutex> guard(queueLock());
+    std::size_t taken = 0;
+    while (taken < max && m_head != nullptr) {
+        out[taken++] = unlinkHead();
+    }
+    return taken;
 }
 
 void ByteQueue::clear()

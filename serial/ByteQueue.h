@@ -30,6 +30,13 @@ public:
     // removal happen under the queue lock, so a clear from another thread in
     // between cannot make it take from an empty queue.
     bool tryPop(std::uint8_t& byte);
+    // Appends `count` bytes at the tail, in order, under one taking of the
+    // queue lock. Each byte still gets its own node.
+    void pushMany(const std::uint8_t* bytes, std::size_t count);
+    // Removes up to `max` bytes from the head into `out`, in order, under one
+    // taking of the queue lock; returns how many. 0 on an empty queue. Storage
+    // is given back when this empties the queue, as with pop.
+    std::size_t tryPopMany(std::uint8_t* out, std::size_t max);
     // Number of bytes held, read without the lock.
     std::int32_t count() const { return m_count.load(std::memory_order_acquire); }
     // Drops every byte and gives back all node storage.
@@ -52,6 +59,7 @@ private:
 
     // The callers hold the queue lock.
     Node* takeFreeNode();
+    void linkTail(std::uint8_t byte);
     std::uint8_t unlinkHead();
     void releaseAllLocked();
 

@@ -100,9 +100,7 @@ void SerialPort::receiveLoop(SerialDevice* device)
         if (result == DeviceWait::Readable) {
             std::size_t got = 0;
             while (m_open.load() && (got = device->readAvailable(buffer, sizeof buffer)) > 0) {
-                for (std::size_t i = 0; i < got; ++i) {
-                    m_queue.push(buffer[i]);
-                }
+                m_queue.pushMany(buffer, got);
             }
             m_dataReady.set();
         } else if (result == DeviceWait::Gone) {
@@ -163,4 +161,12 @@ bool SerialPort::takeByte(std::uint8_t& byte)
         return false;
     }
     return m_queue.tryPop(byte);
+}
+
+std::size_t SerialPort::takeBytes(std::uint8_t* out, std::size_t max)
+{
+    if (out == nullptr || max == 0 || m_queue.count() == 0) {
+        return 0;
+    }
+    return m_queue.tryPopMany(out, max);
 }

@@ -1,12 +1,12 @@
 #pragma once
 // One local COM port: opens the device exclusively with the line settings,
 // runs a receive thread that moves every received byte, in arrival order, into
-// the receive queue and then sets the data-ready event, and writes with a time
-// limit derived from the line speed.
+// the receive queue (one queue-lock taking per chunk read) and then sets the
+// data-ready event, and writes with a time limit derived from the line speed.
 //
 // Threads: open, close, reset, write and carrierDetected belong to the owning
-// window's thread; takeByte and dataReady to one consumer (the reader thread);
-// readAvailable to the receive thread only.
+// window's thread; takeByte, takeBytes and dataReady to one consumer (the
+// reader thread); readAvailable to the receive thread only.
 
 #include <atomic>
 #include <cstddef>
@@ -60,6 +60,9 @@ public:
     bool carrierDetected();
     // Takes the oldest received byte; false (byte unchanged) when none is queued.
     bool takeByte(std::uint8_t& byte);
+    // Takes up to `max` of the oldest received bytes into `out`, in order;
+    // returns how many (0 when none is queued).
+    std::size_t takeBytes(std::uint8_t* out, std::size_t max);
 
     // Set once per drain after its last byte is queued, and once when the line
     // is lost, so a waiting consumer wakes. The receive thread resets it before

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <array>
 #include <chrono>
 
 #include "directory/UserPrompts.h"
@@ -184,6 +185,10 @@ public:
     }
     void lineComplete(std::string line) override
     {
+        // The window ignores empty lines (the second line of every CR LF), so
+        // they are not posted at all.
+        if (line.empty())
+            return;
         QMetaObject::invokeMethod(
             &m_frame, [f = &m_frame, text = std::move(line)] { f->onLineReceived(text); }, Qt::QueuedConnection);
     }
@@ -198,6 +203,11 @@ private:
 void CChildFrame::readerLoop()
 {
     using namespace std::chrono_literals;
+    // Bytes taken from the port per taking of the connection lock: enough to
+    // cut the locking per byte, few enough that the window thread never waits
+    // long for the lock.
+    constexpr std::size_t ReadBatchSize = 256;
+    std::array<std::uint8_t, ReadBatchSize> bytes{};
     FrameSplitter splitter;
     ReaderEvents events(*this);
     bool lossReported = false;
@@ -217,10 +227,20 @@ void CChildFrame::readerLoop()
                 std::this_thread::sleep_for(1ms);
                 lock.try_lock();
             }
-            std::uint8_t byte = 0;
-            if (!m_port.takeByte(byte))
+            // A batch per lock taking; the bytes are still split and echoed
+            // one at a time, in order, while the lock is held.
+            const std::size_t count = m_port.takeBytes(bytes.data(), bytes.size());
+            if (count == 0)
                 break;
-            splitter.feed(byte, events);
+            for (std::size_t i = 0; i < count; ++i)
+                splitter.feed(bytes[i], events);
+            lock.unlock();
+            // The lock favours the thread that just released it: let a pane
+            // that waits for it to repaint have its turn first, or a flood
+            // would keep the window thread waiting for many batches.
+            while (m_runFlag
+                   && (m_panes[LeftPane]->windowWaitsForLock() || m_panes[RightPane]->windowWaitsForLock()))
+                std::this_thread::yield();
         }
         if (m_port.lineLost() && !lossReported) {
             lossReported = true;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages EmuVOLA needs to build, test and run; does nothing
-# when all of them are present. Uses sudo when not run as root.
+# Installs the Debian packages EmuVOLA needs to build, test and run, plus any
+# packages named as arguments; does nothing when all of them are present. Uses
+# sudo when not run as root.
 set -euo pipefail
 
 packages=(
@@ -15,7 +16,7 @@ packages=(
 extras=(ser2net xdotool imagemagick desktop-file-utils)
 
 missing=()
-for p in "${packages[@]}" ${EMU_WITH_EXTRAS:+"${extras[@]}"}; do
+for p in "${packages[@]}" ${EMU_WITH_EXTRAS:+"${extras[@]}"} "$@"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0

@@ -32,16 +32,18 @@ protected:
     std::filesystem::path m_path;
 };
 
-TEST_F(PaneLogTest, TruncatesThenKeepsBytesUnchangedAndVisibleAtOnce)
+TEST_F(PaneLogTest, TruncatesThenKeepsBytesUnchangedAndVisibleOnceFlushed)
 {
     {
         std::ofstream(m_path, std::ios::binary) << "old contents";
     }
     PaneLog log;
     ASSERT_TRUE(log.open(m_path.string()));
+    EXPECT_EQ(readFile(m_path), "");
     const std::string bytes("A\r\n\b\t\x01\xC7\xD1\xFF", 9);
     ASSERT_TRUE(log.write(bytes));
-    EXPECT_EQ(readFile(m_path), bytes);  // already on disk while open
+    ASSERT_TRUE(log.flush());
+    EXPECT_EQ(readFile(m_path), bytes);  // on disk while open
     ASSERT_TRUE(log.write(std::string_view("\0z", 2)));  // the log stores what it is given
     log.close();
     EXPECT_EQ(readFile(m_path), bytes + std::string("\0z", 2));
@@ -57,19 +59,65 @@ TEST_F(PaneLogTest, OpenFailureLeavesNoLog)
     EXPECT_FALSE(log.takeFailure());  // an open failure is the caller's answer, not a write failure
 }
 
-TEST(PaneLogFailure, FailedWriteClosesAndReportsOnce)
+TEST_F(PaneLogTest, LargeWritesKeepTheirOrderAndCloseCompletesTheFile)
+{
+    PaneLog log;
+    ASSERT_TRUE(log.open(m_path.string()));
+    std::string expected;
+    for (int i = 0; i < 3000; ++i) {
+        const std::string piece = std::to_string(i) + (i % 7 == 0 ? std::string(100, 'x') : "\r\n");
+        ASSERT_TRUE(log.write(piece));
+        expected += piece;
+    }
+    const std::string big(PaneLog::BufferLimit + 17, 'b');  // more than the log collects in memory
+    ASSERT_TRUE(log.write(big));
+    expected += big;
+    ASSERT_TRUE(log.write("tail"));
+    expected += "tail";
+    log.close();
+    EXPECT_FALSE(log.takeFailure());
+    EXPECT_EQ(readFile(m_path), expected);
+}
+
+TEST(PaneLogFailure, FailedFlushClosesAndReportsOnce)
 {
     if (!std::filesystem::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full";
     PaneLog log;
     ASSERT_TRUE(log.open("/dev/full"));
     EXPECT_FALSE(log.takeFailure());
-    EXPECT_FALSE(log.write("x"));
+    EXPECT_TRUE(log.write("x"));  // held in memory until flushed
+    EXPECT_FALSE(log.flush());
     EXPECT_FALSE(log.isOpen());
     EXPECT_EQ(log.path(), "/dev/full");
     EXPECT_TRUE(log.takeFailure());
     EXPECT_FALSE(log.takeFailure());
     EXPECT_FALSE(log.write("y"));
+    EXPECT_FALSE(log.takeFailure());
+}
+
+TEST(PaneLogFailure, FailedWriteOfALargeBatchClosesAndReportsOnce)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    PaneLog log;
+    ASSERT_TRUE(log.open("/dev/full"));
+    EXPECT_FALSE(log.write(std::string(PaneLog::BufferLimit, 'x')));
+    EXPECT_FALSE(log.isOpen());
+    EXPECT_TRUE(log.takeFailure());
+    EXPECT_FALSE(log.takeFailure());
+}
+
+TEST(PaneLogFailure, FailureOnCloseIsReportedOnce)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    PaneLog log;
+    ASSERT_TRUE(log.open("/dev/full"));
+    ASSERT_TRUE(log.write("unsaved"));
+    log.close();
+    EXPECT_FALSE(log.isOpen());
+    EXPECT_TRUE(log.takeFailure());
     EXPECT_FALSE(log.takeFailure());
 }
 

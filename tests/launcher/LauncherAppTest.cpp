@@ -11,10 +11,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include <unistd.h>
 
 using launcher::LauncherApp;
 using launcher::SessionTemplate;
@@ -218,4 +223,138 @@ TEST(ProgramDirectory, IsTheAbsoluteDirectoryOfArgumentZero)
     // Found on PATH: argument 0 carries no directory.
     EXPECT_EQ(launcherDirectory("KR-V___", "/home/u", "/usr/lib/krv/KR-V___"), "/usr/lib/krv/");
     EXPECT_EQ(launcherDirectory("KR-V___", "/home/u", ""), "/home/u/");
+}
+
+TEST(OutputDirectory, IsTheLauncherDirectoryWhenWritableElseTheDataDirectory)
+{
+    using launcher::chooseOutputDirectory;
+    EXPECT_EQ(chooseOutputDirectory("/opt/krv/", true, "/d", "/x", "/home/u"), "/opt/krv/");
+    EXPECT_EQ(chooseOutputDirectory("/usr/lib/emuvola/", false, "/data/dir", "/x", "/home/u"), "/data/dir/");
+    EXPECT_EQ(chooseOutputDirectory("/usr/lib/emuvola/", false, "", "/home/u/.cfg", "/home/u"),
+              "/home/u/.cfg/EmuVOLA/");
+    EXPECT_EQ(chooseOutputDirectory("/usr/lib/emuvola/", false, "", "/home/u/.cfg/", "/home/u"),
+              "/home/u/.cfg/EmuVOLA/");
+    // A relative XDG_CONFIG_HOME is invalid and ignored.
+    EXPECT_EQ(chooseOutputDirectory("/usr/lib/emuvola/", false, "", "cfg", "/home/u"), "/home/u/.config/EmuVOLA/");
+    EXPECT_EQ(chooseOutputDirectory("/usr/lib/emuvola/", false, "", "", "/home/u/"), "/home/u/.config/EmuVOLA/");
+    // Nothing better: the launcher's own directory (the write then fails there).
+    EXPECT_EQ(chooseOutputDirectory("/usr/lib/emuvola/", false, "", "", ""), "/usr/lib/emuvola/");
+}
+
+namespace {
+
+// Sets environment variables for one test and puts the old values back.
+class ScopedEnv {
+public:
+    void set(const char* name, const std::string& value)
+    {
+        remember(name);
+        setenv(name, value.c_str(), 1);
+    }
+    void unset(const char* name)
+    {
+        remember(name);
+        unsetenv(name);
+    }
+    ~ScopedEnv()
+    {
+        for (const auto& [name, value] : m_saved) {
+            if (value)
+                setenv(name.c_str(), value->c_str(), 1);
+            else
+                unsetenv(name.c_str());
+        }
+    }
+
+private:
+    void remember(const char* name)
+    {
+        const char* old = std::getenv(name);
+        m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+    }
+    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
+};
+
+// A launcher directory and a separate configuration home.
+class LauncherOutput : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::create_directory(m_dir.path() / "lib");
+        m_env.unset("EMUVOLA_DATA_DIR");
+        m_env.set("XDG_CONFIG_HOME", (m_dir.path() / "config").string());
+        m_env.set("HOME", (m_dir.path() / "home").string());
+    }
+
+    std::string launcherDir() const { return (m_dir.path() / "lib").string() + "/"; }
+    std::string dataDir() const { return (m_dir.path() / "config" / "EmuVOLA").string() + "/"; }
+
+    TempDir m_dir;
+    ScopedEnv m_env;
+};
+
+const launcher::WritableCheck kNotWritable = [](const std::string&) { return false; };
+const launcher::WritableCheck kWritable = [](const std::string&) { return true; };
+
+} // namespace
+
+TEST_F(LauncherOutput, AWritableLauncherDirectoryIsUsedAndNothingIsCreatedElsewhere)
+{
+    EXPECT_EQ(launcher::outputDirectory(launcherDir(), kWritable), launcherDir());
+    EXPECT_FALSE(std::filesystem::exists(m_dir.path() / "config"));
+    EXPECT_EQ(launcher::outputDirectory(launcherDir()), launcherDir()) << "a fresh temporary directory is writable";
+}
+
+TEST_F(LauncherOutput, AnInstalledCopyWritesToTheDataDirectoryEvenWhenItCouldWriteBesideItself)
+{
+    std::ofstream(m_dir.path() / "lib" / "emuvola.installed") << "installed";
+    EXPECT_FALSE(launcher::isWritableDirectory(launcherDir()));
+    EXPECT_EQ(launcher::outputDirectory(launcherDir()), dataDir());
+}
+
+TEST_F(LauncherOutput, AReadOnlyLauncherDirectoryFallsBackToTheCreatedDataDirectory)
+{
+    EXPECT_EQ(launcher::outputDirectory(launcherDir(), kNotWritable), dataDir());
+    EXPECT_TRUE(std::filesystem::is_directory(dataDir()));
+    // A second start finds it there.
+    EXPECT_EQ(launcher::outputDirectory(launcherDir(), kNotWritable), dataDir());
+}
+
+TEST_F(LauncherOutput, TheDataDirectoryOverrideWinsOverXdg)
+{
+    m_env.set("EMUVOLA_DATA_DIR", (m_dir.path() / "elsewhere").string());
+    EXPECT_EQ(launcher::outputDirectory(launcherDir(), kNotWritable), (m_dir.path() / "elsewhere").string() + "/");
+    EXPECT_TRUE(std::filesystem::is_directory(m_dir.path() / "elsewhere"));
+    EXPECT_FALSE(std::filesystem::exists(m_dir.path() / "config"));
+}
+
+TEST_F(LauncherOutput, AFallbackThatCannotBeCreatedLeavesTheLauncherDirectory)
+{
+    std::ofstream(m_dir.path() / "config") << "a file, not a directory";
+    EXPECT_EQ(launcher::outputDirectory(launcherDir(), kNotWritable), launcherDir());
+}
+
+TEST_F(LauncherOutput, TheSessionFileOfAnInstalledLauncherGoesToTheDataDirectoryUnderItsUsualName)
+{
+    LauncherApp app;
+    app.start({"KR-V___", "192.0.2.5", "7201", "Seoul1"}, launcher::outputDirectory(launcherDir(), kNotWritable));
+    ASSERT_TRUE(app.valid());
+    ASSERT_TRUE(app.writeSession());
+    const std::string name = launcher::sessionFileName("Seoul1", "192.0.2.5", "7201", 7201);
+    EXPECT_EQ(app.outputPath(), dataDir() + name);
+    EXPECT_EQ(TempDir::entriesOf(dataDir()), std::vector<std::string>{name});
+    EXPECT_TRUE(TempDir::entriesOf(m_dir.path() / "lib").empty());
+}
+
+TEST_F(LauncherOutput, APermissionProtectedDirectoryIsSeenAsNotWritable)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "running as root: access(W_OK) allows writing whatever the permission bits say; "
+                        "the fallback is covered above through an injected check";
+    std::filesystem::permissions(m_dir.path() / "lib", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    EXPECT_FALSE(launcher::isWritableDirectory(launcherDir()));
+    EXPECT_EQ(launcher::outputDirectory(launcherDir()), dataDir());
+    std::filesystem::permissions(m_dir.path() / "lib", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
 }

@@ -67,3 +67,79 @@ TEST(ByteQueue, KeepsOrderAcrossBlocksAndAfterClear)
     EXPECT_TRUE(queue.tryPop(byte));
     EXPECT_EQ(byte, 42);
 }
+
+TEST(ByteQueue, PushManyAndPopManyKeepOrderAndBlockAccounting)
+{
+    ByteQueue queue;
+    std::vector<std::uint8_t> bytes(25);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<std::uint8_t>(i + 1);
+    }
+    queue.pushMany(bytes.data(), bytes.size());
+    EXPECT_EQ(queue.count(), 25);
+    EXPECT_EQ(queue.blockCount(), 3U) << "one node per byte, ten to a block";
+    queue.push(26);  // single pushes join the same order
+    EXPECT_EQ(queue.blockCount(), 3U);
+
+    std::uint8_t out[10] = {};
+    ASSERT_EQ(queue.tryPopMany(out, 10), 10U);
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(out[i], i + 1);
+    }
+    EXPECT_EQ(queue.count(), 16);
+    EXPECT_EQ(queue.blockCount(), 3U) << "storage kept while bytes remain";
+    EXPECT_EQ(queue.pop(), 11);
+
+    std::uint8_t rest[64] = {};
+    ASSERT_EQ(queue.tryPopMany(rest, sizeof rest), 15U) << "no more than the queue holds";
+    for (int i = 0; i < 15; ++i) {
+        EXPECT_EQ(rest[i], i + 12);
+    }
+    EXPECT_EQ(queue.count(), 0);
+    EXPECT_EQ(queue.blockCount(), 0U) << "storage given back when the queue runs empty";
+}
+
+TEST(ByteQueue, PopManyOnAnEmptyQueueTakesNothing)
+{
+    ByteQueue queue;
+    std::uint8_t out[4] = {9, 9, 9, 9};
+    EXPECT_EQ(queue.tryPopMany(out, sizeof out), 0U);
+    EXPECT_EQ(out[0], 9);
+    queue.pushMany(nullptr, 0);
+    const std::uint8_t none[1] = {5};
+    queue.pushMany(none, 0);
+    EXPECT_EQ(queue.count(), 0);
+    EXPECT_EQ(queue.blockCount(), 0U);
+
+    queue.pushMany(none, 1);
+    EXPECT_EQ(queue.tryPopMany(out, 0), 0U) << "a zero limit takes nothing";
+    EXPECT_EQ(queue.count(), 1);
+    EXPECT_EQ(queue.tryPopMany(out, sizeof out), 1U);
+    EXPECT_EQ(out[0], 5);
+    EXPECT_EQ(queue.tryPopMany(out, sizeof out), 0U);
+    EXPECT_EQ(queue.blockCount(), 0U);
+}
+
+TEST(ByteQueue, FreedNodesAreReusedByPushMany)
+{
+    // Bytes pass through in chunks while a few always stay behind: the free
+    // list is reused, so storage never grows past what is held at once.
+    ByteQueue queue;
+    std::vector<std::uint8_t> chunk(7);
+    std::uint8_t next = 0;
+    std::uint8_t expected = 0;
+    std::uint8_t out[7] = {};
+    for (int round = 0; round < 200; ++round) {
+        for (auto& byte : chunk) {
+            byte = next++;
+        }
+        queue.pushMany(chunk.data(), chunk.size());
+        const std::size_t want = round == 0 ? 3 : 7;  // three stay behind from the first round on
+        ASSERT_EQ(queue.tryPopMany(out, want), want);
+        for (std::size_t i = 0; i < want; ++i) {
+            ASSERT_EQ(out[i], expected++);
+        }
+    }
+    EXPECT_EQ(queue.count(), 4);
+    EXPECT_EQ(queue.blockCount(), 2U);
+}

@@ -44,3 +44,48 @@ TEST(ByteQueueThreads, ProducersAndConsumersOfSeveralQueuesKeepOrder)
     EXPECT_EQ(queues[0].count(), 0);
     EXPECT_EQ(queues[1].blockCount(), 0U);
 }
+
+// The same with chunked hand-over: a producer pushing read-sized chunks and a
+// consumer taking up to 256 bytes at a time, while the queue often runs empty
+// and gives its storage back between chunks.
+TEST(ByteQueueThreads, ChunkedPushAndPopKeepOrder)
+{
+    constexpr int bytesPerQueue = 50000;
+    ByteQueue queues[2];
+    std::vector<std::thread> threads;
+    std::atomic<int> mismatches{0};
+    for (ByteQueue& queue : queues) {
+        threads.emplace_back([&queue] {
+            std::vector<std::uint8_t> chunk;
+            for (int i = 0; i < bytesPerQueue;) {
+                chunk.clear();
+                const int size = 1 + (i * 7) % 300;
+                for (int k = 0; k < size && i < bytesPerQueue; ++k, ++i) {
+                    chunk.push_back(static_cast<std::uint8_t>(i % 251));
+                }
+                queue.pushMany(chunk.data(), chunk.size());
+            }
+        });
+        threads.emplace_back([&queue, &mismatches] {
+            int expected = 0;
+            std::uint8_t out[256];
+            while (expected < bytesPerQueue) {
+                const std::size_t got = queue.tryPopMany(out, sizeof out);
+                if (got == 0) {
+                    std::this_thread::yield();
+                }
+                for (std::size_t k = 0; k < got; ++k, ++expected) {
+                    if (out[k] != expected % 251) {
+                        ++mismatches;
+                    }
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(mismatches.load(), 0);
+    EXPECT_EQ(queues[0].count(), 0);
+    EXPECT_EQ(queues[1].blockCount(), 0U);
+}

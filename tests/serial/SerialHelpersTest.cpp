@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 
 #include "serial/AppPaths.h"
@@ -91,4 +93,17 @@ TEST(AppPaths, DataDirectoryChoice)
     EXPECT_EQ(chooseDataDirectory("", "/usr/bin/", false, "relative", "/home/u"),
               "/home/u/.config/EmuVOLA/");
     EXPECT_EQ(chooseDataDirectory("", "", false, "", ""), "");
+}
+
+TEST(AppPaths, AnInstalledCopyIsNeverItsOwnDataDirectory)
+{
+    // Root can write into any directory, so the marker decides, not the bits.
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "emuvola-portable-test";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    EXPECT_TRUE(isPortableDirectory(dir.string() + "/"));
+    std::ofstream(dir / installedCopyMarker) << "installed";
+    EXPECT_FALSE(isPortableDirectory(dir.string() + "/"));
+    EXPECT_FALSE(isPortableDirectory(""));
+    std::filesystem::remove_all(dir);
 }

@@ -83,6 +83,28 @@ TEST(SerialPort, BytesOfSeveralDrainsComeOutInArrivalOrder)
     EXPECT_EQ(byte, 7);
 }
 
+TEST(SerialPort, TakeBytesHandsOverQueuedBytesInOrderUpToTheLimit)
+{
+    FakeDeviceInstaller fakes;
+    auto line = fakes.device("COM1");
+    SerialPort port;
+    std::uint8_t out[8] = {};
+    EXPECT_EQ(port.takeBytes(out, sizeof out), 0U) << "not open, nothing queued";
+    ASSERT_TRUE(port.open(settingsFor("COM1")));
+    line->feed("CONNECT 9600\r\n");
+    ASSERT_TRUE(waitForQueued(port, 14));
+
+    ASSERT_EQ(port.takeBytes(out, sizeof out), 8U);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(out), 8), "CONNECT ");
+    std::uint8_t byte = 0;
+    ASSERT_TRUE(port.takeByte(byte));
+    EXPECT_EQ(byte, '9');
+    ASSERT_EQ(port.takeBytes(out, sizeof out), 5U);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(out), 5), "600\r\n");
+    EXPECT_EQ(port.takeBytes(out, sizeof out), 0U);
+    EXPECT_EQ(port.queuedCount(), 0);
+}
+
 TEST(SerialPort, AWaitingConsumerIsReleasedWithTheWholeDrainQueued)
 {
     FakeDeviceInstaller fakes;
