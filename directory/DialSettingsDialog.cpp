@@ -55,17 +55,11 @@ DialSettingsDialog::DialSettingsDialog(const DialSettings& settings, QWidget* pa
     grid->addWidget(makeFieldLabel(QStringLiteral("기본 모뎀 초기화 명령"), m_initCommand, this), 2, 0);
     grid->addWidget(m_initCommand, 2, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = makeOkCancelRow(this, ok, cancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addLayout(buttons);
-
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 DialSettings DialSettingsDialog::settings() const

@@ -1,6 +1,8 @@
 #include "directory/DialogHelpers.h"
 #include "directory/UserPrompts.h"
 
+#include <QDialog>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -107,4 +109,15 @@ std::optional<QString> askAndRemoveReportRow(QWidget* parent, QTableWidget* list
         list->selectRow(row);
     updating = false;
     return number;
+}
+
+QHBoxLayout* makeOkCancelRow(QDialog* dialog, QPushButton* ok, QPushButton* cancel)
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    return row;
 }

@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+class QDialog;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QTableWidget;
@@ -20,6 +22,10 @@ class QWidget;
 QLabel* makeFieldLabel(const QString& text, QWidget* field, QWidget* parent);
 
 QPushButton* makeButton(const QString& text, QWidget* parent);
+
+// The row of a dialog's confirm and cancel buttons, right-aligned, wired to
+// accept and reject.
+QHBoxLayout* makeOkCancelRow(QDialog* dialog, QPushButton* ok, QPushButton* cancel);
 
 struct ReportColumn {
     QString header;

@@ -61,17 +61,11 @@ IpEntryDialog::IpEntryDialog(std::string name, std::string address, int port, QW
     form->addRow(makeFieldLabel(QStringLiteral("IP 주소"), m_address, this), m_address);
     form->addRow(makeFieldLabel(QStringLiteral("포트번호"), m_port, this), m_port);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = makeOkCancelRow(this, ok, cancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(buttons);
-
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 std::string IpEntryDialog::name() const

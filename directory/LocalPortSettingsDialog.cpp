@@ -60,10 +60,7 @@ LocalPortSettingsDialog::LocalPortSettingsDialog(const PortTable& table, QWidget
     top->addLayout(portColumn);
     top->addWidget(settings, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = makeOkCancelRow(this, ok, cancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -75,9 +72,6 @@ LocalPortSettingsDialog::LocalPortSettingsDialog(const PortTable& table, QWidget
     connect(m_ports, &QListWidget::currentRowChanged, this, &LocalPortSettingsDialog::showSelectedPort);
     m_ports->setCurrentRow(0);
     m_ports->setFocus();
-
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 LocalPortChoice LocalPortSettingsDialog::listsNow() const

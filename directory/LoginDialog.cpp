@@ -33,17 +33,11 @@ LoginDialog::LoginDialog(const QString& caption, const std::string& userId, cons
     form->addRow(makeFieldLabel(QStringLiteral("비밀번호"), m_password, this), m_password);
     form->addRow(makeFieldLabel(QStringLiteral("비밀번호 확인"), m_confirmation, this), m_confirmation);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = makeOkCancelRow(this, ok, cancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(buttons);
-
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 std::string LoginDialog::userId() const

@@ -45,10 +45,7 @@ PhoneEntryDialog::PhoneEntryDialog(const PhoneEntry& initial, bool isNew, QWidge
     grid->addWidget(makeFieldLabel(QStringLiteral("비밀번호확인"), m_confirmation, this), 4, 0);
     grid->addWidget(m_confirmation, 4, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = makeOkCancelRow(this, ok, cancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
@@ -62,9 +59,6 @@ PhoneEntryDialog::PhoneEntryDialog(const PhoneEntry& initial, bool isNew, QWidge
         m_password->setText(fromCp949(initial.password));
         m_confirmation->setText(fromCp949(initial.password));
     }
-
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 PhoneEntry PhoneEntryDialog::entry() const

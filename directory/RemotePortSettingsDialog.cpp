@@ -49,10 +49,7 @@ RemotePortSettingsDialog::RemotePortSettingsDialog(int initialPort, const std::a
     form->addRow(makeFieldLabel(QStringLiteral("스톱비트"), m_stopBits, this), m_stopBits);
     form->addRow(makeFieldLabel(QStringLiteral("흐름제어"), m_flow, this), m_flow);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = makeOkCancelRow(this, ok, cancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
@@ -63,9 +60,6 @@ RemotePortSettingsDialog::RemotePortSettingsDialog(int initialPort, const std::a
     showPort(first);
     // Only a choice the user confirms in the port list shows another port.
     connect(m_portList, &QComboBox::activated, this, &RemotePortSettingsDialog::showPort);
-
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 RemotePortChoice RemotePortSettingsDialog::listsNow() const
