@@ -81,7 +81,27 @@ void CMainFrame::buildMenus()
 
     m_windowMenu = menuBar()->addMenu(QStringLiteral("창(&W)"));
     m_windowMenu->addAction(QStringLiteral("계단식"), m_mdi, &QMdiArea::cascadeSubWindows);
-    m_windowMenu->addAction(QStringLiteral("바둑판식"), m_mdi, &QMdiArea::tileSubWindows);
+    m_windowMenu->addAction(QStringLiteral("바둑판식"), this, &CMainFrame::tileSideBySide);
+}
+
+void CMainFrame::tileSideBySide()
+{
+    // Side by side in one row, each the full height of the area.
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* window : m_mdi->subWindowList()) {
+        if (window->isVisible() && !window->isMinimized())
+            windows << window;
+    }
+    if (windows.isEmpty())
+        return;
+    const QRect area = m_mdi->viewport()->rect();
+    const int count = static_cast<int>(windows.size());
+    const int width = area.width() / count;
+    for (int i = 0; i < count; ++i) {
+        windows[i]->showNormal();
+        const int right = i == count - 1 ? area.right() + 1 : (i + 1) * width;
+        windows[i]->setGeometry(i * width, 0, right - i * width, area.height());
+    }
 }
 
 void CMainFrame::updateMenus()

@@ -45,6 +45,8 @@ public:
     void editLocalPortSettings();
     void editDialSettings();
     void showAbout();
+    // Arranges the connection windows side by side in one row.
+    void tileSideBySide();
 
     // IP address book.
     void loadIpBook();

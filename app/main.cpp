@@ -34,7 +34,6 @@ int main(int argc, char* argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("EmuKR-V"));
-    QApplication::setApplicationDisplayName(QStringLiteral("EmuKR-V"));
     QApplication::setWindowIcon(appIcon());
 
     std::vector<std::string> ports;

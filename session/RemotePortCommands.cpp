@@ -41,6 +41,7 @@ void CChildFrame::selectPaneSource(Pane pane)
 {
     m_selection[pane] = m_toolBar->paneSelectors[pane]->currentIndex() - 1;
     m_activePane = pane;
+    m_lastFocusedPane = m_panes[pane];  // as if the pane had been clicked
     m_bars[pane]->setFocus();
 }
 

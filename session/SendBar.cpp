@@ -48,6 +48,15 @@ void SendBar::focusInEvent(QFocusEvent* event)
 
 bool SendBar::eventFilter(QObject* watched, QEvent* event)
 {
+    // Ctrl+X is the program's exit key everywhere: the input line must not
+    // claim it as Cut.
+    if (watched == m_input && event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_X && key->modifiers() == Qt::ControlModifier) {
+            event->ignore();
+            return true;
+        }
+    }
     // Escape empties the input line and sends nothing.
     if (watched == m_input && event->type() == QEvent::KeyPress
         && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {

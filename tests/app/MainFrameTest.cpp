@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
 
 #include "app/CMainFrame.h"
@@ -119,6 +120,27 @@ private slots:
         QVERIFY(waitFor([&] { return frame.mdiArea()->subWindowList().isEmpty(); }));
         QVERIFY(!frame.portButton(1)->isChecked());
         QVERIFY(waitFor([&] { return visibleMenus(frame) == 2; }));
+    }
+
+    void tileArrangesWindowsSideBySide()
+    {
+        CMainFrame frame({"COM1", "COM2", "COM3"}, dataDir());
+        frame.resize(1200, 800);
+        frame.show();
+        for (int slot = 0; slot < 3; ++slot)
+            frame.portButton(slot)->click();
+        frame.tileSideBySide();
+        QList<QMdiSubWindow*> windows = frame.mdiArea()->subWindowList();
+        QCOMPARE(windows.size(), 3);
+        std::sort(windows.begin(), windows.end(),
+                  [](QMdiSubWindow* a, QMdiSubWindow* b) { return a->x() < b->x(); });
+        const int height = frame.mdiArea()->viewport()->height();
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(windows[i]->y(), 0);
+            QCOMPARE(windows[i]->height(), height);
+            if (i > 0)
+                QCOMPARE(windows[i]->x(), windows[i - 1]->x() + windows[i - 1]->width());
+        }
     }
 
     void aPortThatFailsToOpenPopsItsButtonUp()

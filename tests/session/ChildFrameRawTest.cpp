@@ -2,6 +2,7 @@
 // path of modem commands and result lines, where no carrier is ever reported.
 
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -238,6 +239,18 @@ private slots:
         QTest::keyClick(bar->inputLine(), Qt::Key_Return);
         QTest::qWait(100);
         QCOMPARE(m_modem->heard(), std::string("AT\r"));
+    }
+
+    void theInputLineLeavesCtrlXToTheExitKey()
+    {
+        openWindow();
+        QLineEdit* input = m_frame->sendBar(CChildFrame::LeftPane)->inputLine();
+        input->setText(QStringLiteral("AT"));
+        input->selectAll();
+        QKeyEvent override(QEvent::ShortcutOverride, Qt::Key_X, Qt::ControlModifier);
+        QCoreApplication::sendEvent(input, &override);
+        QVERIFY(!override.isAccepted());
+        QCOMPARE(input->text(), QStringLiteral("AT"));
     }
 
     void aPortHeldElsewhereFailsToOpenAndTheWindowCloses()
