@@ -1,6 +1,7 @@
 #include "directory/DialogHelpers.h"
 #include "directory/UserPrompts.h"
 
+#include <QComboBox>
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -120,4 +121,13 @@ QHBoxLayout* makeOkCancelRow(QDialog* dialog, QPushButton* ok, QPushButton* canc
     QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
     QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
     return row;
+}
+
+QComboBox* makeChoiceList(std::span<const std::string_view> items, QWidget* parent)
+{
+    auto* list = new QComboBox(parent);
+    for (const std::string_view item : items)
+        list->addItem(QString::fromLatin1(item.data(), static_cast<qsizetype>(item.size())));
+    list->setCurrentIndex(-1);
+    return list;
 }

@@ -8,8 +8,11 @@
 
 #include <functional>
 #include <optional>
+#include <span>
+#include <string_view>
 #include <vector>
 
+class QComboBox;
 class QDialog;
 class QHBoxLayout;
 class QLabel;
@@ -22,6 +25,9 @@ class QWidget;
 QLabel* makeFieldLabel(const QString& text, QWidget* field, QWidget* parent);
 
 QPushButton* makeButton(const QString& text, QWidget* parent);
+
+// A drop-down list of fixed ASCII items, starting with no selection.
+QComboBox* makeChoiceList(std::span<const std::string_view> items, QWidget* parent);
 
 // The row of a dialog's confirm and cancel buttons, right-aligned, wired to
 // accept and reject.

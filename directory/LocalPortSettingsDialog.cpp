@@ -15,19 +15,6 @@
 #include "directory/DialogHelpers.h"
 #include "serial/QtText.h"
 
-namespace {
-
-QComboBox* makeList(std::span<const std::string_view> items, QWidget* parent)
-{
-    auto* list = new QComboBox(parent);
-    for (const std::string_view item : items)
-        list->addItem(QString::fromLatin1(item.data(), static_cast<qsizetype>(item.size())));
-    list->setCurrentIndex(-1);
-    return list;
-}
-
-}  // namespace
-
 LocalPortSettingsDialog::LocalPortSettingsDialog(const PortTable& table, QWidget* parent)
     : QDialog(parent)
     , m_form(table)
@@ -36,10 +23,10 @@ LocalPortSettingsDialog::LocalPortSettingsDialog(const PortTable& table, QWidget
 
     m_ports = new QListWidget(this);
     auto* settings = new QGroupBox(QStringLiteral("설정값"), this);
-    m_speed = makeList(localSpeedItems, settings);
-    m_dataBits = makeList(localDataBitsItems, settings);
-    m_stopBits = makeList(localStopBitsItems, settings);
-    m_parity = makeList(localParityItems, settings);
+    m_speed = makeChoiceList(localSpeedItems, settings);
+    m_dataBits = makeChoiceList(localDataBitsItems, settings);
+    m_stopBits = makeChoiceList(localStopBitsItems, settings);
+    m_parity = makeChoiceList(localParityItems, settings);
     auto* note = new QLabel(QStringLiteral("* 전화연결이 되어있다면, 다음 연결시에 적용됩니다."), this);
     note->setEnabled(false);  // greyed
     auto* ok = makeButton(QStringLiteral("확인"), this);

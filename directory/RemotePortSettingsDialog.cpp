@@ -11,19 +11,6 @@
 
 #include "directory/DialogHelpers.h"
 
-namespace {
-
-QComboBox* makeList(std::span<const std::string_view> items, QWidget* parent)
-{
-    auto* list = new QComboBox(parent);
-    for (const std::string_view item : items)
-        list->addItem(QString::fromLatin1(item.data(), static_cast<qsizetype>(item.size())));
-    list->setCurrentIndex(-1);
-    return list;
-}
-
-}  // namespace
-
 RemotePortSettingsDialog::RemotePortSettingsDialog(int initialPort, const std::array<std::string, 4>& statusTexts,
                                                    QWidget* parent)
     : QDialog(parent)
@@ -31,12 +18,12 @@ RemotePortSettingsDialog::RemotePortSettingsDialog(int initialPort, const std::a
 {
     setWindowTitle(QStringLiteral("원격 포트 설정"));
 
-    m_portList = makeList(remotePortItems, this);
-    m_speed = makeList(remoteSpeedItems, this);
-    m_dataBits = makeList(remoteDataBitsItems, this);
-    m_parity = makeList(remoteParityItems, this);
-    m_stopBits = makeList(remoteStopBitsItems, this);
-    m_flow = makeList(remoteFlowItems, this);
+    m_portList = makeChoiceList(remotePortItems, this);
+    m_speed = makeChoiceList(remoteSpeedItems, this);
+    m_dataBits = makeChoiceList(remoteDataBitsItems, this);
+    m_parity = makeChoiceList(remoteParityItems, this);
+    m_stopBits = makeChoiceList(remoteStopBitsItems, this);
+    m_flow = makeChoiceList(remoteFlowItems, this);
     auto* ok = makeButton(QStringLiteral("확인"), this);
     auto* cancel = makeButton(QStringLiteral("취소"), this);
     ok->setDefault(true);
