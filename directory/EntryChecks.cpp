@@ -1,5 +1,7 @@
 #include "directory/EntryChecks.h"
 
+#include "directory/LeadingNumber.h"
+
 #include <climits>
 #include <cstdint>
 
@@ -48,30 +50,15 @@ bool isBlank(char c)
 
 std::optional<int> parseIntegerField(std::string_view text)
 {
-    std::size_t pos = 0;
-    while (pos < text.size() && isBlank(text[pos]))
-        ++pos;
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-        negative = text[pos] == '-';
-        ++pos;
-    }
-    const std::size_t digitsStart = pos;
-    std::int64_t value = 0;
-    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
-        value = value * 10 + (text[pos] - '0');
-        if (value > static_cast<std::int64_t>(INT_MAX) + 1)
-            return std::nullopt;
-        ++pos;
-    }
-    if (pos == digitsStart)
+    const LeadingNumber number = scanLeadingNumber(text);
+    if (!number.hasDigits())
         return std::nullopt;
+    std::size_t pos = number.end;
     while (pos < text.size() && isBlank(text[pos]))
         ++pos;
     if (pos != text.size())
         return std::nullopt;
-    if (negative)
-        value = -value;
+    const std::int64_t value = number.negative ? -number.magnitude : number.magnitude;
     if (value > INT_MAX || value < INT_MIN)
         return std::nullopt;
     return static_cast<int>(value);

@@ -1,5 +1,7 @@
 #include "directory/ProfileFile.h"
 
+#include "directory/LeadingNumber.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -120,27 +122,13 @@ bool validName(std::string_view name, char forbidden)
     return true;
 }
 
+// atoi's reading, clamped to the int range instead of overflowing.
 int leadingInt(std::string_view text)
 {
-    std::size_t pos = 0;
-    while (pos < text.size() && isBlank(text[pos]))
-        ++pos;
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-        negative = text[pos] == '-';
-        ++pos;
-    }
-    // Accumulate in 64 bits and stop growing once past the int range: a long run of
-    // digits clamps instead of overflowing.
-    std::int64_t magnitude = 0;
-    constexpr std::int64_t limit = static_cast<std::int64_t>(INT_MAX) + 1;
-    for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
-        if (magnitude <= limit)
-            magnitude = magnitude * 10 + (text[pos] - '0');
-    }
-    if (negative)
-        return magnitude >= limit ? INT_MIN : static_cast<int>(-magnitude);
-    return magnitude > INT_MAX ? INT_MAX : static_cast<int>(magnitude);
+    const LeadingNumber number = scanLeadingNumber(text);
+    if (number.negative)
+        return -number.magnitude <= INT_MIN ? INT_MIN : static_cast<int>(-number.magnitude);
+    return number.magnitude > INT_MAX ? INT_MAX : static_cast<int>(number.magnitude);
 }
 
 ProfileFile::Io systemIo()

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "directory/BookEditing.h"
 #include "directory/EntryChecks.h"
 #include "directory/IpBook.h"
@@ -148,6 +150,10 @@ TEST(EntryChecks, IntegerFields)
     EXPECT_FALSE(parseIntegerField("72 00").has_value());
     EXPECT_FALSE(parseIntegerField("7200x").has_value());
     EXPECT_FALSE(parseIntegerField("99999999999").has_value());
+    EXPECT_EQ(parseIntegerField("2147483647"), 2147483647);
+    EXPECT_FALSE(parseIntegerField("2147483648").has_value());
+    EXPECT_EQ(parseIntegerField("-2147483648"), INT_MIN);
+    EXPECT_FALSE(parseIntegerField("-2147483649").has_value());
 }
 
 TEST(EntryChecks, IpEntryProblemsComeInOrder)
