@@ -124,7 +124,9 @@ void CMainFrame::buildDialogBar()
         m_portButtons[slot] = new QPushButton(QString::fromLatin1(initialLabels[slot]), m_dialogBar);
         m_portButtons[slot]->setCheckable(true);
         m_dialogBar->addWidget(m_portButtons[slot]);
-        connect(m_portButtons[slot], &QPushButton::clicked, this, [this, slot] { portButtonClicked(slot); });
+        // Mouse, Space and the accessible "Toggle" all change the state; the
+        // program's own changes are made with signals blocked.
+        connect(m_portButtons[slot], &QPushButton::toggled, this, [this, slot] { portButtonClicked(slot); });
     }
     auto* local = new QPushButton(QStringLiteral("로컬COM포트설정"), m_dialogBar);
     connect(local, &QPushButton::clicked, this, &CMainFrame::editLocalPortSettings);
@@ -164,6 +166,7 @@ void CMainFrame::portWindowClosed(const std::string& portName)
 {
     for (int slot = 0; slot < 4; ++slot) {
         if (!m_ports[slot].portName.empty() && m_ports[slot].portName == portName) {
+            const QSignalBlocker quiet(m_portButtons[slot]);
             m_portButtons[slot]->setChecked(false);
             return;
         }
