@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
@@ -47,6 +48,7 @@ CMainFrame::CMainFrame(const std::vector<std::string>& discoveredPorts, std::str
     loadIpBook();
 
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::updateMenus);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::updateTitle);
     m_sessionStarter = [](const QString& program, const QStringList& arguments, const QString& folder) {
         QProcess::startDetached(program, arguments, folder);
     };
@@ -111,6 +113,26 @@ void CMainFrame::updateMenus()
     const bool childActive = m_mdi->activeSubWindow() != nullptr;
     m_windowMenu->menuAction()->setVisible(childActive);
     m_aboutAction->setText(childActive ? QStringLiteral("대하여...") : QStringLiteral("대하여... "));
+}
+
+void CMainFrame::updateTitle()
+{
+    // The current window stays named while another program is active.
+    if (!m_mdi)
+        return;  // still being built
+    const QMdiSubWindow* current = m_mdi->currentSubWindow();
+    const QString title = current ? QStringLiteral("EmuKR-V - ") + current->windowTitle() : QStringLiteral("EmuKR-V");
+    if (windowTitle() != title)
+        setWindowTitle(title);
+}
+
+void CMainFrame::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // A maximised connection window writes its own form of the title here;
+    // ours is put back.
+    if (event->type() == QEvent::WindowTitleChange)
+        updateTitle();
 }
 
 void CMainFrame::buildDialogBar()
@@ -189,6 +211,7 @@ CChildFrame* CMainFrame::openConnectionWindow(const std::string& portName)
     window->setWidget(frame);
     window->setWindowIcon(appIcon());
     m_mdi->addSubWindow(window);
+    connect(window, &QWidget::windowTitleChanged, this, &CMainFrame::updateTitle);
     window->resize(m_mdi->size() * 0.9);
     window->show();
     m_mdi->setActiveSubWindow(window);

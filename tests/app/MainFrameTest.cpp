@@ -157,6 +157,29 @@ private slots:
         QCOMPARE(frame.mdiArea()->subWindowList().size(), 1);
     }
 
+    void titleNamesTheActiveConnectionWindow()
+    {
+        CMainFrame frame({"COM1", "COM2"}, dataDir());
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        QCOMPARE(frame.windowTitle(), QStringLiteral("EmuKR-V"));
+        frame.portButton(0)->click();
+        QCOMPARE(frame.windowTitle(), QStringLiteral("EmuKR-V - COM1 - [57600-N-8-1]"));
+        frame.portButton(1)->click();
+        QCOMPARE(frame.windowTitle(), QStringLiteral("EmuKR-V - COM2 - [57600-N-8-1]"));
+        // A maximised window does not change how the title reads.
+        frame.mdiArea()->activeSubWindow()->showMaximized();
+        QCOMPARE(frame.windowTitle(), QStringLiteral("EmuKR-V - COM2 - [57600-N-8-1]"));
+        frame.mdiArea()->activatePreviousSubWindow();
+        QCOMPARE(frame.windowTitle(), QStringLiteral("EmuKR-V - COM1 - [57600-N-8-1]"));
+        frame.connectionWindow(0)->setWindowTitle(QStringLiteral("COM1 - Seoul"));
+        QCOMPARE(frame.windowTitle(), QStringLiteral("EmuKR-V - COM1 - Seoul"));
+        for (int slot : {0, 1})
+            frame.portButton(slot)->click();
+        QVERIFY(waitFor([&] { return frame.mdiArea()->subWindowList().isEmpty(); }));
+        QCOMPARE(frame.windowTitle(), QStringLiteral("EmuKR-V"));
+    }
+
     void tileArrangesWindowsSideBySide()
     {
         CMainFrame frame({"COM1", "COM2", "COM3"}, dataDir());
