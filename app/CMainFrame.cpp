@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
@@ -47,6 +48,7 @@ CMainFrame::CMainFrame(const std::vector<std::string>& discoveredPorts, std::str
     loadIpBook();
 
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::updateMenus);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::updateTitle);
     m_sessionStarter = [](const QString& program, const QStringList& arguments, const QString& folder) {
         QProcess::startDetached(program, arguments, folder);
     };
@@ -113,6 +115,26 @@ void CMainFrame::updateMenus()
     m_aboutAction->setText(childActive ? QStringLiteral("대하여...") : QStringLiteral("대하여... "));
 }
 
+void CMainFrame::updateTitle()
+{
+    // The current window stays named while another program is active.
+    if (!m_mdi)
+        return;  // still being built
+    const QMdiSubWindow* current = m_mdi->currentSubWindow();
+    const QString title = current ? QStringLiteral("EmuKR-V - ") + current->windowTitle() : QStringLiteral("EmuKR-V");
+    if (windowTitle() != title)
+        setWindowTitle(title);
+}
+
+void CMainFrame::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // A maximised connection window writes its own form of the title here;
+    // ours is put back.
+    if (event->type() == QEvent::WindowTitleChange)
+        updateTitle();
+}
+
 void CMainFrame::buildDialogBar()
 {
     m_dialogBar = addToolBar(QStringLiteral("dialog bar"));
@@ -124,7 +146,9 @@ void CMainFrame::buildDialogBar()
         m_portButtons[slot] = new QPushButton(QString::fromLatin1(initialLabels[slot]), m_dialogBar);
         m_portButtons[slot]->setCheckable(true);
         m_dialogBar->addWidget(m_portButtons[slot]);
-        connect(m_portButtons[slot], &QPushButton::clicked, this, [this, slot] { portButtonClicked(slot); });
+        // Mouse, Space and the accessible "Toggle" all change the state; the
+        // program's own changes are made with signals blocked.
+        connect(m_portButtons[slot], &QPushButton::toggled, this, [this, slot] { portButtonClicked(slot); });
     }
     auto* local = new QPushButton(QStringLiteral("로컬COM포트설정"), m_dialogBar);
     connect(local, &QPushButton::clicked, this, &CMainFrame::editLocalPortSettings);
@@ -164,6 +188,7 @@ void CMainFrame::portWindowClosed(const std::string& portName)
 {
     for (int slot = 0; slot < 4; ++slot) {
         if (!m_ports[slot].portName.empty() && m_ports[slot].portName == portName) {
+            const QSignalBlocker quiet(m_portButtons[slot]);
             m_portButtons[slot]->setChecked(false);
             return;
         }
@@ -186,6 +211,7 @@ CChildFrame* CMainFrame::openConnectionWindow(const std::string& portName)
     window->setWidget(frame);
     window->setWindowIcon(appIcon());
     m_mdi->addSubWindow(window);
+    connect(window, &QWidget::windowTitleChanged, this, &CMainFrame::updateTitle);
     window->resize(m_mdi->size() * 0.9);
     window->show();
     m_mdi->setActiveSubWindow(window);

@@ -71,10 +71,15 @@ public:
     CChildFrame* connectionWindow(int slot) const;
     bool templateRegistered() const { return m_templateRegistered; }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void buildMenus();
     void buildDialogBar();
     void updateMenus();
+    // "EmuKR-V - <caption>" of the current connection window, "EmuKR-V" without one.
+    void updateTitle();
     std::string filePath(const char* name) const;
 
     std::string m_dataDirectory;

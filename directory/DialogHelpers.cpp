@@ -79,12 +79,9 @@ QString reportCell(const QTableWidget* list, int row, int column)
 
 void trackItemChanges(QTableWidget* list, std::function<void(int row)> onRow)
 {
+    // Only selections count. The current index alone is no choice: the list
+    // makes its first row current when it gets the focus at opening.
     QItemSelectionModel* selection = list->selectionModel();
-    QObject::connect(selection, &QItemSelectionModel::currentRowChanged, list,
-                     [onRow](const QModelIndex& current, const QModelIndex&) {
-                         if (current.isValid())
-                             onRow(current.row());
-                     });
     QObject::connect(selection, &QItemSelectionModel::selectionChanged, list,
                      [onRow](const QItemSelection& selected, const QItemSelection& deselected) {
                          if (!deselected.isEmpty() && !deselected.indexes().isEmpty())

@@ -77,11 +77,13 @@ void CChildFrame::buildWindow()
     connect(m_toolBar->idPasswordButton, &QPushButton::clicked, this, &CChildFrame::changeIdAndPassword);
     connect(m_toolBar->portSettingsButton, &QPushButton::clicked, this, &CChildFrame::configureRemotePort);
     for (int port = 0; port < 4; ++port)
-        connect(m_toolBar->portToggles[port], &QPushButton::clicked, this, [this, port] { togglePort(port); });
+        connect(m_toolBar->portToggles[port], &QPushButton::toggled, this, [this, port] { togglePort(port); });
     for (int side = 0; side < 2; ++side) {
         const Pane pane = static_cast<Pane>(side);
         connect(m_toolBar->paneSelectors[side], &QComboBox::activated, this, [this, pane] { selectPaneSource(pane); });
-        connect(m_toolBar->logBoxes[side], &QCheckBox::clicked, this, [this, pane] { toggleLog(pane); });
+        // toggled: by mouse, Space or accessible action alike. The program sets
+        // these controls with their signals blocked.
+        connect(m_toolBar->logBoxes[side], &QCheckBox::toggled, this, [this, pane] { toggleLog(pane); });
         // The bars' requests are handled after the bar has finished its own handling.
         connect(m_bars[side], &SendBar::sendRequested, this, &CChildFrame::sendFromBar, Qt::QueuedConnection);
         connect(m_bars[side], &SendBar::interruptRequested, this, &CChildFrame::sendInterrupt, Qt::QueuedConnection);
@@ -95,6 +97,7 @@ void CChildFrame::buildWindow()
         connect(m_panes[side], &CVT100View::logWriteFailed, this, [this, pane](const QString& path) {
             std::lock_guard<std::recursive_mutex> lock(connectionLock());
             m_panes[pane]->closeLog();
+            const QSignalBlocker quiet(m_toolBar->logBoxes[pane]);
             m_toolBar->logBoxes[pane]->setChecked(false);
             informUser(this, QStringLiteral("로그 파일에 쓰지 못해 로그 저장을 멈췄습니다.\n%1").arg(path));
         });

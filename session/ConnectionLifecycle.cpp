@@ -203,8 +203,10 @@ void CChildFrame::markDisconnected()
 {
     setConnected(false);
     resetPaneSelections();
-    for (QPushButton* toggle : m_toolBar->portToggles)
+    for (QPushButton* toggle : m_toolBar->portToggles) {
+        const QSignalBlocker quiet(toggle);
         toggle->setChecked(false);
+    }
     setDocumentTitle(m_baseTitle);
 }
 

@@ -29,8 +29,10 @@ void CChildFrame::onFrameReceived(const std::string& frame)
             m_portStatus[outcome.portIndex] = outcome.payload;
         else if (outcome.statusChange == ReplyOutcome::StatusChange::Clear)
             m_portStatus[outcome.portIndex].clear();
-        if (outcome.releaseToggle)
+        if (outcome.releaseToggle) {
+            const QSignalBlocker quiet(m_toolBar->portToggles[outcome.portIndex]);
             m_toolBar->portToggles[outcome.portIndex]->setChecked(false);
+        }
     }
     if (outcome.showConnectedTitle)
         setDocumentTitle(m_connectedTitle);

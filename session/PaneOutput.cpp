@@ -89,5 +89,6 @@ void CChildFrame::toggleLog(Pane pane)
             m_panes[pane]->closeLog();
         opened = m_panes[pane]->openLog(path.toStdString());
     }
+    const QSignalBlocker quiet(box);
     box->setChecked(opened);
 }

@@ -1,6 +1,7 @@
 // The main frame: port buttons from discovery, opening and closing connection
 // windows, menus, the settings dialogs and the IP launch buttons.
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -45,6 +46,15 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000)
         QTest::qWait(10);
     }
     return true;
+}
+
+// Operates the control as assistive technology does, through its accessible action.
+void toggleByAccessibleAction(QWidget* control)
+{
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+    QVERIFY(accessible && accessible->actionInterface());
+    QVERIFY(accessible->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
 }
 
 }  // namespace
@@ -120,6 +130,54 @@ private slots:
         QVERIFY(waitFor([&] { return frame.mdiArea()->subWindowList().isEmpty(); }));
         QVERIFY(!frame.portButton(1)->isChecked());
         QVERIFY(waitFor([&] { return visibleMenus(frame) == 2; }));
+    }
+
+    void portButtonActsAlikeByAccessibleActionKeyboardAndMouse()
+    {
+        CMainFrame frame({"COM1"}, dataDir());
+        frame.show();
+        QPushButton* button = frame.portButton(0);
+        toggleByAccessibleAction(button);
+        QVERIFY(button->isChecked());
+        QCOMPARE(frame.mdiArea()->subWindowList().size(), 1);
+        toggleByAccessibleAction(button);
+        QVERIFY(waitFor([&] { return frame.mdiArea()->subWindowList().isEmpty(); }));
+
+        button->setFocus();
+        QTest::keyClick(button, Qt::Key_Space);
+        QCOMPARE(frame.mdiArea()->subWindowList().size(), 1);
+        // The window's own close pops the button up, which neither closes
+        // nor opens anything more.
+        frame.mdiArea()->subWindowList().front()->close();
+        QVERIFY(waitFor([&] { return frame.mdiArea()->subWindowList().isEmpty(); }));
+        QTest::qWait(50);
+        QVERIFY(!button->isChecked());
+        QVERIFY(frame.mdiArea()->subWindowList().isEmpty());
+        button->click();
+        QCOMPARE(frame.mdiArea()->subWindowList().size(), 1);
+    }
+
+    void titleNamesTheActiveConnectionWindow()
+    {
+        CMainFrame frame({"COM1", "COM2"}, dataDir());
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        QCOMPARE(frame.windowTitle(), QStringLiteral("EmuKR-V"));
+        frame.portButton(0)->click();
+        QCOMPARE(frame.windowTitle(), QStringLiteral("EmuKR-V - COM1 - [57600-N-8-1]"));
+        frame.portButton(1)->click();
+        QCOMPARE(frame.windowTitle(), QStringLiteral("EmuKR-V - COM2 - [57600-N-8-1]"));
+        // A maximised window does not change how the title reads.
+        frame.mdiArea()->activeSubWindow()->showMaximized();
+        QCOMPARE(frame.windowTitle(), QStringLiteral("EmuKR-V - COM2 - [57600-N-8-1]"));
+        frame.mdiArea()->activatePreviousSubWindow();
+        QCOMPARE(frame.windowTitle(), QStringLiteral("EmuKR-V - COM1 - [57600-N-8-1]"));
+        frame.connectionWindow(0)->setWindowTitle(QStringLiteral("COM1 - Seoul"));
+        QCOMPARE(frame.windowTitle(), QStringLiteral("EmuKR-V - COM1 - Seoul"));
+        for (int slot : {0, 1})
+            frame.portButton(slot)->click();
+        QVERIFY(waitFor([&] { return frame.mdiArea()->subWindowList().isEmpty(); }));
+        QCOMPARE(frame.windowTitle(), QStringLiteral("EmuKR-V"));
     }
 
     void tileArrangesWindowsSideBySide()

@@ -7,6 +7,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "directory/IpBookDialog.h"
 #include "directory/IpEntryDialog.h"
@@ -54,6 +55,30 @@ void click(QWidget* dialog, const QString& label)
     buttonLabelled(dialog, label)->click();
 }
 
+// Shows the dialog as it opens for the operator: active, its list focused.
+void showAsOpened(QDialog* dialog)
+{
+    dialog->setModal(true);
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowActive(dialog));
+    QVERIFY(listOf(dialog)->hasFocus());
+}
+
+// Presses the button; true when that opened a dialog of its own (closed again).
+bool opensADialog(QDialog* dialog, const QString& label)
+{
+    bool opened = false;
+    QTimer::singleShot(0, dialog, [dialog, &opened] {
+        if (auto* nested = qobject_cast<QDialog*>(QApplication::activeModalWidget()); nested && nested != dialog) {
+            opened = true;
+            nested->reject();
+        }
+    });
+    click(dialog, label);
+    QCoreApplication::processEvents();
+    return opened;
+}
+
 // Fills the next phone entry dialog and presses 확인.
 void enterPhoneEntry(const QString& name, const QString& number, bool outside)
 {
@@ -99,6 +124,37 @@ private slots:
         QVERIFY(prompts.asked.isEmpty());
         QVERIFY(dialog.result() != QDialog::Accepted);
         QVERIFY(!QFile::exists(m_phonePath));
+    }
+
+    void shownBooksChooseNothingUntilARowIsSelected()
+    {
+        // Focus makes a row current in the list; only a selection chooses one.
+        Watchdog watchdog;
+        ScriptedPrompts prompts;
+        writeAll(m_phonePath, threeSites);
+        PhoneBookDialog phone(m_phonePath.toStdString());
+        showAsOpened(&phone);
+        QTableWidget* list = listOf(&phone);
+        QTest::keyClick(list, Qt::Key_Return);
+        QVERIFY(!opensADialog(&phone, "수정"));
+        click(&phone, "삭제");
+        click(&phone, "전화걸기");
+        QCOMPARE(prompts.told, (QStringList{"전화번호를 선택해 주세요.", "전화번호를 선택해 주세요."}));
+        QVERIFY(prompts.asked.isEmpty());
+        QVERIFY(phone.isVisible());
+        QCOMPARE(readAll(m_phonePath), QByteArray(threeSites));
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(phone.result(), int(QDialog::Accepted));
+        QCOMPARE(phone.chosenEntry().name, std::string("Seoul"));
+
+        IpBook book{{0, "Seoul1", "192.0.2.1", 7200}, {1, "Seoul2", "192.0.2.2", 0}};
+        IpBookDialog ip(book);
+        showAsOpened(&ip);
+        QVERIFY(!opensADialog(&ip, "수정"));
+        click(&ip, "삭제");
+        QVERIFY(prompts.asked.isEmpty());
+        QCOMPARE(book.size(), std::size_t(2));
     }
 
     void deleteLeavesGapUntilSavedAndReopened()

@@ -1,6 +1,7 @@
 // The connection window over a scripted device with modem lines: login, retry,
 // port commands, data frames, carrier loss and a vanished device.
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
@@ -22,6 +23,18 @@
 #include "WindowTestSupport.h"
 
 using namespace std::chrono_literals;
+
+namespace {
+
+// Operates the control as assistive technology does, through its accessible action.
+void toggleByAccessibleAction(QWidget* control)
+{
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+    QVERIFY(accessible && accessible->actionInterface());
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+}
+
+}  // namespace
 
 class ChildFrameFramedTest : public QObject {
     Q_OBJECT
@@ -179,6 +192,27 @@ private slots:
         QVERIFY(waitWritten(frameBytes('C', '1', "DISC")));
         m_modem->feed(frameBytes('C', '1', "PASS"));
         QVERIFY(waitUntil([&] { return m_frame->portStatusText(1).empty(); }));
+    }
+
+    void togglesAndLogBoxesAnswerTheirAccessibleAction()
+    {
+        openWindow();
+        loggedIn();
+        QPushButton* toggle = m_frame->toolBar()->portToggles[3];
+        toggleByAccessibleAction(toggle);
+        QVERIFY(waitWritten(frameBytes('C', '3', "CONN")));
+        m_modem->clearWritten();
+        toggleByAccessibleAction(toggle);
+        QVERIFY(waitWritten(frameBytes('C', '3', "DISC")));
+
+        QTemporaryDir dir;
+        m_dialogs->logPaths.push_back(dir.filePath(QStringLiteral("right.log")));
+        QCheckBox* box = m_frame->toolBar()->logBoxes[CChildFrame::RightPane];
+        toggleByAccessibleAction(box);
+        QVERIFY(box->isChecked());
+        QVERIFY(m_frame->pane(CChildFrame::RightPane)->isLogOpen());
+        toggleByAccessibleAction(box);
+        QVERIFY(!m_frame->pane(CChildFrame::RightPane)->isLogOpen());
     }
 
     void busyReleasesTheToggleWithoutSending()
