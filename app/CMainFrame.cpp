@@ -18,6 +18,7 @@
 #include "app/AppIcon.h"
 #include "app/CommandLine.h"
 #include "directory/DialSettingsDialog.h"
+#include "directory/FileFaultText.h"
 #include "directory/IpBookDialog.h"
 #include "directory/LocalPortSettingsDialog.h"
 #include "directory/PortNumberDialog.h"
@@ -39,10 +40,11 @@ CMainFrame::CMainFrame(const std::vector<std::string>& discoveredPorts, std::str
     buildMenus();
     buildDialogBar();
 
-    readLineSettings(filePath("pinfo.dat"), m_ports, m_dial);
+    if (const FileFault fault = readLineSettings(filePath("pinfo.dat"), m_ports, m_dial); !fault.ok())
+        m_unreadableFiles.push_back({filePath("pinfo.dat"), fault});
     for (int slot = 0; slot < 4; ++slot) {
         const std::string& name = m_ports[slot].portName;
-        m_portButtons[slot]->setText(name.empty() ? QStringLiteral("not use") : fromCp949(name));
+        m_portButtons[slot]->setText(name.empty() ? QStringLiteral("not use") : fromCp949(portNameLabel(name)));
         m_portButtons[slot]->setEnabled(!name.empty());
     }
     loadIpBook();
@@ -234,26 +236,35 @@ void CMainFrame::portButtonClicked(int slot)
 
 void CMainFrame::editLocalPortSettings()
 {
+    // The table changes only once it is saved; a failed save keeps the dialog open.
     LocalPortSettingsDialog dialog(m_ports, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    const PortTable edited = dialog.table();
-    for (int slot = 0; slot < 4; ++slot) {
-        // The names never change in the dialog; only the line settings do.
-        const std::string name = m_ports[slot].portName;
-        m_ports[slot] = edited[slot];
-        m_ports[slot].portName = name;
-    }
-    writePortSettings(filePath("pinfo.dat"), m_ports);
+    dialog.setCommit([this, &dialog](QWidget* shown) {
+        PortTable edited = dialog.table();
+        for (int slot = 0; slot < 4; ++slot) {
+            // The names never change in the dialog; only the line settings do.
+            edited[slot].portName = m_ports[slot].portName;
+        }
+        const std::string path = filePath("pinfo.dat");
+        if (!tellSaveResult(shown, path, writePortSettings(path, edited)))
+            return false;
+        m_ports = edited;
+        return true;
+    });
+    dialog.exec();
 }
 
 void CMainFrame::editDialSettings()
 {
     DialSettingsDialog dialog(m_dial, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    m_dial = dialog.settings();
-    writeDialSettings(filePath("pinfo.dat"), m_dial);
+    dialog.setCommit([this, &dialog](QWidget* shown) {
+        const DialSettings edited = dialog.settings();
+        const std::string path = filePath("pinfo.dat");
+        if (!tellSaveResult(shown, path, writeDialSettings(path, edited)))
+            return false;
+        m_dial = edited;
+        return true;
+    });
+    dialog.exec();
 }
 
 void CMainFrame::showAbout()
@@ -276,13 +287,17 @@ void CMainFrame::showAbout()
 
 void CMainFrame::loadIpBook()
 {
-    m_ipBook = readIpBook(filePath("ip.dat"));
+    FileFault fault;
+    m_ipBook = readIpBook(filePath("ip.dat"), &fault);
+    if (!fault.ok())
+        m_unreadableFiles.push_back({filePath("ip.dat"), fault});
     fillIpCombo();
 }
 
-void CMainFrame::saveIpBook()
+bool CMainFrame::saveIpBook(QWidget* messageParent)
 {
-    writeIpBook(filePath("ip.dat"), m_ipBook);
+    const std::string path = filePath("ip.dat");
+    return tellSaveResult(messageParent ? messageParent : this, path, writeIpBook(path, m_ipBook));
 }
 
 void CMainFrame::fillIpCombo()
@@ -309,9 +324,9 @@ IpEntry CMainFrame::getSelectedIpEntry() const
 void CMainFrame::editIpBook()
 {
     IpBookDialog dialog(m_ipBook, this);
+    dialog.setCommit([this](QWidget* shown) { return saveIpBook(shown); });
     if (dialog.exec() != QDialog::Accepted)
         return;
-    saveIpBook();
     fillIpCombo();
 }
 

@@ -20,6 +20,11 @@ class QPushButton;
 class QTableWidget;
 class QWidget;
 
+// What a settings dialog runs on "확인" before it closes: the caller stores and
+// saves the values. False keeps the dialog open with the edits (the commit has
+// told the operator why); the dialog is passed as the parent for that message.
+using DialogCommit = std::function<bool(QWidget* dialog)>;
+
 // A label for field, set as its buddy; the field's accessible name is the label
 // text (without mnemonic ampersands).
 QLabel* makeFieldLabel(const QString& text, QWidget* field, QWidget* parent);

@@ -15,10 +15,15 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
+
+#include <sys/stat.h>
 
 #include "app/CMainFrame.h"
 #include "app/CommandLine.h"
+#include "directory/DialSettingsDialog.h"
+#include "directory/IpBookDialog.h"
 #include "directory/LocalPortSettingsDialog.h"
 #include "directory/PortNumberDialog.h"
 #include "directory/UserPrompts.h"
@@ -97,6 +102,10 @@ private slots:
             QCOMPARE(frame.portButton(slot)->text(), QStringLiteral("not use"));
             QVERIFY(!frame.portButton(slot)->isEnabled());
         }
+        // A port map name is shown cleaned; the name itself stays as given.
+        CMainFrame hostile({"A\x1b[2J/../B"}, dataDir());
+        QCOMPARE(hostile.portButton(0)->text(), QStringLiteral("A?[2J?..?B"));
+        QCOMPARE(hostile.portTable()[0].portName, std::string("A\x1b[2J/../B"));
         CMainFrame none({}, dataDir());
         for (int slot = 0; slot < 4; ++slot)
             QCOMPARE(none.portButton(slot)->text(), QStringLiteral("not use"));
@@ -257,6 +266,60 @@ private slots:
         const QByteArray text = file.readAll();
         QCOMPARE(text.count("[COM"), 2);
         QVERIFY(text.contains("BAUD=576"));
+    }
+
+    void unreadableDataFilesAreListedAndDefaultsUsed()
+    {
+        // A FIFO would block the start for ever, a directory cannot be read.
+        QVERIFY(::mkfifo(QFile::encodeName(m_dir->filePath("pinfo.dat")).constData(), 0600) == 0);
+        QVERIFY(QDir(m_dir->path()).mkdir("ip.dat"));
+        CMainFrame frame({"COM1"}, dataDir());
+        QCOMPARE(frame.portSettingsText("COM1"), std::string("57600-N-8-1"));
+        QCOMPARE(frame.unreadableFiles().size(), std::size_t(2));
+        for (const FileProblem& problem : frame.unreadableFiles())
+            QCOMPARE(problem.fault.kind, FileFault::Kind::NotRegularFile);
+        QCOMPARE(frame.unreadableFiles()[0].path, dataDir() + "pinfo.dat");
+        QCOMPARE(frame.unreadableFiles()[1].path, dataDir() + "ip.dat");
+        QVERIFY(m_boxes.empty());
+    }
+
+    void settingsSavesThatFailAreToldAndKeepTheirDialogs()
+    {
+        // A data directory that is a regular file refuses every write, for root too.
+        const QString plain = m_dir->filePath("plain");
+        QFile(plain).open(QIODevice::WriteOnly);
+        CMainFrame frame({"COM1"}, plain.toStdString() + "/");
+        frame.ipBook() = {IpEntry{0, "A", "192.0.2.1", 0}, IpEntry{2, "C", "192.0.2.3", 0}};
+        Watchdog watchdog;
+        // Presses 확인 once the dialog shows, expects it told and still open, then cancels.
+        const auto refusedOnOk = [this](QWidget* dialog, const char* file) {
+            QTest::mouseClick(buttonLabelled(dialog, "확인"), Qt::LeftButton);
+            QVERIFY(dialog->isVisible());
+            QCOMPARE(m_boxes.size(), std::size_t(1));
+            QVERIFY(m_boxes[0].startsWith(QStringLiteral("파일을 저장하지 못했습니다: ")));
+            QVERIFY(m_boxes[0].contains(file));
+            QVERIFY(m_boxes[0].contains(QString::fromLocal8Bit(strerror(ENOTDIR))));
+            m_boxes.clear();
+            QTest::mouseClick(buttonLabelled(dialog, "취소"), Qt::LeftButton);
+        };
+        onNextDialog<LocalPortSettingsDialog>([&](LocalPortSettingsDialog* dialog) {
+            fieldLabelled<QComboBox>(dialog, "통신속도")->setCurrentIndex(2);
+            refusedOnOk(dialog, "pinfo.dat");
+        });
+        frame.editLocalPortSettings();
+        QCOMPARE(frame.portSettingsText("COM1"), std::string("57600-N-8-1"));
+
+        onNextDialog<DialSettingsDialog>([&](DialSettingsDialog* dialog) {
+            typeInto(dialog, "외부 회선 연결번호", "0");
+            refusedOnOk(dialog, "pinfo.dat");
+        });
+        frame.editDialSettings();
+        QCOMPARE(frame.dialSettings().outsideLineNumber, std::string("9"));
+
+        onNextDialog<IpBookDialog>([&](IpBookDialog* dialog) { refusedOnOk(dialog, "ip.dat"); });
+        frame.editIpBook();
+        // Not renumbered: the rows the dialog showed still name their entries.
+        QCOMPARE(frame.ipBook()[1].index, 2);
     }
 
     void launchButtonsNeedASelectedAddress()

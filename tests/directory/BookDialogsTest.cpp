@@ -15,6 +15,9 @@
 #include "directory/PhoneEntryDialog.h"
 #include "directory/PortNumberDialog.h"
 #include "tests/directory/DialogTestSupport.h"
+#include "tests/directory/FileTestSupport.h"
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -403,6 +406,55 @@ private slots:
         click(&dialog, "연결");
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.port(), 99999);
+    }
+
+    void aFailedSaveIsToldAndKeepsTheDialogWithItsEdits()
+    {
+        Watchdog watchdog;
+        ScriptedPrompts prompts;
+        writeAll(m_phonePath, threeSites);
+        PhoneBookDialog dialog(m_phonePath.toStdString());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        enterPhoneEntry("Daegu", "0534444", false);
+        QTest::mouseClick(buttonLabelled(&dialog, "추가"), Qt::LeftButton);
+        const QString told = QString("파일을 저장하지 못했습니다: %1\n(%2)").arg(m_phonePath, strerror(EFBIG));
+        {
+            FileSizeLimit diskFull;
+            QTest::mouseClick(buttonLabelled(&dialog, "저장"), Qt::LeftButton);
+            listOf(&dialog)->selectRow(3);
+            QTest::mouseClick(buttonLabelled(&dialog, "전화걸기"), Qt::LeftButton);
+        }
+        QCOMPARE(prompts.told, (QStringList{told, told}));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(column(&dialog, 1), (QStringList{"Busan", "Seoul", "Jeju", "Daegu"}));
+        QCOMPARE(readAll(m_phonePath), QByteArray(threeSites));
+
+        // Once there is room again the same edits go out, silently.
+        QTest::mouseClick(buttonLabelled(&dialog, "전화걸기"), Qt::LeftButton);
+        QCOMPARE(prompts.told.size(), 2);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.chosenEntry().name, std::string("Daegu"));
+        QCOMPARE(readPhoneBook(m_phonePath.toStdString()).size(), std::size_t(4));
+    }
+
+    void aPhoneBookThatIsNoFileIsToldOnceAndNeverReplaced()
+    {
+        // A FIFO would block the opening for ever; it opens empty, says why, and a
+        // save leaves the FIFO in place.
+        Watchdog watchdog;
+        ScriptedPrompts prompts;
+        QVERIFY(::mkfifo(QFile::encodeName(m_phonePath).constData(), 0600) == 0);
+        PhoneBookDialog dialog(m_phonePath.toStdString());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTRY_COMPARE(prompts.told.size(), 1);
+        QCOMPARE(prompts.told[0], QString("파일을 읽을 수 없습니다: %1\n(일반 파일이 아닙니다)").arg(m_phonePath));
+        QCOMPARE(listOf(&dialog)->rowCount(), 0);
+        QTest::mouseClick(buttonLabelled(&dialog, "저장"), Qt::LeftButton);
+        QCOMPARE(prompts.told.size(), 2);
+        QVERIFY(prompts.told[1].startsWith("파일을 저장하지 못했습니다: "));
+        QVERIFY(QFileInfo(m_phonePath).isFile() == false && QFileInfo::exists(m_phonePath));
     }
 
 private:
