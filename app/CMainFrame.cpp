@@ -23,8 +23,8 @@
 #include "directory/LocalPortSettingsDialog.h"
 #include "directory/PortNumberDialog.h"
 #include "directory/UserPrompts.h"
-#include "serial/AppPaths.h"
-#include "serial/QtText.h"
+#include "base/AppPaths.h"
+#include "base/QtText.h"
 #include "session/CChildFrame.h"
 #include "session/CEmuVOLADoc.h"
 

@@ -1,7 +1,7 @@
 #include "app/LineSettings.h"
 
 
-#include "directory/ProfileFile.h"
+#include "base/ProfileFile.h"
 
 namespace {
 

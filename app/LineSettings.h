@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "serial/DataFile.h"
+#include "base/DataFile.h"
 
 // One local COM port's line settings.
 struct PortSettings {

@@ -10,7 +10,7 @@
 #include "app/AppIcon.h"
 #include "app/CMainFrame.h"
 #include "directory/FileFaultText.h"
-#include "serial/AppPaths.h"
+#include "base/AppPaths.h"
 #include "serial/PortDiscovery.h"
 
 namespace {

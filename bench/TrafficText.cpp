@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "serial/TextCodec.h"
+#include "base/TextCodec.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "directory/DialogHelpers.h"
-#include "serial/QtText.h"
+#include "base/QtText.h"
 
 namespace {
 

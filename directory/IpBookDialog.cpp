@@ -10,7 +10,7 @@
 #include "directory/DialogHelpers.h"
 #include "directory/IpEntryDialog.h"
 #include "directory/UserPrompts.h"
-#include "serial/QtText.h"
+#include "base/QtText.h"
 
 namespace {
 

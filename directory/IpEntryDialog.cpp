@@ -11,7 +11,7 @@
 #include "directory/DialogHelpers.h"
 #include "directory/EntryChecks.h"
 #include "directory/UserPrompts.h"
-#include "serial/QtText.h"
+#include "base/QtText.h"
 
 namespace {
 

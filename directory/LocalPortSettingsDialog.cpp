@@ -13,7 +13,7 @@
 #include <span>
 
 #include "directory/DialogHelpers.h"
-#include "serial/QtText.h"
+#include "base/QtText.h"
 
 LocalPortSettingsDialog::LocalPortSettingsDialog(const PortTable& table, QWidget* parent)
     : QDialog(parent)

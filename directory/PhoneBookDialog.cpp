@@ -13,7 +13,7 @@
 #include "directory/FileFaultText.h"
 #include "directory/PhoneEntryDialog.h"
 #include "directory/UserPrompts.h"
-#include "serial/QtText.h"
+#include "base/QtText.h"
 
 namespace {
 

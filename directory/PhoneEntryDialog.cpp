@@ -11,7 +11,7 @@
 #include "directory/DialogHelpers.h"
 #include "directory/EntryChecks.h"
 #include "directory/UserPrompts.h"
-#include "serial/QtText.h"
+#include "base/QtText.h"
 
 PhoneEntryDialog::PhoneEntryDialog(const PhoneEntry& initial, bool isNew, QWidget* parent)
     : QDialog(parent)

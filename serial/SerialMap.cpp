@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "serial/AppPaths.h"
+#include "base/AppPaths.h"
 
 namespace fs = std::filesystem;
 

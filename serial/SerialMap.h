@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "serial/DataFile.h"
+#include "base/DataFile.h"
 
 struct SerialMapEntry {
     std::string deviceName;  // what the "OXSER" filter looks at

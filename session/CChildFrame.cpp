@@ -15,7 +15,7 @@
 
 #include "directory/UserPrompts.h"
 #include "display/CTerminalView.h"
-#include "serial/QtText.h"
+#include "base/QtText.h"
 #include "session/ConnectionHost.h"
 #include "session/ConnectionLock.h"
 #include "session/ConnectionMessages.h"

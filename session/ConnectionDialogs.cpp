@@ -5,7 +5,7 @@
 #include "directory/LoginDialog.h"
 #include "directory/PhoneBookDialog.h"
 #include "directory/RemotePortSettingsDialog.h"
-#include "serial/AppPaths.h"
+#include "base/AppPaths.h"
 
 namespace {
 

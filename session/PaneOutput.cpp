@@ -7,8 +7,8 @@
 #include <mutex>
 
 #include "display/CTerminalView.h"
-#include "serial/AppPaths.h"
-#include "serial/WaitPumping.h"
+#include "base/AppPaths.h"
+#include "base/WaitPumping.h"
 #include "session/CChildFrame.h"
 #include "session/ConnectionDialogs.h"
 #include "session/ConnectionLock.h"

@@ -5,7 +5,7 @@
 #include <QPushButton>
 
 #include "display/CTerminalView.h"
-#include "serial/QtText.h"
+#include "base/QtText.h"
 #include "session/CChildFrame.h"
 #include "session/ConnectionDialogs.h"
 #include "session/ConnectionLock.h"

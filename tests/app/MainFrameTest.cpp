@@ -27,7 +27,7 @@
 #include "directory/LocalPortSettingsDialog.h"
 #include "directory/PortNumberDialog.h"
 #include "directory/UserPrompts.h"
-#include "serial/AppPaths.h"
+#include "base/AppPaths.h"
 #include "session/CChildFrame.h"
 #include "tests/directory/DialogTestSupport.h"
 #include "tests/support/FakeSerialDevice.h"

@@ -19,7 +19,7 @@
 #include <thread>
 
 #include "display/CTerminalView.h"
-#include "serial/QtText.h"
+#include "base/QtText.h"
 
 namespace {
 

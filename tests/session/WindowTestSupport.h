@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "display/CVT100View.h"
-#include "serial/TextCodec.h"
+#include "base/TextCodec.h"
 #include "session/ConnectionDialogs.h"
 #include "session/ConnectionHost.h"
 

@@ -9,7 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "serial/TextCodec.h"
+#include "base/TextCodec.h"
 #include "serial/rfc2217/Rfc2217Device.h"
 #include "tests/rfc2217/DeviceTestSupport.h"
 

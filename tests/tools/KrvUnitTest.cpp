@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "serial/TextCodec.h"
+#include "base/TextCodec.h"
 #include "tools/krv-sim/KrvUnit.h"
 
 namespace {

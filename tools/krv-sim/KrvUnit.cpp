@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "serial/TextCodec.h"
+#include "base/TextCodec.h"
 
 namespace {
 

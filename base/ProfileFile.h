@@ -9,7 +9,7 @@
 //   of its section, or appends a new section at the end of the file. Every other line
 //   (comments, blank lines, lines we do not understand) is kept byte for byte.
 // - save() replaces the file atomically: a crash never leaves a half-written file.
-// - Only a regular file of at most 16 MiB and 262144 lines is read (serial/DataFile.h).
+// - Only a regular file of at most 16 MiB and 262144 lines is read (base/DataFile.h).
 //
 // Text is code page 949 and handled as opaque bytes. Lines end in LF or CR LF; an
 // existing line keeps its own ending, new lines take the file's convention (CR LF
@@ -26,7 +26,7 @@
 
 #include <sys/types.h>
 
-#include "serial/DataFile.h"
+#include "base/DataFile.h"
 
 class ProfileFile {
 public:

@@ -1,7 +1,7 @@
-#include "directory/ProfileFile.h"
+#include "base/ProfileFile.h"
 
-#include "directory/LeadingNumber.h"
-#include "serial/DataFile.h"
+#include "base/LeadingNumber.h"
+#include "base/DataFile.h"
 
 #include <algorithm>
 #include <atomic>
