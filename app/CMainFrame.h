@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/LineSettings.h"
+#include "app/LineSettingsFile.h"
 #include "directory/IpBook.h"
 #include "session/ConnectionHost.h"
 
