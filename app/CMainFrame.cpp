@@ -16,17 +16,17 @@
 #include <QVBoxLayout>
 
 #include "app/AppIcon.h"
+#include "app/CEmuVOLADoc.h"
 #include "app/CommandLine.h"
+#include "base/AppPaths.h"
+#include "base/QtText.h"
 #include "directory/DialSettingsDialog.h"
 #include "directory/FileFaultText.h"
 #include "directory/IpBookDialog.h"
 #include "directory/LocalPortSettingsDialog.h"
 #include "directory/PortNumberDialog.h"
 #include "directory/UserPrompts.h"
-#include "base/AppPaths.h"
-#include "base/QtText.h"
 #include "session/CChildFrame.h"
-#include "session/CEmuVOLADoc.h"
 
 CMainFrame::CMainFrame(const std::vector<std::string>& discoveredPorts, std::string dataDirectory, QWidget* parent)
     : QMainWindow(parent)

@@ -1,7 +1,7 @@
 #include "base/ProfileFile.h"
 
-#include "base/LeadingNumber.h"
 #include "base/DataFile.h"
+#include "base/LeadingNumber.h"
 
 #include <algorithm>
 #include <atomic>

@@ -9,8 +9,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "directory/DialogHelpers.h"
 #include "base/QtText.h"
+#include "directory/DialogHelpers.h"
 
 namespace {
 

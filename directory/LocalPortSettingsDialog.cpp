@@ -12,8 +12,8 @@
 
 #include <span>
 
-#include "directory/DialogHelpers.h"
 #include "base/QtText.h"
+#include "directory/DialogHelpers.h"
 
 LocalPortSettingsDialog::LocalPortSettingsDialog(const PortTable& table, QWidget* parent)
     : QDialog(parent)

@@ -13,9 +13,9 @@
 #include <array>
 #include <chrono>
 
+#include "base/QtText.h"
 #include "directory/UserPrompts.h"
 #include "display/CTerminalView.h"
-#include "base/QtText.h"
 #include "session/ConnectionHost.h"
 #include "session/ConnectionLock.h"
 #include "session/ConnectionMessages.h"

@@ -2,10 +2,10 @@
 
 #include <QFileDialog>
 
+#include "base/AppPaths.h"
 #include "directory/LoginDialog.h"
 #include "directory/PhoneBookDialog.h"
 #include "directory/RemotePortSettingsDialog.h"
-#include "base/AppPaths.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 
 #include <mutex>
 
-#include "display/CTerminalView.h"
 #include "base/AppPaths.h"
 #include "base/WaitPumping.h"
+#include "display/CTerminalView.h"
 #include "session/CChildFrame.h"
 #include "session/ConnectionDialogs.h"
 #include "session/ConnectionLock.h"

@@ -4,8 +4,8 @@
 #include <QPointer>
 #include <QPushButton>
 
-#include "display/CTerminalView.h"
 #include "base/QtText.h"
+#include "display/CTerminalView.h"
 #include "session/CChildFrame.h"
 #include "session/ConnectionDialogs.h"
 #include "session/ConnectionLock.h"

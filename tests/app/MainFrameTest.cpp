@@ -22,12 +22,12 @@
 
 #include "app/CMainFrame.h"
 #include "app/CommandLine.h"
+#include "base/AppPaths.h"
 #include "directory/DialSettingsDialog.h"
 #include "directory/IpBookDialog.h"
 #include "directory/LocalPortSettingsDialog.h"
 #include "directory/PortNumberDialog.h"
 #include "directory/UserPrompts.h"
-#include "base/AppPaths.h"
 #include "session/CChildFrame.h"
 #include "tests/directory/DialogTestSupport.h"
 #include "tests/support/FakeSerialDevice.h"

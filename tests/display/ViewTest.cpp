@@ -18,8 +18,8 @@
 #include <string>
 #include <thread>
 
-#include "display/CTerminalView.h"
 #include "base/QtText.h"
+#include "display/CTerminalView.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "display/CVT100View.h"
 #include "base/TextCodec.h"
+#include "display/CVT100View.h"
 #include "session/ConnectionDialogs.h"
 #include "session/ConnectionHost.h"
 
