@@ -6,4 +6,5 @@ add_library(emu_session_core STATIC
   FrameSplitter.cpp
   LinkFrame.cpp
   ReplyDecoder.cpp)
+emu_headers(emu_session_core session)
 target_link_libraries(emu_session_core PUBLIC emu_serial Threads::Threads)
