@@ -5,7 +5,6 @@
 // ports. Plain values and the rules that read them; no I/O.
 
 #include <array>
-#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -25,7 +24,7 @@ struct DialSettings {
 };
 
 // The main frame has four port buttons; slot i belongs to button i + 1.
-inline constexpr std::size_t portSlotCount = 4;
+inline constexpr int portSlotCount = 4;
 using PortTable = std::array<PortSettings, portSlotCount>;
 
 // The KR-V's remote ports are numbered 0 to remotePortCount - 1.

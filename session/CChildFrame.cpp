@@ -76,7 +76,7 @@ void CChildFrame::buildWindow()
     connect(m_toolBar->hangUpButton, &QPushButton::clicked, this, &CChildFrame::hangUp);
     connect(m_toolBar->idPasswordButton, &QPushButton::clicked, this, &CChildFrame::changeIdAndPassword);
     connect(m_toolBar->portSettingsButton, &QPushButton::clicked, this, &CChildFrame::configureRemotePort);
-    for (int port = 0; port < 4; ++port)
+    for (int port = 0; port < remotePortCount; ++port)
         connect(m_toolBar->portToggles[port], &QPushButton::toggled, this, [this, port] { togglePort(port); });
     for (int side = 0; side < 2; ++side) {
         const Pane pane = static_cast<Pane>(side);

@@ -131,8 +131,8 @@ private:
     Pane m_activePane = LeftPane;
     CTerminalView* m_lastFocusedPane = nullptr;
     std::string m_localText;
-    std::array<std::string, 4> m_portTexts;
-    std::array<std::string, 4> m_portStatus;
+    std::array<std::string, remotePortCount> m_portTexts;
+    std::array<std::string, remotePortCount> m_portStatus;
 
     // Read by the reader thread in echoLocal; written on the window thread.
     std::array<std::atomic<int>, 2> m_selection{-1, -1};

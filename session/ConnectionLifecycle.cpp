@@ -213,7 +213,7 @@ void CChildFrame::markDisconnected()
 void CChildFrame::resetPaneSelections()
 {
     for (int side = 0; side < 2; ++side) {
-        m_toolBar->paneSelectors[side]->setCurrentIndex(0);
+        m_toolBar->paneSelectors[side]->setCurrentIndex(rowOfPaneSelection(noPort));
         m_selection[side] = noPort;
     }
 }

@@ -39,7 +39,7 @@ CChildFrame::Pane CChildFrame::paneOfBar(const SendBar* bar) const
 
 void CChildFrame::selectPaneSource(Pane pane)
 {
-    m_selection[pane] = m_toolBar->paneSelectors[pane]->currentIndex() - 1;
+    m_selection[pane] = paneSelectionOfRow(m_toolBar->paneSelectors[pane]->currentIndex());
     m_activePane = pane;
     m_lastFocusedPane = m_panes[pane];  // as if the pane had been clicked
     m_bars[pane]->setFocus();

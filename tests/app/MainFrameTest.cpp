@@ -107,7 +107,7 @@ private slots:
         QCOMPARE(hostile.portButton(0)->text(), QStringLiteral("A?[2J?..?B"));
         QCOMPARE(hostile.portTable()[0].portName, std::string("A\x1b[2J/../B"));
         CMainFrame none({}, dataDir());
-        for (int slot = 0; slot < 4; ++slot)
+        for (int slot = 0; slot < portSlotCount; ++slot)
             QCOMPARE(none.portButton(slot)->text(), QStringLiteral("not use"));
     }
 

@@ -62,7 +62,7 @@ public:
         return take(loginAnswers);
     }
     std::optional<RemotePortAnswer> askRemotePortSettings(QWidget*, int initialPort,
-                                                          const std::array<std::string, 4>&) override
+                                                          const std::array<std::string, remotePortCount>&) override
     {
         remoteInitialPorts.push_back(initialPort);
         return take(remoteAnswers);
