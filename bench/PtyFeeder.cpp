@@ -14,9 +14,9 @@
 namespace {
 
 // What one write may hand the pseudo-terminal at full speed.
-constexpr std::size_t FloodChunk = 4096;
+constexpr std::size_t floodChunk = 4096;
 // Give up when the pseudo-terminal takes nothing for this long.
-constexpr int StuckMs = 10000;
+constexpr int stuckMs = 10000;
 
 }  // namespace
 
@@ -72,7 +72,7 @@ void PtyFeeder::writeLoop(int bytesPerSecond, int chunkMs)
     bool ok = true;
     if (bytesPerSecond <= 0) {
         while (ok && sent < total) {
-            const std::size_t length = std::min(FloodChunk, total - sent);
+            const std::size_t length = std::min(floodChunk, total - sent);
             ok = writeSome(data + sent, length);
             sent += length;
         }
@@ -109,7 +109,7 @@ bool PtyFeeder::writeSome(const char* data, std::size_t length)
             return false;
         discardEcho();
         pollfd p{m_master, POLLOUT, 0};
-        if (::poll(&p, 1, StuckMs) <= 0)
+        if (::poll(&p, 1, stuckMs) <= 0)
             return false;
     }
     return true;

@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr int LineRateBytesPerSecond = 11520;
+constexpr int lineRateBytesPerSecond = 11520;
 
 void printFlood(const char* name, const FloodResult& r)
 {
@@ -58,7 +58,7 @@ int main(int argc, char** argv)
     const auto floodBytes = static_cast<std::size_t>(options.megabytes * 1024.0 * 1024.0);
     const std::string ascii = asciiTraffic(floodBytes);
     const std::string korean = koreanTraffic(floodBytes);
-    const auto pacedBytes = static_cast<std::size_t>(options.lineRateSeconds * LineRateBytesPerSecond);
+    const auto pacedBytes = static_cast<std::size_t>(options.lineRateSeconds * lineRateBytesPerSecond);
     const std::string pacedText = asciiTraffic(pacedBytes).substr(0, pacedBytes);
     if (!reachesLogWhole(ascii) || !reachesLogWhole(korean)) {
         std::fprintf(stderr, "traffic holds bytes the receive path does not log\n");
@@ -81,9 +81,9 @@ int main(int argc, char** argv)
     printFlood("ASCII", asciiFlood);
     const FloodResult koreanFlood = run.flood(korean);
     printFlood("Korean", koreanFlood);
-    const PacedResult lineRate = run.paced(pacedText, LineRateBytesPerSecond);
+    const PacedResult lineRate = run.paced(pacedText, lineRateBytesPerSecond);
     std::printf("line rate: %zu bytes at %d bytes/s over %.2f s, %.3f CPU s = %.2f %% of a core%s\n",
-                pacedText.size(), LineRateBytesPerSecond, lineRate.seconds, lineRate.cpuSeconds,
+                pacedText.size(), lineRateBytesPerSecond, lineRate.seconds, lineRate.cpuSeconds,
                 lineRate.cpuPercent(), lineRate.complete ? "" : " (INCOMPLETE)");
     run.finish();
     std::printf("load average after: %s\n", loadAverage().c_str());

@@ -22,9 +22,9 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr int TickMs = 5;
+constexpr int tickMs = 5;
 // A log that has not grown for this long ends the wait: the run is incomplete.
-constexpr auto NoProgressLimit = std::chrono::seconds(10);
+constexpr auto noProgressLimit = std::chrono::seconds(10);
 
 double secondsBetween(Clock::time_point from, Clock::time_point to)
 {
@@ -120,7 +120,7 @@ FloodResult ReceiveRun::flood(const std::string& traffic)
     Clock::duration worstGap{};
     QTimer ticker;
     ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(TickMs);
+    ticker.setInterval(tickMs);
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         const Clock::time_point now = Clock::now();
         worstGap = std::max(worstGap, now - lastTick);
@@ -138,7 +138,7 @@ FloodResult ReceiveRun::flood(const std::string& traffic)
     result.seconds = secondsBetween(m_feeder.firstByteTime(), done.when);
     result.cpuSeconds = done.processCpu - cpuBefore - m_feeder.writerCpuSeconds() - done.watcherCpu;
     const double gapMs = std::chrono::duration<double, std::milli>(worstGap).count();
-    result.worstStallMs = std::max(0.0, gapMs - TickMs);
+    result.worstStallMs = std::max(0.0, gapMs - tickMs);
     settle(300);
     return result;
 }
@@ -178,7 +178,7 @@ ReceiveRun::Completion ReceiveRun::waitForLog(long long targetSize, int pollMs)
             if (size != lastSize) {
                 lastSize = size;
                 lastGrowth = now;
-            } else if (now - lastGrowth > NoProgressLimit) {
+            } else if (now - lastGrowth > noProgressLimit) {
                 done.when = lastGrowth;
                 break;
             }

@@ -17,7 +17,7 @@ bool PaneLog::open(const std::string& path)
     std::setvbuf(m_file, nullptr, _IONBF, 0);
     m_path = path;
     m_pending.clear();
-    m_pending.reserve(BufferLimit);
+    m_pending.reserve(bufferLimit);
     return true;
 }
 
@@ -39,7 +39,7 @@ bool PaneLog::write(std::string_view bytes)
     if (m_file == nullptr)
         return false;
     m_pending.append(bytes);
-    return m_pending.size() < BufferLimit || writeOut();
+    return m_pending.size() < bufferLimit || writeOut();
 }
 
 bool PaneLog::flush()

@@ -209,8 +209,8 @@ void CChildFrame::readerLoop()
     // Bytes taken from the port per taking of the connection lock: enough to
     // cut the locking per byte, few enough that the window thread never waits
     // long for the lock.
-    constexpr std::size_t ReadBatchSize = 256;
-    std::array<std::uint8_t, ReadBatchSize> bytes{};
+    constexpr std::size_t readBatchSize = 256;
+    std::array<std::uint8_t, readBatchSize> bytes{};
     FrameSplitter splitter;
     ReaderEvents events(*this);
     bool lossReported = false;

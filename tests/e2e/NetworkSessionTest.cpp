@@ -32,7 +32,7 @@
 
 namespace {
 
-const std::string StatusText = "[Baud]9600 bps[Data]8 bit[Parity]none [Stop]1 bit[Flow]none";
+const std::string statusText = "[Baud]9600 bps[Data]8 bit[Parity]none [Stop]1 bit[Flow]none";
 
 std::string frame(char cls, char sub, const std::string& payload)
 {
@@ -158,7 +158,7 @@ private:
     void connectPort(int port)
     {
         m_frame->toolBar()->portToggles[port]->click();
-        QVERIFY(waitUntil([&] { return m_frame->portStatusText(port) == StatusText; }));
+        QVERIFY(waitUntil([&] { return m_frame->portStatusText(port) == statusText; }));
     }
 
 private slots:
@@ -217,7 +217,7 @@ private slots:
         STEP(logIn());
         STEP(connectPort(1));
         QVERIFY(contains(m_sim->wire().fromProgram, frame('C', '1', "CONN")));
-        QVERIFY(waitUntil([&] { return contains(left(), "포트 1에 연결되었습니다.\n" + StatusText); }));
+        QVERIFY(waitUntil([&] { return contains(left(), "포트 1에 연결되었습니다.\n" + statusText); }));
 
         // Right pane on 포트1, left pane local: typed text goes to port 1, its echo
         // comes back in the right pane only.
@@ -235,7 +235,7 @@ private slots:
         m_frame->configureRemotePort();
         QVERIFY(waitFromProgram(frame('C', '1', "19200 7 odd 2 hardware")));
         QVERIFY(waitBothPanes("포트 1 설정이 변경되었습니다."));
-        QCOMPARE(m_frame->portStatusText(1), StatusText);
+        QCOMPARE(m_frame->portStatusText(1), statusText);
 
         // Releasing the toggle releases the port.
         m_frame->toolBar()->portToggles[1]->click();
@@ -366,7 +366,7 @@ private slots:
         std::string log = file.readAll().toStdString();
         // The window's own message lines, each written whole and ended by CR LF.
         for (const std::string& message :
-             {cp949("'KR-V' 연결되었습니다.\r\n"), cp949("포트 0에 연결되었습니다.\r\n") + StatusText + "\r\n",
+             {cp949("'KR-V' 연결되었습니다.\r\n"), cp949("포트 0에 연결되었습니다.\r\n") + statusText + "\r\n",
               cp949("연결이 끊어졌습니다.\r\n")}) {
             const std::size_t at = log.find(message);
             QVERIFY2(at != std::string::npos, message.c_str());

@@ -94,7 +94,7 @@ inline std::string paneText(CVT100View* view)
 {
     std::lock_guard<std::recursive_mutex> lock(view->modelLock());
     std::string text;
-    for (int row = 0; row < TextScreen::Rows; ++row) {
+    for (int row = 0; row < TextScreen::rows; ++row) {
         std::string line(view->screen().rowText(row));
         const std::size_t end = line.find_last_not_of(" \0", std::string::npos, 2);
         line.erase(end == std::string::npos ? 0 : end + 1);
