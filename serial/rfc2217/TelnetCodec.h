@@ -50,11 +50,11 @@ private:
     enum class State { Data, Iac, Verb, SbOption, SbData, SbIac };
     void pushData(std::uint8_t byte, std::vector<Event>& events);
 
-    State state_ = State::Data;
-    std::uint8_t verb_ = 0;
-    std::uint8_t sbOption_ = 0;
-    bool sbOverflow_ = false;
-    Bytes sbPayload_;
+    State m_state = State::Data;
+    std::uint8_t m_verb = 0;
+    std::uint8_t m_sbOption = 0;
+    bool m_sbOverflow = false;
+    Bytes m_sbPayload;
 };
 
 // Appends data with every 0xFF doubled.
