@@ -5,5 +5,6 @@ add_library(emu_session_core STATIC
   ConnectionMessages.cpp
   FrameSplitter.cpp
   LinkFrame.cpp
+  LinkMonitorLog.cpp
   ReplyDecoder.cpp)
 target_link_libraries(emu_session_core PUBLIC emu_serial Threads::Threads)
