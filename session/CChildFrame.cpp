@@ -3,15 +3,10 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QHBoxLayout>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
-
-#include <array>
-#include <chrono>
 
 #include "directory/UserPrompts.h"
 #include "display/CTerminalView.h"
@@ -20,8 +15,8 @@
 #include "session/ConnectionLock.h"
 #include "session/ConnectionMessages.h"
 #include "session/ConnectionToolBar.h"
-#include "session/DialWaitDialog.h"
-#include "session/FrameSplitter.h"
+#include "session/PaneArea.h"
+#include "session/PaneLogSwitch.h"
 #include "session/SendBar.h"
 
 namespace msg = connectionMessages;
@@ -30,7 +25,41 @@ CChildFrame::CChildFrame(ConnectionHost& host, QWidget* parent)
     : QWidget(parent)
     , m_host(host)
 {
-    buildWindow();
+    setFocusPolicy(Qt::StrongFocus);
+    m_toolBar = new ConnectionToolBar(this);
+
+    auto* area = new PaneArea(this);
+    m_panes = area->panes;
+    m_bars = area->bars;
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_toolBar);
+    layout->addWidget(area, 1);
+
+    connect(m_toolBar->dialButton, &QPushButton::clicked, this, &CChildFrame::dial);
+    connect(m_toolBar->hangUpButton, &QPushButton::clicked, this, &CChildFrame::hangUp);
+    connect(m_toolBar->idPasswordButton, &QPushButton::clicked, this, &CChildFrame::changeIdAndPassword);
+    connect(m_toolBar->portSettingsButton, &QPushButton::clicked, this, &CChildFrame::configureRemotePort);
+    for (int port = 0; port < 4; ++port)
+        connect(m_toolBar->portToggles[port], &QPushButton::clicked, this, [this, port] { togglePort(port); });
+    for (int side = 0; side < 2; ++side) {
+        const Pane pane = static_cast<Pane>(side);
+        connect(m_toolBar->paneSelectors[side], &QComboBox::activated, this, [this, pane] { selectPaneSource(pane); });
+        m_logs[side] = new PaneLogSwitch(this, m_panes[side], m_toolBar->logBoxes[side], side == 0 ? 'L' : 'R');
+        connect(m_toolBar->logBoxes[side], &QCheckBox::clicked, this, [this, pane] { toggleLog(pane); });
+        // The bars' requests are handled after the bar has finished its own handling.
+        connect(m_bars[side], &SendBar::sendRequested, this, &CChildFrame::sendFromBar, Qt::QueuedConnection);
+        connect(m_bars[side], &SendBar::interruptRequested, this, &CChildFrame::sendInterrupt, Qt::QueuedConnection);
+        connect(m_bars[side], &SendBar::clearRequested, this, &CChildFrame::clearPane, Qt::QueuedConnection);
+        connect(m_panes[side], &CTerminalView::paneFocused, this,
+                [this](CTerminalView* focused) {
+                    m_lastFocusedPane = focused;
+                    focusActivePane();
+                },
+                Qt::QueuedConnection);
+    }
+    updateCommands();
 }
 
 CChildFrame::~CChildFrame()
@@ -43,105 +72,26 @@ CChildFrame::~CChildFrame()
     closeDialWait();
 }
 
-void CChildFrame::buildWindow()
-{
-    setFocusPolicy(Qt::StrongFocus);
-    m_toolBar = new ConnectionToolBar(this);
-
-    auto* splitter = new QSplitter(Qt::Horizontal, this);
-    splitter->setChildrenCollapsible(false);
-    const std::array<QString, 2> names{QStringLiteral("왼쪽창"), QStringLiteral("오른쪽창")};
-    auto* bars = new QWidget(this);
-    auto* barLayout = new QHBoxLayout(bars);
-    barLayout->setContentsMargins(0, 0, 0, 0);
-    for (int side = 0; side < 2; ++side) {
-        m_panes[side] = new CTerminalView(splitter);
-        m_panes[side]->setAccessibleName(names[side]);
-        m_panes[side]->setMinimumWidth(10);
-        m_panes[side]->setModelLock(&connectionLock());
-        splitter->addWidget(m_panes[side]);
-        m_bars[side] = new SendBar(names[side] + QStringLiteral(" 입력"), bars);
-        barLayout->addWidget(m_bars[side], 1);
-    }
-    splitter->setSizes({1, 1});
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(m_toolBar);
-    layout->addWidget(splitter, 1);
-    layout->addWidget(bars);
-
-    connect(m_toolBar->dialButton, &QPushButton::clicked, this, &CChildFrame::dial);
-    connect(m_toolBar->hangUpButton, &QPushButton::clicked, this, &CChildFrame::hangUp);
-    connect(m_toolBar->idPasswordButton, &QPushButton::clicked, this, &CChildFrame::changeIdAndPassword);
-    connect(m_toolBar->portSettingsButton, &QPushButton::clicked, this, &CChildFrame::configureRemotePort);
-    for (int port = 0; port < 4; ++port)
-        connect(m_toolBar->portToggles[port], &QPushButton::clicked, this, [this, port] { togglePort(port); });
-    for (int side = 0; side < 2; ++side) {
-        const Pane pane = static_cast<Pane>(side);
-        connect(m_toolBar->paneSelectors[side], &QComboBox::activated, this, [this, pane] { selectPaneSource(pane); });
-        connect(m_toolBar->logBoxes[side], &QCheckBox::clicked, this, [this, pane] { toggleLog(pane); });
-        // The bars' requests are handled after the bar has finished its own handling.
-        connect(m_bars[side], &SendBar::sendRequested, this, &CChildFrame::sendFromBar, Qt::QueuedConnection);
-        connect(m_bars[side], &SendBar::interruptRequested, this, &CChildFrame::sendInterrupt, Qt::QueuedConnection);
-        connect(m_bars[side], &SendBar::clearRequested, this, &CChildFrame::clearPane, Qt::QueuedConnection);
-        connect(m_panes[side], &CTerminalView::paneFocused, this,
-                [this](CTerminalView* focused) {
-                    m_lastFocusedPane = focused;
-                    focusActivePane();
-                },
-                Qt::QueuedConnection);
-        connect(m_panes[side], &CVT100View::logWriteFailed, this, [this, pane](const QString& path) {
-            std::lock_guard<std::recursive_mutex> lock(connectionLock());
-            m_panes[pane]->closeLog();
-            m_toolBar->logBoxes[pane]->setChecked(false);
-            informUser(this, QStringLiteral("로그 파일에 쓰지 못해 로그 저장을 멈췄습니다.\n%1").arg(path));
-        });
-    }
-    updateCommands();
-}
-
 void CChildFrame::openConnection(const std::string& portName)
 {
     if (portName.empty())
         return;
     m_portName = portName;
-    m_baseTitle = msg::baseTitle(portName, m_host.portSettingsText(portName));
-    setDocumentTitle(m_baseTitle);
+    perform(m_dialogue.takePort(portName, m_host.portSettingsText(portName)));
     m_port.reset();
 
     const std::optional<PortSettings> settings = m_host.findPortSettings(portName);
     if (!settings)
         return;  // no line settings: the window stays, without a port
-    LineSettings line;
-    line.portName = portName;
-    // A hand-edited speed that is not a line speed gives 0, which the port refuses.
-    const bool usableSpeed = settings->baudHundreds > 0 && settings->baudHundreds <= 40000;
-    line.baudRate = usableSpeed ? static_cast<std::uint32_t>(settings->baudHundreds) * 100u : 0u;
-    line.dataBits = settings->dataBits;
-    line.stopBitsCode = settings->stopBits;
-    line.parityCode = settings->parity;
-    if (!m_port.open(line)) {
+    if (!m_port.open(lineSettingsFor(*settings))) {
         failedToOpen();
         return;
     }
-
-    if (m_port.carrierDetected()) {
-        m_connected = true;  // the link is taken as up; no login
-    } else {
-        m_connected = false;
-        sendText(m_host.dialSettings().initCommand, noPort, true);
-    }
-    m_toolBar->showConnected(m_connected);
-    resetPaneSelections();
+    perform(m_dialogue.portOpened(carrier(), m_host.dialSettings().initCommand));
     for (CTerminalView* pane : m_panes)
         pane->setOwnerFrame(this);
     m_panes[LeftPane]->setFocus();
     m_bars[LeftPane]->setFocus();
-    m_userId = "admin";
-    m_password = "pilvo";
-    updateCommands();
     QTimer::singleShot(100, this, &CChildFrame::startReader);
 }
 
@@ -152,15 +102,6 @@ void CChildFrame::failedToOpen()
     if (!self)
         return;
     frameWindow()->close();
-}
-
-void CChildFrame::onLineLost()
-{
-    // The device vanished (adapter pulled, network port dropped): say so and
-    // return to the unconnected state; the operator can close and reopen.
-    closeDialWait();
-    markDisconnected();
-    showInAllPanes(msg::connectionLost());
 }
 
 void CChildFrame::closeEvent(QCloseEvent* event)
@@ -191,19 +132,13 @@ QWidget* CChildFrame::frameWindow()
 
 void CChildFrame::updateCommands()
 {
-    m_toolBar->dialButton->setEnabled(!m_connected);
-    m_toolBar->hangUpButton->setEnabled(m_connected);
-    m_toolBar->idPasswordButton->setEnabled(m_connected);
-    m_toolBar->portSettingsButton->setEnabled(m_connected);
+    const bool connected = m_dialogue.isConnected();
+    m_toolBar->dialButton->setEnabled(!connected);
+    for (QPushButton* command : {m_toolBar->hangUpButton, m_toolBar->idPasswordButton,
+                                 m_toolBar->portSettingsButton})
+        command->setEnabled(connected);
     for (QPushButton* toggle : m_toolBar->portToggles)
-        toggle->setEnabled(m_connected);
-}
-
-void CChildFrame::setConnected(bool connected)
-{
-    m_connected = connected;
-    m_toolBar->showConnected(connected);
-    updateCommands();
+        toggle->setEnabled(connected);
 }
 
 void CChildFrame::setDocumentTitle(const std::string& title)
@@ -214,6 +149,17 @@ void CChildFrame::setDocumentTitle(const std::string& title)
         window->setWindowTitle(windowTitle());
         window->setAccessibleName(windowTitle());
     }
-    for (std::string& status : m_portStatus)
-        status.clear();
+}
+
+bool CChildFrame::portToggled(int port) const
+{
+    return isRemotePort(port) && m_toolBar->portToggles[port]->isChecked();
+}
+
+void CChildFrame::onFrameReceived(const std::string& frame)
+{
+    // The whole decoding, follow-up steps included, runs under the connection
+    // lock, so reader threads pause at their next byte meanwhile.
+    std::lock_guard<std::recursive_mutex> lock(connectionLock());
+    perform(m_dialogue.frameReceived(frame));
 }
