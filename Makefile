@@ -29,4 +29,4 @@ package: build
 	@ls -1 $(BUILD)/emuvola_*.deb
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-asan build-tsan

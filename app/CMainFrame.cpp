@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
@@ -17,6 +18,7 @@
 #include "app/AppIcon.h"
 #include "app/CommandLine.h"
 #include "directory/DialSettingsDialog.h"
+#include "directory/FileFaultText.h"
 #include "directory/IpBookDialog.h"
 #include "directory/LocalPortSettingsDialog.h"
 #include "directory/PortNumberDialog.h"
@@ -38,15 +40,17 @@ CMainFrame::CMainFrame(const std::vector<std::string>& discoveredPorts, std::str
     buildMenus();
     buildDialogBar();
 
-    readLineSettings(filePath("pinfo.dat"), m_ports, m_dial);
+    if (const FileFault fault = readLineSettings(filePath("pinfo.dat"), m_ports, m_dial); !fault.ok())
+        m_unreadableFiles.push_back({filePath("pinfo.dat"), fault});
     for (int slot = 0; slot < 4; ++slot) {
         const std::string& name = m_ports[slot].portName;
-        m_portButtons[slot]->setText(name.empty() ? QStringLiteral("not use") : fromCp949(name));
+        m_portButtons[slot]->setText(name.empty() ? QStringLiteral("not use") : fromCp949(portNameLabel(name)));
         m_portButtons[slot]->setEnabled(!name.empty());
     }
     loadIpBook();
 
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::updateMenus);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::updateTitle);
     m_sessionStarter = [](const QString& program, const QStringList& arguments, const QString& folder) {
         QProcess::startDetached(program, arguments, folder);
     };
@@ -113,6 +117,26 @@ void CMainFrame::updateMenus()
     m_aboutAction->setText(childActive ? QStringLiteral("대하여...") : QStringLiteral("대하여... "));
 }
 
+void CMainFrame::updateTitle()
+{
+    // The current window stays named while another program is active.
+    if (!m_mdi)
+        return;  // still being built
+    const QMdiSubWindow* current = m_mdi->currentSubWindow();
+    const QString title = current ? QStringLiteral("EmuKR-V - ") + current->windowTitle() : QStringLiteral("EmuKR-V");
+    if (windowTitle() != title)
+        setWindowTitle(title);
+}
+
+void CMainFrame::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // A maximised connection window writes its own form of the title here;
+    // ours is put back.
+    if (event->type() == QEvent::WindowTitleChange)
+        updateTitle();
+}
+
 void CMainFrame::buildDialogBar()
 {
     m_dialogBar = addToolBar(QStringLiteral("dialog bar"));
@@ -124,7 +148,9 @@ void CMainFrame::buildDialogBar()
         m_portButtons[slot] = new QPushButton(QString::fromLatin1(initialLabels[slot]), m_dialogBar);
         m_portButtons[slot]->setCheckable(true);
         m_dialogBar->addWidget(m_portButtons[slot]);
-        connect(m_portButtons[slot], &QPushButton::clicked, this, [this, slot] { portButtonClicked(slot); });
+        // Mouse, Space and the accessible "Toggle" all change the state; the
+        // program's own changes are made with signals blocked.
+        connect(m_portButtons[slot], &QPushButton::toggled, this, [this, slot] { portButtonClicked(slot); });
     }
     auto* local = new QPushButton(QStringLiteral("로컬COM포트설정"), m_dialogBar);
     connect(local, &QPushButton::clicked, this, &CMainFrame::editLocalPortSettings);
@@ -164,6 +190,7 @@ void CMainFrame::portWindowClosed(const std::string& portName)
 {
     for (int slot = 0; slot < 4; ++slot) {
         if (!m_ports[slot].portName.empty() && m_ports[slot].portName == portName) {
+            const QSignalBlocker quiet(m_portButtons[slot]);
             m_portButtons[slot]->setChecked(false);
             return;
         }
@@ -186,6 +213,7 @@ CChildFrame* CMainFrame::openConnectionWindow(const std::string& portName)
     window->setWidget(frame);
     window->setWindowIcon(appIcon());
     m_mdi->addSubWindow(window);
+    connect(window, &QWidget::windowTitleChanged, this, &CMainFrame::updateTitle);
     window->resize(m_mdi->size() * 0.9);
     window->show();
     m_mdi->setActiveSubWindow(window);
@@ -208,26 +236,35 @@ void CMainFrame::portButtonClicked(int slot)
 
 void CMainFrame::editLocalPortSettings()
 {
+    // The table changes only once it is saved; a failed save keeps the dialog open.
     LocalPortSettingsDialog dialog(m_ports, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    const PortTable edited = dialog.table();
-    for (int slot = 0; slot < 4; ++slot) {
-        // The names never change in the dialog; only the line settings do.
-        const std::string name = m_ports[slot].portName;
-        m_ports[slot] = edited[slot];
-        m_ports[slot].portName = name;
-    }
-    writePortSettings(filePath("pinfo.dat"), m_ports);
+    dialog.setCommit([this, &dialog](QWidget* shown) {
+        PortTable edited = dialog.table();
+        for (int slot = 0; slot < 4; ++slot) {
+            // The names never change in the dialog; only the line settings do.
+            edited[slot].portName = m_ports[slot].portName;
+        }
+        const std::string path = filePath("pinfo.dat");
+        if (!tellSaveResult(shown, path, writePortSettings(path, edited)))
+            return false;
+        m_ports = edited;
+        return true;
+    });
+    dialog.exec();
 }
 
 void CMainFrame::editDialSettings()
 {
     DialSettingsDialog dialog(m_dial, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    m_dial = dialog.settings();
-    writeDialSettings(filePath("pinfo.dat"), m_dial);
+    dialog.setCommit([this, &dialog](QWidget* shown) {
+        const DialSettings edited = dialog.settings();
+        const std::string path = filePath("pinfo.dat");
+        if (!tellSaveResult(shown, path, writeDialSettings(path, edited)))
+            return false;
+        m_dial = edited;
+        return true;
+    });
+    dialog.exec();
 }
 
 void CMainFrame::showAbout()
@@ -250,13 +287,17 @@ void CMainFrame::showAbout()
 
 void CMainFrame::loadIpBook()
 {
-    m_ipBook = readIpBook(filePath("ip.dat"));
+    FileFault fault;
+    m_ipBook = readIpBook(filePath("ip.dat"), &fault);
+    if (!fault.ok())
+        m_unreadableFiles.push_back({filePath("ip.dat"), fault});
     fillIpCombo();
 }
 
-void CMainFrame::saveIpBook()
+bool CMainFrame::saveIpBook(QWidget* messageParent)
 {
-    writeIpBook(filePath("ip.dat"), m_ipBook);
+    const std::string path = filePath("ip.dat");
+    return tellSaveResult(messageParent ? messageParent : this, path, writeIpBook(path, m_ipBook));
 }
 
 void CMainFrame::fillIpCombo()
@@ -283,9 +324,9 @@ IpEntry CMainFrame::getSelectedIpEntry() const
 void CMainFrame::editIpBook()
 {
     IpBookDialog dialog(m_ipBook, this);
+    dialog.setCommit([this](QWidget* shown) { return saveIpBook(shown); });
     if (dialog.exec() != QDialog::Accepted)
         return;
-    saveIpBook();
     fillIpCombo();
 }
 

@@ -50,7 +50,8 @@ public:
 
     // IP address book.
     void loadIpBook();
-    void saveIpBook();
+    // True when saved; a failure is told over messageParent (the frame when null).
+    bool saveIpBook(QWidget* messageParent = nullptr);
     void fillIpCombo();
     IpEntry getSelectedIpEntry() const;
     void editIpBook();
@@ -70,11 +71,18 @@ public:
     IpBook& ipBook() { return m_ipBook; }
     CChildFrame* connectionWindow(int slot) const;
     bool templateRegistered() const { return m_templateRegistered; }
+    // pinfo.dat and ip.dat when they could not be read at start (defaults used).
+    const std::vector<FileProblem>& unreadableFiles() const { return m_unreadableFiles; }
+
+protected:
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildMenus();
     void buildDialogBar();
     void updateMenus();
+    // "EmuKR-V - <caption>" of the current connection window, "EmuKR-V" without one.
+    void updateTitle();
     std::string filePath(const char* name) const;
 
     std::string m_dataDirectory;
@@ -82,6 +90,7 @@ private:
     DialSettings m_dial;
     IpBook m_ipBook;
     bool m_templateRegistered = false;
+    std::vector<FileProblem> m_unreadableFiles;
 
     QMdiArea* m_mdi = nullptr;
     QToolBar* m_dialogBar = nullptr;

@@ -1,6 +1,5 @@
 #include "app/LineSettings.h"
 
-#include <cstdio>
 
 #include "directory/ProfileFile.h"
 
@@ -9,14 +8,34 @@ namespace {
 constexpr const char* dialSection = "CALLSECT";
 constexpr std::size_t slotCount = std::tuple_size_v<PortTable>;
 
-char parityLetter(int parity)
+// Fields of the settings text; a value no port can take shows as "?" (only a
+// hand-edited file gets there).
+std::string speedField(int baudHundreds)
+{
+    // Up to 4,000,000 bit/s, the fastest a serial driver offers.
+    if (baudHundreds < 1 || baudHundreds > 40000)
+        return "?";
+    return std::to_string(baudHundreds) + "00";
+}
+
+std::string parityField(int parity)
 {
     switch (parity) {
-    case 0: return 'N';
-    case 1: return 'O';
-    case 2: return 'E';
-    default: return '?';  // only a hand-edited file gets here
+    case 0: return "N";
+    case 1: return "O";
+    case 2: return "E";
+    default: return "?";
     }
+}
+
+std::string numberField(int value, int lowest, int highest)
+{
+    return value < lowest || value > highest ? std::string("?") : std::to_string(value);
+}
+
+bool isLabelSafe(unsigned char c)
+{
+    return c >= 0x20 && c != 0x7F && c != '/' && c != '\\';
 }
 
 }  // namespace
@@ -35,7 +54,7 @@ PortTable portTableFromNames(const std::vector<std::string>& discoveredNames)
     return table;
 }
 
-void readLineSettings(const std::string& path, PortTable& table, DialSettings& dial)
+FileFault readLineSettings(const std::string& path, PortTable& table, DialSettings& dial)
 {
     ProfileFile file(path);
     file.load();
@@ -54,13 +73,14 @@ void readLineSettings(const std::string& path, PortTable& table, DialSettings& d
     dial.dialCommand = file.getString(dialSection, "CALLCMD", dialDefaults.dialCommand);
     dial.outsideLineNumber = file.getString(dialSection, "OUTLINE", dialDefaults.outsideLineNumber);
     dial.initCommand = file.getString(dialSection, "ATZ", dialDefaults.initCommand);
+    return file.fault();
 }
 
-bool writePortSettings(const std::string& path, const PortTable& table)
+FileFault writePortSettings(const std::string& path, const PortTable& table)
 {
     ProfileFile file(path);
     if (!file.load())
-        return false;
+        return file.fault();
     bool allStored = true;
     for (const PortSettings& slot : table) {
         if (slot.portName.empty())
@@ -71,18 +91,21 @@ bool writePortSettings(const std::string& path, const PortTable& table)
         allStored = file.setInt(slot.portName, "DATABIT", slot.dataBits) && allStored;
         allStored = file.setInt(slot.portName, "STOPBIT", slot.stopBits) && allStored;
     }
-    return file.save() && allStored;
+    if (!file.save())
+        return file.fault();
+    return allStored ? FileFault{} : FileFault::of(FileFault::Kind::UnstorableName);
 }
 
-bool writeDialSettings(const std::string& path, const DialSettings& dial)
+FileFault writeDialSettings(const std::string& path, const DialSettings& dial)
 {
     ProfileFile file(path);
     if (!file.load())
-        return false;
+        return file.fault();
     file.setString(dialSection, "CALLCMD", dial.dialCommand);
     file.setString(dialSection, "OUTLINE", dial.outsideLineNumber);
     file.setString(dialSection, "ATZ", dial.initCommand);
-    return file.save();
+    file.save();
+    return file.fault();
 }
 
 const PortSettings* findPortSettings(const PortTable& table, const std::string& portName)
@@ -101,8 +124,30 @@ std::string portSettingsText(const PortTable& table, const std::string& portName
     const PortSettings* settings = findPortSettings(table, portName);
     if (settings == nullptr)
         return {};
-    char text[64];
-    std::snprintf(text, sizeof text, "%d00-%c-%d-%d", settings->baudHundreds,
-                  parityLetter(settings->parity), settings->dataBits, settings->stopBits);
-    return text;
+    return speedField(settings->baudHundreds) + '-' + parityField(settings->parity) + '-'
+        + numberField(settings->dataBits, 5, 8) + '-' + numberField(settings->stopBits, 1, 2);
+}
+
+std::string portNameLabel(const std::string& portName)
+{
+    constexpr std::size_t longest = 24;
+    std::string label;
+    for (std::size_t i = 0; i < portName.size(); ++i) {
+        const auto c = static_cast<unsigned char>(portName[i]);
+        // A lead byte and its trail byte stay together (a trail byte is never a
+        // control character or a separator); a lone lead byte at the end is dropped.
+        const std::size_t width = c >= 0x80 ? 2 : 1;
+        if (label.size() + width > longest) {
+            label += "\xA1\xA6";  // an ellipsis in code page 949
+            break;
+        }
+        if (width == 2) {
+            if (i + 1 < portName.size())
+                label.append(portName, i, 2);
+            ++i;
+        } else {
+            label += isLabelSafe(c) ? static_cast<char>(c) : '?';
+        }
+    }
+    return label;
 }

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 
 #include "app/AppIcon.h"
 #include "app/CMainFrame.h"
+#include "directory/FileFaultText.h"
 #include "serial/AppPaths.h"
 #include "serial/PortDiscovery.h"
 
@@ -36,13 +38,22 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("EmuKR-V"));
     QApplication::setWindowIcon(appIcon());
 
+    const SerialMapSources mapSources = systemSerialMapSources();
     std::vector<std::string> ports;
-    listComPorts(ports, anyOxserPort());
+    listComPorts(ports, anyOxserPort(mapSources), mapSources);
     CMainFrame frame(ports, dataDirectory());
     // Without a window manager a maximise request does nothing; start at the
     // screen's size so the window is still full-size there.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         frame.setGeometry(screen->availableGeometry());
     frame.showMaximized();
+
+    // Data files that were there but could not be read are told once, over the
+    // frame: the program runs on with defaults for them.
+    std::vector<FileProblem> unreadable;
+    if (!mapSources.mapFileFault.ok())
+        unreadable.push_back({serialMapFilePath(), mapSources.mapFileFault});
+    unreadable.insert(unreadable.end(), frame.unreadableFiles().begin(), frame.unreadableFiles().end());
+    QTimer::singleShot(0, &frame, [&frame, unreadable] { tellUnreadableFiles(&frame, unreadable); });
     return app.exec();
 }

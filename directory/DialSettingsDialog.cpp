@@ -70,3 +70,10 @@ DialSettings DialSettingsDialog::settings() const
     result.initCommand = toCp949(m_initCommand->text());
     return result;
 }
+
+void DialSettingsDialog::accept()
+{
+    if (m_commit && !m_commit(this))
+        return;
+    QDialog::accept();
+}

@@ -1,10 +1,12 @@
 #pragma once
 // "전화 걸기 설정": dial command, outside-line number and modem initialisation
-// command. Values come in through the constructor, out through settings().
+// command. Values come in through the constructor, out through settings(); a
+// commit, when set, stores them on "확인" and may keep the dialog open.
 
 #include <QDialog>
 
 #include "app/LineSettings.h"
+#include "directory/DialogHelpers.h"
 
 class QLineEdit;
 class QRadioButton;
@@ -18,9 +20,13 @@ public:
     // "ATDT" when that button is selected, otherwise "ATD"; the two texts as typed.
     DialSettings settings() const;
 
+    void setCommit(DialogCommit commit) { m_commit = std::move(commit); }
+    void accept() override;
+
 private:
     QRadioButton* m_atd;
     QRadioButton* m_atdt;
     QLineEdit* m_outsideLine;
     QLineEdit* m_initCommand;
+    DialogCommit m_commit;
 };

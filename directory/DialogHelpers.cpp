@@ -79,12 +79,12 @@ QString reportCell(const QTableWidget* list, int row, int column)
 
 void trackItemChanges(QTableWidget* list, std::function<void(int row)> onRow)
 {
+    // Only selections count. The current index alone is no choice: the list
+    // would make its first row current when it gets the focus at opening.
+    // Setting no current row up front stops that, so the first Down selects
+    // the first row, not the second.
+    list->setCurrentIndex(QModelIndex());
     QItemSelectionModel* selection = list->selectionModel();
-    QObject::connect(selection, &QItemSelectionModel::currentRowChanged, list,
-                     [onRow](const QModelIndex& current, const QModelIndex&) {
-                         if (current.isValid())
-                             onRow(current.row());
-                     });
     QObject::connect(selection, &QItemSelectionModel::selectionChanged, list,
                      [onRow](const QItemSelection& selected, const QItemSelection& deselected) {
                          if (!deselected.isEmpty() && !deselected.indexes().isEmpty())

@@ -20,6 +20,11 @@ class QPushButton;
 class QTableWidget;
 class QWidget;
 
+// What a settings dialog runs on "확인" before it closes: the caller stores and
+// saves the values. False keeps the dialog open with the edits (the commit has
+// told the operator why); the dialog is passed as the parent for that message.
+using DialogCommit = std::function<bool(QWidget* dialog)>;
+
 // A label for field, set as its buddy; the field's accessible name is the label
 // text (without mnemonic ampersands).
 QLabel* makeFieldLabel(const QString& text, QWidget* field, QWidget* parent);
@@ -48,9 +53,10 @@ void insertReportRow(QTableWidget* list, int position, const QStringList& cells)
 void setReportCell(QTableWidget* list, int row, int column, const QString& text);
 QString reportCell(const QTableWidget* list, int row, int column);
 
-// Calls onRow with the row of every change of selection or current item: a
+// Calls onRow with the row of every selection change, by mouse or keyboard: a
 // deselected row first, then the newly selected one, so the row selected last
-// wins and a row stays reported after it was only deselected.
+// wins and a row stays reported after it was only deselected. A row that is
+// only made current (as focus does) is not reported.
 void trackItemChanges(QTableWidget* list, std::function<void(int row)> onRow);
 
 // Asks "'<순번> - <이름>' 항목을 삭제하시겠습니까?" for the row and, on Yes, removes

@@ -10,10 +10,12 @@ constexpr const char* entryPrefix = "IPPAD";
 
 }  // namespace
 
-IpBook readIpBook(const std::string& path)
+IpBook readIpBook(const std::string& path, FileFault* fault)
 {
     ProfileFile file(path);
     file.load();
+    if (fault != nullptr)
+        *fault = file.fault();
     IpBook book;
     const int count = readableEntryCount(file, file.getInt(infoSection, countKey, 0));
     book.reserve(static_cast<std::size_t>(count));
@@ -29,20 +31,25 @@ IpBook readIpBook(const std::string& path)
     return book;
 }
 
-bool writeIpBook(const std::string& path, IpBook& book)
+FileFault writeIpBook(const std::string& path, IpBook& book)
 {
     ProfileFile file(path);
-    const bool loaded = file.load();
+    if (!file.load())
+        return file.fault();
     file.setInt(infoSection, countKey, static_cast<int>(book.size()));
     int k = 0;
-    for (IpEntry& entry : book) {
-        const std::string section = numberedSection(entryPrefix, k);
+    for (const IpEntry& entry : book) {
+        const std::string section = numberedSection(entryPrefix, k++);
         file.setString(section, "NAME", entry.name);
         file.setString(section, "ADDR", entry.address);
         file.setInt(section, "PORT", entry.port);
-        // The book is renumbered whether or not the file could be written: the indexes
-        // are what the combo box lines refer to from now on.
-        entry.index = k++;
     }
-    return loaded && file.save();
+    if (!file.save())
+        return file.fault();
+    // The saved order is what the combo box lines refer to from now on. Until a save
+    // works, the dialog's rows still show the old numbers, so they stay.
+    k = 0;
+    for (IpEntry& entry : book)
+        entry.index = k++;
+    return {};
 }

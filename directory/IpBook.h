@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "serial/DataFile.h"
+
 struct IpEntry {
     int index = -1;
     std::string name;
@@ -13,8 +15,10 @@ struct IpEntry {
 
 using IpBook = std::vector<IpEntry>;
 
-// Reads the book; entries numbered 0, 1, .. in file order.
-IpBook readIpBook(const std::string& path);
-// Writes GENCOUNT and one section per entry, then renumbers the entries 0, 1, ..
-// Sections beyond the new count stay. True when saved.
-bool writeIpBook(const std::string& path, IpBook& book);
+// Reads the book; entries numbered 0, 1, .. in file order. A file that cannot be read
+// gives an empty book and its fault in *fault when given.
+IpBook readIpBook(const std::string& path, FileFault* fault = nullptr);
+// Writes GENCOUNT and one section per entry; once saved, renumbers the entries 0, 1, ..
+// Sections beyond the new count stay. ok() when saved; a failed save leaves the book
+// as it was, so the dialog that holds it can try again.
+[[nodiscard]] FileFault writeIpBook(const std::string& path, IpBook& book);

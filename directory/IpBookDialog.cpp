@@ -64,6 +64,13 @@ IpBookDialog::IpBookDialog(IpBook& book, QWidget* parent)
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+void IpBookDialog::accept()
+{
+    if (m_commit && !m_commit(this))
+        return;
+    QDialog::accept();
+}
+
 void IpBookDialog::insertRow(const IpEntry& entry)
 {
     // Rows go in at the entry's index; past the end they are appended.

@@ -1,10 +1,11 @@
 #pragma once
-// "IP주소관리": edits the main frame's IP book in place. "확인" and "취소" only
-// close the dialog; the caller saves on "확인". Edits made before "취소" stay in
-// the book in memory, as the caller's book is the one edited.
+// "IP주소관리": edits the main frame's IP book in place. "확인" runs the caller's
+// commit (the save) and closes only when it succeeds; "취소" closes. Edits made
+// before "취소" stay in the book in memory, as the caller's book is the one edited.
 
 #include <QDialog>
 
+#include "directory/DialogHelpers.h"
 #include "directory/IpBook.h"
 
 class QTableWidget;
@@ -14,6 +15,9 @@ class IpBookDialog : public QDialog {
 
 public:
     IpBookDialog(IpBook& book, QWidget* parent = nullptr);
+
+    void setCommit(DialogCommit commit) { m_commit = std::move(commit); }
+    void accept() override;
 
 private:
     void addEntry();
@@ -27,4 +31,5 @@ private:
     QTableWidget* m_list;
     int m_currentRow = -1;
     bool m_listUpdating = false;
+    DialogCommit m_commit;
 };

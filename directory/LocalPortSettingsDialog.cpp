@@ -55,7 +55,7 @@ LocalPortSettingsDialog::LocalPortSettingsDialog(const PortTable& table, QWidget
     layout->addLayout(buttons);
 
     for (const PortSettings& port : table)
-        m_ports->addItem(fromCp949(port.portName));
+        m_ports->addItem(fromCp949(portNameLabel(port.portName)));
     connect(m_ports, &QListWidget::currentRowChanged, this, &LocalPortSettingsDialog::showSelectedPort);
     m_ports->setCurrentRow(0);
     m_ports->setFocus();
@@ -81,5 +81,7 @@ void LocalPortSettingsDialog::showSelectedPort()
 void LocalPortSettingsDialog::accept()
 {
     m_form.finish(listsNow());
+    if (m_commit && !m_commit(this))
+        return;
     QDialog::accept();
 }

@@ -1,11 +1,13 @@
 #pragma once
 // "포트설정": line settings of the four local COM ports. The table comes in
-// through the constructor and goes out through table() once accepted. "취소" is
-// the default button, so Enter cancels.
+// through the constructor and goes out through table() once accepted; a commit,
+// when set, stores it and may keep the dialog open. "취소" is the default
+// button, so Enter cancels.
 
 #include <QDialog>
 
 #include "app/LineSettings.h"
+#include "directory/DialogHelpers.h"
 #include "directory/LocalPortForm.h"
 
 class QComboBox;
@@ -18,6 +20,7 @@ public:
     LocalPortSettingsDialog(const PortTable& table, QWidget* parent = nullptr);
 
     const PortTable& table() const { return m_form.table(); }
+    void setCommit(DialogCommit commit) { m_commit = std::move(commit); }
 
     void accept() override;
 
@@ -31,4 +34,5 @@ private:
     QComboBox* m_dataBits;
     QComboBox* m_stopBits;
     QComboBox* m_parity;
+    DialogCommit m_commit;
 };

@@ -13,10 +13,12 @@ constexpr const char* defaultPassword = "pilvo";
 
 }  // namespace
 
-PhoneBook readPhoneBook(const std::string& path)
+PhoneBook readPhoneBook(const std::string& path, FileFault* fault)
 {
     ProfileFile file(path);
     file.load();
+    if (fault != nullptr)
+        *fault = file.fault();
     PhoneBook book;
     const int count = readableEntryCount(file, file.getInt(infoSection, countKey, 0));
     book.reserve(static_cast<std::size_t>(count));
@@ -34,11 +36,11 @@ PhoneBook readPhoneBook(const std::string& path)
     return book;
 }
 
-bool writePhoneBook(const std::string& path, const PhoneBook& book)
+FileFault writePhoneBook(const std::string& path, const PhoneBook& book)
 {
     ProfileFile file(path);
     if (!file.load())
-        return false;
+        return file.fault();
     file.setInt(infoSection, countKey, static_cast<int>(book.size()));
     int k = 0;
     for (const PhoneEntry& entry : book) {
@@ -49,5 +51,6 @@ bool writePhoneBook(const std::string& path, const PhoneBook& book)
         file.setString(section, "ID", entry.userId);
         file.setString(section, "PWD", entry.password);
     }
-    return file.save();
+    file.save();
+    return file.fault();
 }

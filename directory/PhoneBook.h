@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "serial/DataFile.h"
+
 struct PhoneEntry {
     int index = 0;
     std::string name;
@@ -15,9 +17,11 @@ struct PhoneEntry {
 
 using PhoneBook = std::vector<PhoneEntry>;
 
-// Reads the book; a missing file gives an empty book. Entries are numbered 0, 1, ..
-// in file order; missing sections and keys give the defaults.
-PhoneBook readPhoneBook(const std::string& path);
+// Reads the book; a missing file gives an empty book, and so does one that cannot be
+// read (its fault goes to *fault when given). Entries are numbered 0, 1, .. in file
+// order; missing sections and keys give the defaults.
+PhoneBook readPhoneBook(const std::string& path, FileFault* fault = nullptr);
 // Writes COUNT and one section per entry in book order (indexes are not renumbered);
-// sections beyond the new count stay in the file. True when saved.
-bool writePhoneBook(const std::string& path, const PhoneBook& book);
+// sections beyond the new count stay in the file. ok() when saved; a file that could
+// not be read is not replaced.
+[[nodiscard]] FileFault writePhoneBook(const std::string& path, const PhoneBook& book);

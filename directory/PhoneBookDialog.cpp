@@ -5,10 +5,12 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "directory/BookEditing.h"
 #include "directory/DialogHelpers.h"
+#include "directory/FileFaultText.h"
 #include "directory/PhoneEntryDialog.h"
 #include "directory/UserPrompts.h"
 #include "serial/QtText.h"
@@ -55,7 +57,13 @@ PhoneBookDialog::PhoneBookDialog(std::string phoneFilePath, QWidget* parent)
     layout->addWidget(m_list, 1);
     layout->addLayout(buttons);
 
-    m_book = readPhoneBook(m_path);
+    FileFault readFault;
+    m_book = readPhoneBook(m_path, &readFault);
+    if (!readFault.ok()) {
+        // Told once the dialog is up, over it: the book opens empty and a save is
+        // refused until the file is put right.
+        QTimer::singleShot(0, this, [this, readFault] { tellUnreadableFiles(this, {{m_path, readFault}}); });
+    }
     m_listUpdating = true;
     for (const PhoneEntry& entry : m_book) {
         m_list->insertRow(m_list->rowCount());
@@ -145,10 +153,11 @@ void PhoneBookDialog::deleteEntry()
         removeEntriesByIndex(m_book, indexFromRowNumber(number->toStdString()));
 }
 
-void PhoneBookDialog::saveBook()
+bool PhoneBookDialog::saveBook()
 {
-    // As on the original platform, a failed write is not reported.
-    writePhoneBook(m_path, m_book);
+    // A failed save is told with the file and the reason; the dialog stays open
+    // with the edits, to try again or cancel.
+    return tellSaveResult(this, m_path, writePhoneBook(m_path, m_book));
 }
 
 void PhoneBookDialog::dial()
@@ -160,7 +169,8 @@ void PhoneBookDialog::dial()
         informUser(this, QStringLiteral("전화번호를 선택해 주세요."));
         return;
     }
-    saveBook();
+    if (!saveBook())
+        return;
     m_chosen = *entry;
     accept();
 }

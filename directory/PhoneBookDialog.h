@@ -1,7 +1,8 @@
 #pragma once
 // "전화번호부": the phone book. It reads phone.dat when it opens and writes it on
 // "저장" and on "전화걸기"; "전화걸기" (also Enter and a double-click) closes it
-// with the chosen entry, "취소" closes it and drops unsaved edits.
+// with the chosen entry, "취소" closes it and drops unsaved edits. A save that
+// fails is told and keeps the dialog open; so does "전화걸기".
 
 #include <QDialog>
 
@@ -27,7 +28,8 @@ private:
     void addEntry();
     void modifyEntry();
     void deleteEntry();
-    void saveBook();
+    // True when saved; a failure has been told to the operator.
+    bool saveBook();
     void dial();
 
     void fillRow(int row, const PhoneEntry& entry);

@@ -13,7 +13,9 @@ constexpr std::string_view stopTag = "[Stop]";
 constexpr std::string_view flowTag = "[Flow]";
 
 // The characters from first, count of them, clipped to the text: a start before
-// the text begins at its first character and a negative count gives nothing.
+// the text begins at its first character and a negative count gives nothing. A
+// value ends where the next tag begins, so a tag followed at once by another
+// ("[Stop][Flow]") has an empty value.
 std::string clippedMid(std::string_view text, long first, long count)
 {
     const long size = static_cast<long>(text.size());
@@ -23,7 +25,8 @@ std::string clippedMid(std::string_view text, long first, long count)
         return {};
     if (first + count > size)
         count = size - first;
-    return std::string(text.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(count)));
+    const std::string_view value = text.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(count));
+    return std::string(value.substr(0, value.find('[')));
 }
 
 std::optional<long> tagAt(std::string_view text, std::string_view tag)
@@ -39,8 +42,7 @@ int pick(std::span<const std::string_view> items, const std::optional<std::strin
 {
     if (!value)
         return fallback;
-    if (value->empty())
-        return current;  // an empty prefix would match the first item by accident
+    // Every item begins with an empty value: the first one is chosen.
     const int found = firstItemStartingWith(items, *value);
     return found >= 0 ? found : current;
 }

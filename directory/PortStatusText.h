@@ -29,8 +29,8 @@ struct RemotePortChoice {
 // 9600, 8, none, 1, none.
 RemotePortChoice defaultRemoteChoice();
 
-// The values found behind the tags; a value whose tag (or closing tag) is
-// missing is nullopt.
+// The values found behind the tags, each ending where a next tag ("[") begins;
+// a value whose tag (or closing tag) is missing is nullopt.
 struct PortStatusValues {
     std::optional<std::string> speed;
     std::optional<std::string> dataBits;
@@ -44,9 +44,9 @@ struct PortStatusValues {
 std::optional<PortStatusValues> parsePortStatusText(std::string_view status);
 
 // What the lists show for a port: the defaults for a short text; otherwise
-// each list moves to the first item beginning with its value (ignoring case),
-// keeps `current` when no item does or the value is empty, and shows its
-// default when the text lacks the value's tags.
+// each list moves to the first item beginning with its value (ignoring case; an
+// empty value picks the first item), keeps `current` when no item does, and
+// shows its default when the text lacks the value's tags.
 RemotePortChoice choiceForStatusText(std::string_view status, const RemotePortChoice& current);
 
 // Speed, data bits, parity, stop bits and flow joined by single spaces; a list

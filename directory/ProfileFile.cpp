@@ -1,12 +1,16 @@
 #include "directory/ProfileFile.h"
 
 #include "directory/LeadingNumber.h"
+#include "serial/DataFile.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -140,6 +144,37 @@ ProfileFile::Io systemIo()
     };
 }
 
+// Lines a file may hold: each costs far more memory than its bytes, so a file of
+// 16 MiB of line ends alone must not be taken apart line by line. A phone book of
+// forty thousand entries still fits.
+constexpr std::size_t maxLines = std::size_t{1} << 18;
+
+std::size_t lineCount(const std::string& data)
+{
+    return static_cast<std::size_t>(std::count(data.begin(), data.end(), '\n')) + 1;
+}
+
+// A new file readable by its owner only (a book holds passwords), created
+// beside path under a name nobody else holds; never through a link.
+int createTemporaryBeside(const std::string& path, std::string& tempPath)
+{
+    static std::atomic<unsigned> serial{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        timespec now {};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        char suffix[64];
+        std::snprintf(suffix, sizeof suffix, ".tmp%ld.%u.%ld", static_cast<long>(::getpid()),
+                      serial.fetch_add(1), static_cast<long>(now.tv_nsec));
+        tempPath = path + suffix;
+        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                              S_IRUSR | S_IWUSR);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
 std::string directoryOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
@@ -163,30 +198,20 @@ bool ProfileFile::load()
     m_sections.emplace_back();
     m_sectionIndex.clear();
     m_newLineEnding = "\r\n";
-    m_readFailed = false;
+    m_fault = {};
 
-    const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        m_readFailed = errno != ENOENT;
-        return !m_readFailed;
-    }
-    std::string data;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got > 0) {
-            data.append(buffer, static_cast<std::size_t>(got));
-        } else if (got == 0) {
-            break;
-        } else if (errno != EINTR) {
-            m_readFailed = true;
-            break;
-        }
-    }
-    ::close(fd);
-    if (m_readFailed)
+    DataFileContents contents = readDataFile(m_path);
+    if (contents.missing)
+        return true;
+    if (contents.fault.ok() && lineCount(contents.bytes) > maxLines)
+        contents.fault = FileFault::of(FileFault::Kind::TooLarge);
+    if (!contents.fault.ok()) {
+        m_readFault = contents.fault;
+        m_fault = contents.fault;
         return false;
-    parse(data);
+    }
+    m_readFault = {};
+    parse(contents.bytes);
     return true;
 }
 
@@ -356,49 +381,45 @@ std::string ProfileFile::serialize() const
 
 bool ProfileFile::save()
 {
-    if (m_readFailed)
+    m_fault = m_readFault;
+    if (!m_fault.ok())
         return false;
 
-    // Replace the file a symbolic link points to, not the link itself.
-    std::string target = m_path;
-    struct stat info {};
-    if (::lstat(m_path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-        char* resolved = ::realpath(m_path.c_str(), nullptr);
-        if (resolved == nullptr)
-            return false;
-        target = resolved;
-        std::free(resolved);
+    // The new contents go into a fresh file beside the old one that is then renamed
+    // over the name: whatever stands at the name (a file, a planted symbolic link) is
+    // replaced as a directory entry, and nothing is ever written through a link.
+    std::string tempPath;
+    const int fd = createTemporaryBeside(m_path, tempPath);
+    if (fd < 0) {
+        m_fault = FileFault::system(errno);
+        return false;
     }
-    mode_t mode = S_IRUSR | S_IWUSR;
-    if (::stat(target.c_str(), &info) == 0)
-        mode = info.st_mode & 07777;
-
-    std::string tempPath = target + ".tmpXXXXXX";
-    const int fd = ::mkostemp(tempPath.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
 
     const std::string data = serialize();
-    bool ok = ::fchmod(fd, mode) == 0;
+    int failure = 0;
     std::size_t written = 0;
-    while (ok && written < data.size()) {
+    while (failure == 0 && written < data.size()) {
         const ssize_t put = m_io.write(fd, data.data() + written, data.size() - written);
         if (put > 0)
             written += static_cast<std::size_t>(put);
         else if (put < 0 && errno == EINTR)
             continue;
         else
-            ok = false;
+            failure = put < 0 ? errno : ENOSPC;
     }
-    ok = ok && m_io.fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && m_io.rename(tempPath.c_str(), target.c_str()) == 0;
-    if (!ok) {
+    if (failure == 0 && m_io.fsync(fd) != 0)
+        failure = errno;
+    if (::close(fd) != 0 && failure == 0)
+        failure = errno;
+    if (failure == 0 && m_io.rename(tempPath.c_str(), m_path.c_str()) != 0)
+        failure = errno;
+    if (failure != 0) {
         ::unlink(tempPath.c_str());
+        m_fault = FileFault::system(failure);
         return false;
     }
     // Make the rename itself durable; the new file is already complete either way.
-    const int dirFd = ::open(directoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dirFd = ::open(directoryOf(m_path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);
@@ -408,7 +429,7 @@ bool ProfileFile::save()
 
 int readableEntryCount(const ProfileFile& file, int storedCount)
 {
-    constexpr std::size_t margin = 1000;
+    constexpr std::size_t margin = 16;
     if (storedCount <= 0)
         return 0;
     const std::size_t cap = file.sectionCount() + margin;

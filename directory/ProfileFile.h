@@ -9,6 +9,7 @@
 //   of its section, or appends a new section at the end of the file. Every other line
 //   (comments, blank lines, lines we do not understand) is kept byte for byte.
 // - save() replaces the file atomically: a crash never leaves a half-written file.
+// - Only a regular file of at most 16 MiB and 262144 lines is read (serial/DataFile.h).
 //
 // Text is code page 949 and handled as opaque bytes. Lines end in LF or CR LF; an
 // existing line keeps its own ending, new lines take the file's convention (CR LF
@@ -25,6 +26,8 @@
 
 #include <sys/types.h>
 
+#include "serial/DataFile.h"
+
 class ProfileFile {
 public:
     // The longest value a read gives back (the Windows read buffer is 260 bytes).
@@ -40,10 +43,13 @@ public:
     explicit ProfileFile(std::string path);
 
     // Reads the file. A missing file is an empty file and counts as success. Any other
-    // read failure leaves the contents empty, returns false and makes save() refuse, so
-    // a file that could not be read is never overwritten with a partial copy.
+    // read failure (not a regular file, too large, a system error) leaves the contents
+    // empty, returns false and makes save() refuse with the same fault, so a file that
+    // could not be read is never overwritten with a partial copy.
     bool load();
     const std::string& path() const { return m_path; }
+    // Why the last load() or save() failed; ok() after a success.
+    const FileFault& fault() const { return m_fault; }
 
     bool hasSection(std::string_view section) const;
     bool hasKey(std::string_view section, std::string_view key) const;
@@ -64,10 +70,11 @@ public:
     bool setString(std::string_view section, std::string_view key, std::string_view value);
     bool setInt(std::string_view section, std::string_view key, int value);
 
-    // Writes the whole file to a temporary file beside the target, flushes it to disk
-    // and renames it over the target. On any failure the old file stays as it was and
-    // the result is false. A new file is readable by its owner only (it may hold
-    // passwords); an existing file keeps its permissions.
+    // Writes the whole file to a new temporary file beside it (created exclusively,
+    // readable by its owner only: a book holds passwords), flushes it to disk and
+    // renames it over the name. The name itself is replaced: a symbolic link planted
+    // there is replaced, its target never opened. On any failure the old file stays as
+    // it was, the result is false and fault() tells why.
     bool save();
 
     void setIoForTesting(Io io) { m_io = std::move(io); }
@@ -95,16 +102,17 @@ private:
     std::vector<Section> m_sections;
     std::unordered_map<std::string, std::size_t> m_sectionIndex;  // folded name -> first
     std::string m_newLineEnding = "\r\n";
-    bool m_readFailed = false;
+    FileFault m_readFault;
+    FileFault m_fault;
     Io m_io;
 };
 
 // The number of numbered entry sections a book reads for a stored count (COUNT,
 // GENCOUNT). Missing entry sections read as default entries, so a hostile count
 // (2000000000) would otherwise build millions of entries: the count is capped at the
-// number of sections in the file plus 1000. A book we wrote has a section per entry,
+// number of sections in the file plus 16. A book we wrote has a section per entry,
 // so it always reads whole; a hand-edited count a little too high still gives its
-// default entries. A negative count reads as no entries.
+// default entries (up to 16 of them). A negative count reads as no entries.
 int readableEntryCount(const ProfileFile& file, int storedCount);
 
 // "%s%03d": the prefix and the number padded to at least three digits (TEL007, TEL1000).

@@ -2,6 +2,7 @@
 add_library(emu_directory STATIC
   DialogHelpers.cpp
   DialSettingsDialog.cpp
+  FileFaultText.cpp
   IpBookDialog.cpp
   IpEntryDialog.cpp
   LocalPortSettingsDialog.cpp

@@ -32,7 +32,7 @@ QString cp949RowText(std::string_view row)
                 text.append(QChar(0xFFFD));
             }
         } else {
-            text.append(isBlankCell(byte) ? QChar(u' ') : QChar(static_cast<char16_t>(byte)));
+            text.append(isBlankCell(byte) ? QChar(u' ') : QChar(singleByteCellCharacter(byte)));
         }
     }
     while (!text.isEmpty() && text.back() == u' ')

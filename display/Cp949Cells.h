@@ -7,15 +7,12 @@
 
 #include <string_view>
 
+#include "display/CellCharacters.h"
+
 // The character of a lead/trail pair, U+FFFD when the pair is not valid text.
 // Results are cached; call it from the window thread only.
 QChar cp949PairChar(unsigned char lead, unsigned char trail);
 
-// A blank (space), control or zero byte shows nothing and reads as a space.
-inline bool isBlankCell(unsigned char byte)
-{
-    return byte <= 0x20 || byte == 0x7F;
-}
-
-// The row as text, trailing blanks trimmed. Window thread only.
+// The row as text, as it is shown: control bytes as their pictures, trailing
+// blanks trimmed. Window thread only.
 QString cp949RowText(std::string_view row);

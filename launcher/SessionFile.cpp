@@ -2,17 +2,73 @@
 
 #include "launcher/SessionTemplate.h"
 
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace launcher {
+namespace {
+
+// A new file beside path, readable by its owner only, under a name nobody else
+// holds; never opened through a link.
+int createTemporaryBeside(const std::string& path, std::string& tempPath)
+{
+    static std::atomic<unsigned> serial{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        timespec now {};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        char suffix[64];
+        std::snprintf(suffix, sizeof suffix, ".tmp%ld.%u.%ld", static_cast<long>(::getpid()),
+                      serial.fetch_add(1), static_cast<long>(now.tv_nsec));
+        tempPath = path + suffix;
+        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+bool writeAll(int fd, const std::vector<std::uint8_t>& bytes)
+{
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t put = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (put > 0)
+            written += static_cast<std::size_t>(put);
+        else if (put < 0 && errno == EINTR)
+            continue;
+        else
+            return false;
+    }
+    return true;
+}
+
+// Puts the bytes at path by renaming a complete new file over the name: what
+// stands there (an earlier session file, or a link planted to make us write
+// elsewhere) is replaced as a directory entry and never written through.
+bool replaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes)
+{
+    std::string tempPath;
+    const int fd = createTemporaryBeside(path, tempPath);
+    if (fd < 0)
+        return false;
+    bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(tempPath.c_str(), path.c_str()) == 0;
+    if (!ok)
+        ::unlink(tempPath.c_str());
+    return ok;
+}
+
+} // namespace
 
 bool writeSessionFile(const std::string& path, std::string_view address, std::uint16_t port)
 {
-    std::FILE* file = std::fopen(path.c_str(), "w+b");
-    if (!file)
-        return false;
-
     using T = SessionTemplate;
     const std::vector<std::uint8_t>& image = T::bytes();
     const std::uint8_t* base = image.data();
@@ -44,14 +100,14 @@ bool writeSessionFile(const std::string& path, std::string_view address, std::ui
         {base + T::kPortValueOffset + 2, T::kSize - T::kPortValueOffset - 2},
     };
 
-    bool ok = true;
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(T::kSize + address.size());
     for (const Piece& p : pieces) {
-        if (p.size != 0 && std::fwrite(p.data, 1, p.size, file) != p.size)
-            ok = false;
+        const auto* data = static_cast<const std::uint8_t*>(p.data);
+        if (p.size != 0)
+            bytes.insert(bytes.end(), data, data + p.size);
     }
-    if (std::fclose(file) != 0)
-        ok = false;
-    return ok;
+    return replaceFile(path, bytes);
 }
 
 } // namespace launcher

@@ -4,8 +4,6 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "serial/AppPaths.h"
@@ -51,23 +49,11 @@ bool splitPair(const std::string& item, SerialMapEntry& entry)
     return true;
 }
 
-std::string readWholeFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return {};
-    }
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 std::string readFirstLine(const fs::path& path)
 {
-    std::ifstream in(path);
-    std::string line;
-    if (!in || !std::getline(in, line)) {
-        return {};
-    }
-    return trimmed(line);
+    // A sysfs attribute is one short line.
+    const std::string text = readDataFile(path.string(), 4096).bytes;
+    return trimmed(text.substr(0, text.find('\n')));
 }
 
 // Orders tty names by their letters, then by their trailing number as a number.
@@ -215,15 +201,25 @@ bool readSerialDeviceMap(const SerialMapSources& sources, std::vector<SerialMapE
     return readAny;
 }
 
+std::string serialMapFilePath()
+{
+    const std::string dataDir = dataDirectory();
+    return dataDir.empty() ? std::string() : dataDir + "serialmap.dat";
+}
+
 SerialMapSources systemSerialMapSources()
 {
     SerialMapSources sources;
     if (const char* map = std::getenv("EMUVOLA_SERIAL_MAP")) {
         sources.portMapText = map;
     }
-    const std::string dataDir = dataDirectory();
-    if (!dataDir.empty()) {
-        sources.mapFileText = readWholeFile(dataDir + "serialmap.dat");
+    const std::string mapFile = serialMapFilePath();
+    if (!mapFile.empty()) {
+        // Anything but a readable regular file counts as no map file; the fault
+        // is kept for the start-up report.
+        DataFileContents contents = readDataFile(mapFile);
+        sources.mapFileText = std::move(contents.bytes);
+        sources.mapFileFault = contents.fault;
     }
     sources.ttyClassDir = "/sys/class/tty";
     return sources;

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "serial/DataFile.h"
+
 struct SerialMapEntry {
     std::string deviceName;  // what the "OXSER" filter looks at
     std::string portName;    // what is listed; empty when it could not be read
@@ -20,6 +22,7 @@ struct SerialMapSources {
     std::string portMapText;     // contents of EMUVOLA_SERIAL_MAP
     std::string mapFileText;     // contents of serialmap.dat
     std::string ttyClassDir;     // normally /sys/class/tty; empty to skip
+    FileFault mapFileFault;      // why serialmap.dat could not be read, if it could not
 };
 
 // Entries of the port map text "NAME=TARGET;NAME=TARGET". Blanks around names
@@ -43,6 +46,8 @@ bool readSerialDeviceMap(const SerialMapSources& sources, std::vector<SerialMapE
 
 // The real sources: the environment, <data directory>serialmap.dat, /sys/class/tty.
 SerialMapSources systemSerialMapSources();
+// <data directory>serialmap.dat; empty when there is no data directory.
+std::string serialMapFilePath();
 
 // The port map target of a port name (environment first, then the file; names
 // compare without ASCII case). False when the name is not in the port map.

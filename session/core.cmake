@@ -1,6 +1,8 @@
 # Plain core of the connection windows: link frames, the reader's byte
-# splitting, reply decoding, the window's message texts and the connection lock.
+# splitting, reply decoding, the connection dialogue, the window's message
+# texts and the connection lock.
 add_library(emu_session_core STATIC
+  ConnectionDialogue.cpp
   ConnectionLock.cpp
   ConnectionMessages.cpp
   FrameSplitter.cpp

@@ -40,6 +40,7 @@ NetworkSerialDevice::~NetworkSerialDevice()
 bool NetworkSerialDevice::open(const LineSettings& settings)
 {
     close();
+    const std::int64_t negotiationDeadline = tcp::nowMs() + timing_.connectMs;
     const int fd = tcp::connectWithTimeout(host_, port_, timing_.connectMs);
     if (fd < 0) {
         return false;
@@ -55,6 +56,7 @@ bool NetworkSerialDevice::open(const LineSettings& settings)
     gone_ = false;
     carrier_ = false;
     modemStateSeen_ = false;
+    comPortReplySeen_ = false;
     closing_ = false;
     fd_ = fd;
 
@@ -73,6 +75,16 @@ bool NetworkSerialDevice::open(const LineSettings& settings)
     const Bytes mask = comport::encode({comport::SetModemStateMask, {0xFF}});
     out.insert(out.end(), mask.begin(), mask.end());
     if (!sendControl(out)) {
+        receiveLock.unlock();
+        close();
+        return false;
+    }
+
+    // A connection the server has not taken up (it still sits in the listen
+    // queue, or the server talks no com port control) is no open port.
+    const bool negotiated = pumpUntil(negotiationDeadline, [&] { return comPortAccepted() || comPortRefused(); })
+        && comPortAccepted();
+    if (!negotiated) {
         receiveLock.unlock();
         close();
         return false;
@@ -123,6 +135,17 @@ bool NetworkSerialDevice::pumpUntil(std::int64_t deadline, Done done)
         pollfd p{fd_, POLLIN, 0};
         ::poll(&p, 1, static_cast<int>(left));
     }
+}
+
+bool NetworkSerialDevice::comPortAccepted() const
+{
+    return (options_.localEnabled(OptComPort) && !options_.localPending(OptComPort))
+        || options_.remoteEnabled(OptComPort) || comPortReplySeen_;
+}
+
+bool NetworkSerialDevice::comPortRefused() const
+{
+    return !options_.localEnabled(OptComPort) && !options_.localPending(OptComPort);
 }
 
 void NetworkSerialDevice::closeSocket()
@@ -329,6 +352,7 @@ void NetworkSerialDevice::handleComPort(const Bytes& payload)
         return;
     }
     const std::uint8_t code = payload[0] - comport::ServerOffset;
+    comPortReplySeen_ = true;
     if (code == comport::NotifyModemState) {
         if (payload.size() >= 2) {
             carrier_ = (payload[1] & comport::ModemCarrier) != 0;

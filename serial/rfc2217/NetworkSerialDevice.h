@@ -23,7 +23,7 @@
 class NetworkSerialDevice final : public SerialDevice {
 public:
     struct Timing {
-        int connectMs = 3000;      // connection attempt
+        int connectMs = 3000;      // connection and option negotiation together
         int acksMs = 700;          // wait for the acks of the settings at open
         int modemStateMs = 500;    // extra wait for the first modem state report
         int controlSendMs = 1000;  // time limit for sending protocol commands
@@ -33,6 +33,12 @@ public:
     NetworkSerialDevice(std::string host, int port) : NetworkSerialDevice(std::move(host), port, Timing{}) {}
     ~NetworkSerialDevice() override;
 
+    // Connects and succeeds only when the server takes the com port option within
+    // the connect time limit: it answers our WILL with DO, announces the option
+    // itself, or answers a com port command. A server that refuses the option,
+    // says nothing (a busy server that queued the connection) or closes fails the
+    // open. The settings' acks and the first modem state are then awaited briefly;
+    // their absence does not fail it.
     bool open(const LineSettings& settings) override;
     void close() override;
     void purge() override;
@@ -58,6 +64,9 @@ private:
     template <typename Done>
     bool pumpUntil(std::int64_t deadline, Done done);
     void closeSocket();
+    // Caller holds receiveMutex_.
+    bool comPortAccepted() const;
+    bool comPortRefused() const;
 
     const std::string host_;
     const int port_;
@@ -68,6 +77,7 @@ private:
     std::atomic<bool> closing_{false};
     std::atomic<bool> carrier_{false};
     std::atomic<bool> modemStateSeen_{false};
+    bool comPortReplySeen_ = false;  // guarded by receiveMutex_
 
     std::mutex receiveMutex_;
     telnet::Parser parser_;

@@ -25,6 +25,8 @@ public:
     Bytes receive(std::uint8_t verb, std::uint8_t option);
 
     bool localEnabled(std::uint8_t option) const { return local_[option].enabled; }
+    // Whether our own request for the option still waits for the peer's answer.
+    bool localPending(std::uint8_t option) const { return local_[option].pending; }
     bool remoteEnabled(std::uint8_t option) const { return remote_[option].enabled; }
 
 private:

@@ -61,7 +61,10 @@ TEST_F(LineSettingsTest, HostileValuesLoadAsRead)
     PortTable table = portTableFromNames({"A", "B"});
     DialSettings dial;
     readLineSettings(m_path, table, dial);
-    EXPECT_EQ(portSettingsText(table, "A"), "000-?-9--1");
+    // Impossible fields show as "?"; possible ones as stored.
+    EXPECT_EQ(portSettingsText(table, "A"), "?-?-?-?");
+    table[0] = PortSettings{"A", 3, 5, 2, 1};
+    EXPECT_EQ(portSettingsText(table, "A"), "300-O-5-2");
     EXPECT_EQ(table[1].baudHundreds, 0);
     EXPECT_EQ(table[1].parity, 0);
     EXPECT_EQ(table[1].dataBits, 2147483647);
@@ -74,7 +77,7 @@ TEST_F(LineSettingsTest, SavingTwoPortsWritesExactlyTwoSections)
     PortTable table = portTableFromNames({"COM3", "COM4"});
     table[1].baudHundreds = 1152;
     table[1].parity = 1;
-    ASSERT_TRUE(writePortSettings(m_path, table));
+    ASSERT_TRUE(writePortSettings(m_path, table).ok());
     EXPECT_EQ(readBytes(m_path), "[OLDPORT]\nBAUD=96\n"
                                  "[COM3]\nBAUD=576\nPARITY=0\nDATABIT=8\nSTOPBIT=1\n"
                                  "[COM4]\nBAUD=1152\nPARITY=1\nDATABIT=8\nSTOPBIT=1\n");
@@ -88,7 +91,7 @@ TEST_F(LineSettingsTest, SavingTwoPortsWritesExactlyTwoSections)
 TEST_F(LineSettingsTest, DialSettingsWithOuterBlanksSurviveSaveAndReload)
 {
     const DialSettings saved{"ATD", " 9,", "AT&F "};
-    ASSERT_TRUE(writeDialSettings(m_path, saved));
+    ASSERT_TRUE(writeDialSettings(m_path, saved).ok());
     ProfileFile file(m_path);
     ASSERT_TRUE(file.load());
     EXPECT_EQ(file.getString("CALLSECT", "CALLCMD", ""), "ATD");
@@ -101,3 +104,13 @@ TEST_F(LineSettingsTest, DialSettingsWithOuterBlanksSurviveSaveAndReload)
 }
 
 }  // namespace
+
+TEST(PortNameLabel, ShowsControlCharactersAndPathPiecesAsQuestionMarks)
+{
+    EXPECT_EQ(portNameLabel("COM3"), "COM3");
+    EXPECT_EQ(portNameLabel("A\x1b[2J/../B\\C\x7f\n"), "A?[2J?..?B?C??");
+    // Cut at 24 bytes without splitting a Korean character, and marked with an ellipsis.
+    const std::string korean = "\xbc\xad\xbf\xef";  // two characters, four bytes
+    EXPECT_EQ(portNameLabel(std::string(23, 'x') + korean), std::string(23, 'x') + "\xa1\xa6");
+    EXPECT_EQ(portNameLabel(std::string(20, 'x') + korean), std::string(20, 'x') + korean);
+}

@@ -1,6 +1,7 @@
 // The main frame: port buttons from discovery, opening and closing connection
 // windows, menus, the settings dialogs and the IP launch buttons.
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -14,10 +15,15 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
+
+#include <sys/stat.h>
 
 #include "app/CMainFrame.h"
 #include "app/CommandLine.h"
+#include "directory/DialSettingsDialog.h"
+#include "directory/IpBookDialog.h"
 #include "directory/LocalPortSettingsDialog.h"
 #include "directory/PortNumberDialog.h"
 #include "directory/UserPrompts.h"
@@ -25,6 +31,7 @@
 #include "session/CChildFrame.h"
 #include "tests/directory/DialogTestSupport.h"
 #include "tests/support/FakeSerialDevice.h"
+#include "tests/support/WindowTestSupport.h"
 
 namespace {
 
@@ -36,15 +43,13 @@ int visibleMenus(QMainWindow& window)
     return count;
 }
 
-bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000)
+// Operates the control as assistive technology does, through its accessible action.
+void toggleByAccessibleAction(QWidget* control)
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+    QVERIFY(accessible && accessible->actionInterface());
+    QVERIFY(accessible->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
 }
 
 }  // namespace
@@ -53,6 +58,7 @@ class MainFrameTest : public QObject {
     Q_OBJECT
 
 private:
+    std::unique_ptr<TestWatchdog> m_watchdog;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<FakeDeviceInstaller> m_fakes;
     std::vector<QString> m_boxes;
@@ -62,6 +68,7 @@ private:
 private slots:
     void init()
     {
+        m_watchdog = std::make_unique<TestWatchdog>();
         m_dir = std::make_unique<QTemporaryDir>();
         m_fakes = std::make_unique<FakeDeviceInstaller>();
         m_boxes.clear();
@@ -76,6 +83,7 @@ private slots:
         setPromptHandler({});
         m_fakes.reset();
         m_dir.reset();
+        m_watchdog.reset();
     }
 
     void portButtonsAreLabelledFromDiscovery()
@@ -87,6 +95,10 @@ private slots:
             QCOMPARE(frame.portButton(slot)->text(), QStringLiteral("not use"));
             QVERIFY(!frame.portButton(slot)->isEnabled());
         }
+        // A port map name is shown cleaned; the name itself stays as given.
+        CMainFrame hostile({"A\x1b[2J/../B"}, dataDir());
+        QCOMPARE(hostile.portButton(0)->text(), QStringLiteral("A?[2J?..?B"));
+        QCOMPARE(hostile.portTable()[0].portName, std::string("A\x1b[2J/../B"));
         CMainFrame none({}, dataDir());
         for (int slot = 0; slot < 4; ++slot)
             QCOMPARE(none.portButton(slot)->text(), QStringLiteral("not use"));
@@ -94,7 +106,7 @@ private slots:
 
     void pressingAndReleasingAPortButtonOpensAndClosesItsWindow()
     {
-        CMainFrame frame({"COM1", "COM2"}, dataDir());
+        CMainFrame frame({"COM1", "COM2", "COM3", "COM4"}, dataDir());
         frame.show();
         QCOMPARE(visibleMenus(frame), 2);
         QVERIFY(!frame.templateRegistered());
@@ -105,21 +117,69 @@ private slots:
         CChildFrame* window = frame.connectionWindow(0);
         QVERIFY(window);
         QCOMPARE(window->caption(), QStringLiteral("COM1 - [57600-N-8-1]"));
-        QVERIFY(waitFor([&] { return m_fakes->device("COM1")->written() == "ATZ\r"; }));
-        QVERIFY(waitFor([&] { return visibleMenus(frame) == 3; }));
+        QVERIFY(waitUntil([&] { return m_fakes->device("COM1")->written() == "ATZ\r"; }));
+        QVERIFY(waitUntil([&] { return visibleMenus(frame) == 3; }));
 
         frame.portButton(0)->click();
-        QVERIFY(waitFor([&] { return frame.mdiArea()->subWindowList().isEmpty(); }));
+        QVERIFY(waitUntil([&] { return frame.mdiArea()->subWindowList().isEmpty(); }));
         QVERIFY(!frame.portButton(0)->isChecked());
         QVERIFY(!m_fakes->device("COM1")->isOpen());
 
-        // The close box pops the button up too.
-        frame.portButton(1)->click();
-        QVERIFY(frame.portButton(1)->isChecked());
+        // The close box pops the button up too, on the last slot as well.
+        frame.portButton(3)->click();
+        QVERIFY(frame.portButton(3)->isChecked());
         frame.mdiArea()->subWindowList().front()->close();
-        QVERIFY(waitFor([&] { return frame.mdiArea()->subWindowList().isEmpty(); }));
-        QVERIFY(!frame.portButton(1)->isChecked());
-        QVERIFY(waitFor([&] { return visibleMenus(frame) == 2; }));
+        QVERIFY(waitUntil([&] { return frame.mdiArea()->subWindowList().isEmpty(); }));
+        QVERIFY(!frame.portButton(3)->isChecked());
+        QVERIFY(waitUntil([&] { return visibleMenus(frame) == 2; }));
+    }
+
+    void portButtonActsAlikeByAccessibleActionKeyboardAndMouse()
+    {
+        CMainFrame frame({"COM1"}, dataDir());
+        frame.show();
+        QPushButton* button = frame.portButton(0);
+        toggleByAccessibleAction(button);
+        QVERIFY(button->isChecked());
+        QCOMPARE(frame.mdiArea()->subWindowList().size(), 1);
+        toggleByAccessibleAction(button);
+        QVERIFY(waitUntil([&] { return frame.mdiArea()->subWindowList().isEmpty(); }));
+
+        button->setFocus();
+        QTest::keyClick(button, Qt::Key_Space);
+        QCOMPARE(frame.mdiArea()->subWindowList().size(), 1);
+        // The window's own close pops the button up, which neither closes
+        // nor opens anything more.
+        frame.mdiArea()->subWindowList().front()->close();
+        QVERIFY(waitUntil([&] { return frame.mdiArea()->subWindowList().isEmpty(); }));
+        QTest::qWait(50);
+        QVERIFY(!button->isChecked());
+        QVERIFY(frame.mdiArea()->subWindowList().isEmpty());
+        button->click();
+        QCOMPARE(frame.mdiArea()->subWindowList().size(), 1);
+    }
+
+    void titleNamesTheActiveConnectionWindow()
+    {
+        CMainFrame frame({"COM1", "COM2"}, dataDir());
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        QCOMPARE(frame.windowTitle(), QStringLiteral("EmuKR-V"));
+        frame.portButton(0)->click();
+        QCOMPARE(frame.windowTitle(), QStringLiteral("EmuKR-V - COM1 - [57600-N-8-1]"));
+        frame.portButton(1)->click();
+        QCOMPARE(frame.windowTitle(), QStringLiteral("EmuKR-V - COM2 - [57600-N-8-1]"));
+        // A maximised window does not change how the title reads.
+        frame.mdiArea()->activeSubWindow()->showMaximized();
+        QCOMPARE(frame.windowTitle(), QStringLiteral("EmuKR-V - COM2 - [57600-N-8-1]"));
+        frame.mdiArea()->activatePreviousSubWindow();
+        QCOMPARE(frame.windowTitle(), QStringLiteral("EmuKR-V - COM1 - [57600-N-8-1]"));
+        frame.connectionWindow(0)->setWindowTitle(QStringLiteral("COM1 - Seoul"));
+        QCOMPARE(frame.windowTitle(), QStringLiteral("EmuKR-V - COM1 - Seoul"));
+        for (int slot : {0, 1})
+            frame.portButton(slot)->click();
+        QVERIFY(waitUntil([&] { return frame.mdiArea()->subWindowList().isEmpty(); }));
+        QCOMPARE(frame.windowTitle(), QStringLiteral("EmuKR-V"));
     }
 
     void tileArrangesWindowsSideBySide()
@@ -151,7 +211,7 @@ private slots:
         frame.portButton(0)->click();
         QCOMPARE(m_boxes.size(), std::size_t(1));
         QCOMPARE(m_boxes.front(), QStringLiteral("포트[COM1]가 사용중이거나, 다른 문제로 열기에 실패했습니다."));
-        QVERIFY(waitFor([&] { return frame.mdiArea()->subWindowList().isEmpty(); }));
+        QVERIFY(waitUntil([&] { return frame.mdiArea()->subWindowList().isEmpty(); }));
         QVERIFY(!frame.portButton(0)->isChecked());
     }
 
@@ -162,7 +222,7 @@ private slots:
         auto modem = m_fakes->device("COM1");
         modem->setCarrier(true);
         frame->portButton(0)->click();
-        QVERIFY(waitFor([&] { return frame->connectionWindow(0)->isReaderRunning(); }));
+        QVERIFY(waitUntil([&] { return frame->connectionWindow(0)->isReaderRunning(); }));
         frame.reset();
         QVERIFY(!modem->isOpen());
         QCOMPARE(modem->written(), std::string());
@@ -176,13 +236,13 @@ private slots:
         modem->setCarrier(true);
         frame.portButton(0)->click();
         CChildFrame* window = frame.connectionWindow(0);
-        QVERIFY(waitFor([&] { return window->isReaderRunning(); }));
+        QVERIFY(waitUntil([&] { return window->isReaderRunning(); }));
         // The button is released while the window sits in the hang-up's 3 s
         // pumping wait: the window closes under it without crashing and never
         // sends the hang-up command.
         QTimer::singleShot(200, &frame, [&] { frame.portButton(0)->click(); });
         window->hangUp();
-        QVERIFY(waitFor([&] { return frame.mdiArea()->subWindowList().isEmpty(); }));
+        QVERIFY(waitUntil([&] { return frame.mdiArea()->subWindowList().isEmpty(); }));
         QCOMPARE(modem->written(), std::string("+++"));
         QVERIFY(!modem->isOpen());
         QVERIFY(!frame.portButton(0)->isChecked());
@@ -191,7 +251,6 @@ private slots:
     void localPortSettingsAreSavedOnOk()
     {
         CMainFrame frame({"COM1", "COM2"}, dataDir());
-        Watchdog watchdog;
         onNextDialog<LocalPortSettingsDialog>([](LocalPortSettingsDialog* dialog) { dialog->accept(); });
         frame.editLocalPortSettings();
         QFile file(m_dir->filePath(QStringLiteral("pinfo.dat")));
@@ -199,6 +258,60 @@ private slots:
         const QByteArray text = file.readAll();
         QCOMPARE(text.count("[COM"), 2);
         QVERIFY(text.contains("BAUD=576"));
+    }
+
+    void unreadableDataFilesAreListedAndDefaultsUsed()
+    {
+        // A FIFO would block the start for ever, a directory cannot be read.
+        QVERIFY(::mkfifo(QFile::encodeName(m_dir->filePath("pinfo.dat")).constData(), 0600) == 0);
+        QVERIFY(QDir(m_dir->path()).mkdir("ip.dat"));
+        CMainFrame frame({"COM1"}, dataDir());
+        QCOMPARE(frame.portSettingsText("COM1"), std::string("57600-N-8-1"));
+        QCOMPARE(frame.unreadableFiles().size(), std::size_t(2));
+        for (const FileProblem& problem : frame.unreadableFiles())
+            QCOMPARE(problem.fault.kind, FileFault::Kind::NotRegularFile);
+        QCOMPARE(frame.unreadableFiles()[0].path, dataDir() + "pinfo.dat");
+        QCOMPARE(frame.unreadableFiles()[1].path, dataDir() + "ip.dat");
+        QVERIFY(m_boxes.empty());
+    }
+
+    void settingsSavesThatFailAreToldAndKeepTheirDialogs()
+    {
+        // A data directory that is a regular file refuses every write, for root too.
+        const QString plain = m_dir->filePath("plain");
+        QFile(plain).open(QIODevice::WriteOnly);
+        CMainFrame frame({"COM1"}, plain.toStdString() + "/");
+        frame.ipBook() = {IpEntry{0, "A", "192.0.2.1", 0}, IpEntry{2, "C", "192.0.2.3", 0}};
+        Watchdog watchdog;
+        // Presses 확인 once the dialog shows, expects it told and still open, then cancels.
+        const auto refusedOnOk = [this](QWidget* dialog, const char* file) {
+            QTest::mouseClick(buttonLabelled(dialog, "확인"), Qt::LeftButton);
+            QVERIFY(dialog->isVisible());
+            QCOMPARE(m_boxes.size(), std::size_t(1));
+            QVERIFY(m_boxes[0].startsWith(QStringLiteral("파일을 저장하지 못했습니다: ")));
+            QVERIFY(m_boxes[0].contains(file));
+            QVERIFY(m_boxes[0].contains(QString::fromLocal8Bit(strerror(ENOTDIR))));
+            m_boxes.clear();
+            QTest::mouseClick(buttonLabelled(dialog, "취소"), Qt::LeftButton);
+        };
+        onNextDialog<LocalPortSettingsDialog>([&](LocalPortSettingsDialog* dialog) {
+            fieldLabelled<QComboBox>(dialog, "통신속도")->setCurrentIndex(2);
+            refusedOnOk(dialog, "pinfo.dat");
+        });
+        frame.editLocalPortSettings();
+        QCOMPARE(frame.portSettingsText("COM1"), std::string("57600-N-8-1"));
+
+        onNextDialog<DialSettingsDialog>([&](DialSettingsDialog* dialog) {
+            typeInto(dialog, "외부 회선 연결번호", "0");
+            refusedOnOk(dialog, "pinfo.dat");
+        });
+        frame.editDialSettings();
+        QCOMPARE(frame.dialSettings().outsideLineNumber, std::string("9"));
+
+        onNextDialog<IpBookDialog>([&](IpBookDialog* dialog) { refusedOnOk(dialog, "ip.dat"); });
+        frame.editIpBook();
+        // Not renumbered: the rows the dialog showed still name their entries.
+        QCOMPARE(frame.ipBook()[1].index, 2);
     }
 
     void launchButtonsNeedASelectedAddress()
@@ -218,7 +331,6 @@ private slots:
         frame.launchConsole();
         QCOMPARE(launches.back(), (QStringList{"192.0.2.5", "23", "Seoul1"}));
 
-        Watchdog watchdog;
         onNextDialog<PortNumberDialog>([](PortNumberDialog* dialog) {
             typeInto(dialog, QStringLiteral("포트번호"), QStringLiteral("7300"));
             dialog->accept();
@@ -247,7 +359,7 @@ private slots:
         frame.fillIpCombo();
         qputenv("QT_QPA_PLATFORM", "offscreen");
         frame.launchConsole();
-        QVERIFY(waitFor([&] { return QFileInfo(expected).size() == 1294; }, 10000));
+        QVERIFY(waitUntil([&] { return QFileInfo(expected).size() == 1294; }, 10000));
         QFile::remove(expected);
     }
 };

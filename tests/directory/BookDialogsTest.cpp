@@ -7,6 +7,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "directory/IpBookDialog.h"
 #include "directory/IpEntryDialog.h"
@@ -14,6 +15,9 @@
 #include "directory/PhoneEntryDialog.h"
 #include "directory/PortNumberDialog.h"
 #include "tests/directory/DialogTestSupport.h"
+#include "tests/directory/FileTestSupport.h"
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -52,6 +56,30 @@ QStringList column(QWidget* dialog, int columnIndex)
 void click(QWidget* dialog, const QString& label)
 {
     buttonLabelled(dialog, label)->click();
+}
+
+// Shows the dialog as it opens for the operator: active, its list focused.
+void showAsOpened(QDialog* dialog)
+{
+    dialog->setModal(true);
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowActive(dialog));
+    QVERIFY(listOf(dialog)->hasFocus());
+}
+
+// Presses the button; true when that opened a dialog of its own (closed again).
+bool opensADialog(QDialog* dialog, const QString& label)
+{
+    bool opened = false;
+    QTimer::singleShot(0, dialog, [dialog, &opened] {
+        if (auto* nested = qobject_cast<QDialog*>(QApplication::activeModalWidget()); nested && nested != dialog) {
+            opened = true;
+            nested->reject();
+        }
+    });
+    click(dialog, label);
+    QCoreApplication::processEvents();
+    return opened;
 }
 
 // Fills the next phone entry dialog and presses 확인.
@@ -99,6 +127,37 @@ private slots:
         QVERIFY(prompts.asked.isEmpty());
         QVERIFY(dialog.result() != QDialog::Accepted);
         QVERIFY(!QFile::exists(m_phonePath));
+    }
+
+    void shownBooksChooseNothingUntilARowIsSelected()
+    {
+        // Focus makes a row current in the list; only a selection chooses one.
+        Watchdog watchdog;
+        ScriptedPrompts prompts;
+        writeAll(m_phonePath, threeSites);
+        PhoneBookDialog phone(m_phonePath.toStdString());
+        showAsOpened(&phone);
+        QTableWidget* list = listOf(&phone);
+        QTest::keyClick(list, Qt::Key_Return);
+        QVERIFY(!opensADialog(&phone, "수정"));
+        click(&phone, "삭제");
+        click(&phone, "전화걸기");
+        QCOMPARE(prompts.told, (QStringList{"전화번호를 선택해 주세요.", "전화번호를 선택해 주세요."}));
+        QVERIFY(prompts.asked.isEmpty());
+        QVERIFY(phone.isVisible());
+        QCOMPARE(readAll(m_phonePath), QByteArray(threeSites));
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(phone.result(), int(QDialog::Accepted));
+        QCOMPARE(phone.chosenEntry().name, std::string("Busan"));  // the first Down selects the first row
+
+        IpBook book{{0, "Seoul1", "192.0.2.1", 7200}, {1, "Seoul2", "192.0.2.2", 0}};
+        IpBookDialog ip(book);
+        showAsOpened(&ip);
+        QVERIFY(!opensADialog(&ip, "수정"));
+        click(&ip, "삭제");
+        QVERIFY(prompts.asked.isEmpty());
+        QCOMPARE(book.size(), std::size_t(2));
     }
 
     void deleteLeavesGapUntilSavedAndReopened()
@@ -347,6 +406,55 @@ private slots:
         click(&dialog, "연결");
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.port(), 99999);
+    }
+
+    void aFailedSaveIsToldAndKeepsTheDialogWithItsEdits()
+    {
+        Watchdog watchdog;
+        ScriptedPrompts prompts;
+        writeAll(m_phonePath, threeSites);
+        PhoneBookDialog dialog(m_phonePath.toStdString());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        enterPhoneEntry("Daegu", "0534444", false);
+        QTest::mouseClick(buttonLabelled(&dialog, "추가"), Qt::LeftButton);
+        const QString told = QString("파일을 저장하지 못했습니다: %1\n(%2)").arg(m_phonePath, strerror(EFBIG));
+        {
+            FileSizeLimit diskFull;
+            QTest::mouseClick(buttonLabelled(&dialog, "저장"), Qt::LeftButton);
+            listOf(&dialog)->selectRow(3);
+            QTest::mouseClick(buttonLabelled(&dialog, "전화걸기"), Qt::LeftButton);
+        }
+        QCOMPARE(prompts.told, (QStringList{told, told}));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(column(&dialog, 1), (QStringList{"Busan", "Seoul", "Jeju", "Daegu"}));
+        QCOMPARE(readAll(m_phonePath), QByteArray(threeSites));
+
+        // Once there is room again the same edits go out, silently.
+        QTest::mouseClick(buttonLabelled(&dialog, "전화걸기"), Qt::LeftButton);
+        QCOMPARE(prompts.told.size(), 2);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.chosenEntry().name, std::string("Daegu"));
+        QCOMPARE(readPhoneBook(m_phonePath.toStdString()).size(), std::size_t(4));
+    }
+
+    void aPhoneBookThatIsNoFileIsToldOnceAndNeverReplaced()
+    {
+        // A FIFO would block the opening for ever; it opens empty, says why, and a
+        // save leaves the FIFO in place.
+        Watchdog watchdog;
+        ScriptedPrompts prompts;
+        QVERIFY(::mkfifo(QFile::encodeName(m_phonePath).constData(), 0600) == 0);
+        PhoneBookDialog dialog(m_phonePath.toStdString());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTRY_COMPARE(prompts.told.size(), 1);
+        QCOMPARE(prompts.told[0], QString("파일을 읽을 수 없습니다: %1\n(일반 파일이 아닙니다)").arg(m_phonePath));
+        QCOMPARE(listOf(&dialog)->rowCount(), 0);
+        QTest::mouseClick(buttonLabelled(&dialog, "저장"), Qt::LeftButton);
+        QCOMPARE(prompts.told.size(), 2);
+        QVERIFY(prompts.told[1].startsWith("파일을 저장하지 못했습니다: "));
+        QVERIFY(QFileInfo(m_phonePath).isFile() == false && QFileInfo::exists(m_phonePath));
     }
 
 private:

@@ -40,15 +40,19 @@ TEST(PortStatusText, MissingTagsShowTheDefaultForTheirListsOnly)
     EXPECT_EQ(remoteSettingsText(choice), "9600 8 odd 2 none");
 }
 
-TEST(PortStatusText, TagsOutOfOrderGiveEmptyValuesThatSelectNothingNew)
+TEST(PortStatusText, TagsWithEmptyValuesSelectTheFirstItem)
 {
+    // Nothing between a tag and the next one: every item begins with the empty
+    // value, so the first is chosen, never no selection and an empty field.
+    const RemotePortChoice none;
+    EXPECT_EQ(remoteSettingsText(choiceForStatusText("[Baud]19200abcd[Data]7x[Parity][Stop][Flow]none", none)),
+              "19200 7 even 1 none");
     const auto values = parsePortStatusText("[Data]8 [Baud]19200 [Stop]1 [Parity]odd");
     ASSERT_TRUE(values.has_value());
     EXPECT_EQ(values->speed, "");
     EXPECT_EQ(values->parity, "");
-    const RemotePortChoice current{0, 0, 0, 0, 0};
-    EXPECT_EQ(choiceForStatusText("[Data]8 [Baud]19200 [Stop]1 [Parity]odd [Flow]none", current),
-              (RemotePortChoice{0, 1, 0, 0, 1}));
+    EXPECT_EQ(choiceForStatusText("[Data]8 [Baud]19200 [Stop]2 [Parity]odd [Flow]none", RemotePortChoice{3, 0, 1, 0, 0}),
+              (RemotePortChoice{0, 1, 0, 1, 1}));
 }
 
 TEST(PortStatusText, ListsWithoutSelectionLeaveEmptyFields)

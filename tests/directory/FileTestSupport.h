@@ -7,6 +7,9 @@
 #include <iterator>
 #include <string>
 
+#include <csignal>
+#include <sys/resource.h>
+
 class ScratchDir {
 public:
     ScratchDir()
@@ -43,3 +46,23 @@ inline void writeBytes(const std::string& path, const std::string& bytes)
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
 }
+
+// While it lives, every write of this process past the first few bytes of a file
+// fails with EFBIG, as a full disk fails it; unlike a read-only directory this
+// holds for root too.
+class FileSizeLimit {
+public:
+    FileSizeLimit()
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit tiny{16, m_previous.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &tiny);
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_previous); }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_previous{};
+};

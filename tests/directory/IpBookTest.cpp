@@ -35,7 +35,7 @@ TEST_F(IpBookTest, CountLimitsTheEntriesAndSavingLeavesTheRest)
 
     book.resize(1);
     book[0].name = "Seoul1";
-    ASSERT_TRUE(writeIpBook(m_path, book));
+    ASSERT_TRUE(writeIpBook(m_path, book).ok());
     ProfileFile file(m_path);
     ASSERT_TRUE(file.load());
     EXPECT_EQ(file.getInt("GENINFO", "GENCOUNT", -1), 1);
@@ -58,7 +58,7 @@ TEST_F(IpBookTest, DeletingTheMiddleEntryRenumbersOnSave)
 {
     IpBook book = {{0, "A", "192.0.2.1", 1}, {1, "B", "192.0.2.2", 2}, {2, "C", "192.0.2.3", 3}};
     book.erase(book.begin() + 1);
-    ASSERT_TRUE(writeIpBook(m_path, book));
+    ASSERT_TRUE(writeIpBook(m_path, book).ok());
     EXPECT_EQ(book[0].index, 0);
     EXPECT_EQ(book[1].index, 1);
     const IpBook back = readIpBook(m_path);
@@ -72,7 +72,7 @@ TEST_F(IpBookTest, EntryThousandUsesIppad1000)
     IpBook book(1001);
     for (int i = 0; i < 1001; ++i)
         book[i] = {-1, "N" + std::to_string(i), "a", i};
-    ASSERT_TRUE(writeIpBook(m_path, book));
+    ASSERT_TRUE(writeIpBook(m_path, book).ok());
     ProfileFile file(m_path);
     ASSERT_TRUE(file.load());
     EXPECT_EQ(file.getInt("IPPAD1000", "PORT", -1), 1000);
@@ -82,7 +82,7 @@ TEST_F(IpBookTest, EntryThousandUsesIppad1000)
 TEST_F(IpBookTest, HugeCountIsBounded)
 {
     writeBytes(m_path, "[GENINFO]\nGENCOUNT=2147483647\n");
-    EXPECT_EQ(readIpBook(m_path).size(), 1001u);  // one section present plus the margin
+    EXPECT_EQ(readIpBook(m_path).size(), 17u);  // one section present plus the margin
 }
 
 }  // namespace

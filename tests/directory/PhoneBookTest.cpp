@@ -1,6 +1,5 @@
 #include "directory/PhoneBook.h"
 
-#include <chrono>
 
 #include <gtest/gtest.h>
 
@@ -61,7 +60,7 @@ TEST_F(PhoneBookTest, WritesKeysInOrderAndUseAsOneOrZero)
 {
     writeBytes(m_path, "[INFO]\nCOUNT=1\n[TEL000]\nNAME=A\nNO=1\nUSE=2\n");
     PhoneBook book = readPhoneBook(m_path);
-    ASSERT_TRUE(writePhoneBook(m_path, book));
+    ASSERT_TRUE(writePhoneBook(m_path, book).ok());
     EXPECT_EQ(readBytes(m_path),
               "[INFO]\nCOUNT=1\n[TEL000]\nNAME=A\nNO=1\nUSE=1\nID=admin\nPWD=pilvo\n");
 }
@@ -71,10 +70,10 @@ TEST_F(PhoneBookTest, SavingFewerEntriesLeavesStaleSectionsThatAreNotRead)
     PhoneBook five;
     for (int i = 0; i < 5; ++i)
         five.push_back(entry(i, "N" + std::to_string(i), std::to_string(i), false, "u", "p"));
-    ASSERT_TRUE(writePhoneBook(m_path, five));
+    ASSERT_TRUE(writePhoneBook(m_path, five).ok());
     // Indexes with a gap (an entry was deleted in the dialog) are not renumbered by saving.
     PhoneBook three = {five[0], five[2], five[4]};
-    ASSERT_TRUE(writePhoneBook(m_path, three));
+    ASSERT_TRUE(writePhoneBook(m_path, three).ok());
     EXPECT_EQ(three[1].index, 2);
 
     ProfileFile file(m_path);
@@ -95,7 +94,7 @@ TEST_F(PhoneBookTest, TheThousandAndFirstEntryIsTel1000)
     PhoneBook book(1001);
     for (int i = 0; i < 1001; ++i)
         book[i] = entry(i, "N" + std::to_string(i), "", i % 2 == 0, "u", "p");
-    ASSERT_TRUE(writePhoneBook(m_path, book));
+    ASSERT_TRUE(writePhoneBook(m_path, book).ok());
     ProfileFile file(m_path);
     ASSERT_TRUE(file.load());
     EXPECT_EQ(file.getString("TEL1000", "NAME", ""), "N1000");
@@ -105,7 +104,7 @@ TEST_F(PhoneBookTest, TheThousandAndFirstEntryIsTel1000)
 TEST_F(PhoneBookTest, LongValuesComeBackCutTo259Bytes)
 {
     PhoneBook book = {entry(0, std::string(300, 'n'), std::string(259, '1'), false, "u", "p")};
-    ASSERT_TRUE(writePhoneBook(m_path, book));
+    ASSERT_TRUE(writePhoneBook(m_path, book).ok());
     const PhoneBook back = readPhoneBook(m_path);
     ASSERT_EQ(back.size(), 1u);
     EXPECT_EQ(back[0].name, std::string(259, 'n'));
@@ -115,11 +114,9 @@ TEST_F(PhoneBookTest, LongValuesComeBackCutTo259Bytes)
 TEST_F(PhoneBookTest, BadCountsAreBoundedOrEmpty)
 {
     writeBytes(m_path, "[INFO]\nCOUNT=2000000000\n[TEL000]\nNAME=A\n");
-    const auto start = std::chrono::steady_clock::now();
     const PhoneBook huge = readPhoneBook(m_path);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-    // Two sections in the file plus the margin of 1000 default entries.
-    ASSERT_EQ(huge.size(), 1002u);
+    // Two sections in the file plus the margin of 16 default entries.
+    ASSERT_EQ(huge.size(), 18u);
     EXPECT_EQ(huge[0].name, "A");
 
     writeBytes(m_path, "[INFO]\nCOUNT=5\n[TEL000]\nNAME=A\n");
@@ -133,7 +130,7 @@ TEST_F(PhoneBookTest, BadCountsAreBoundedOrEmpty)
 TEST_F(PhoneBookTest, PasswordsWithOuterBlanksSurviveASave)
 {
     PhoneBook book = {entry(0, " Seoul ", "02 ", true, " id", "pw  ")};
-    ASSERT_TRUE(writePhoneBook(m_path, book));
+    ASSERT_TRUE(writePhoneBook(m_path, book).ok());
     EXPECT_TRUE(sameEntries(readPhoneBook(m_path), book));
 }
 
@@ -169,7 +166,7 @@ TEST_F(WindowsPhoneBookTest, Loads)
 TEST_F(WindowsPhoneBookTest, RoundTripsByteForByte)
 {
     PhoneBook book = readPhoneBook(m_path);
-    ASSERT_TRUE(writePhoneBook(m_path, book));
+    ASSERT_TRUE(writePhoneBook(m_path, book).ok());
     EXPECT_EQ(readBytes(m_path), m_original);
     EXPECT_TRUE(sameEntries(readPhoneBook(m_path), book));
 }
@@ -178,7 +175,7 @@ TEST_F(WindowsPhoneBookTest, ChangingOneEntryChangesOnlyItsLine)
 {
     PhoneBook book = readPhoneBook(m_path);
     book[1].name = utf8ToCp949("부산 지사");
-    ASSERT_TRUE(writePhoneBook(m_path, book));
+    ASSERT_TRUE(writePhoneBook(m_path, book).ok());
     std::string expected = m_original;
     const std::string oldLine = "Name=" + utf8ToCp949("부산 똠방") + "\r\n";
     ASSERT_NE(expected.find(oldLine), std::string::npos);

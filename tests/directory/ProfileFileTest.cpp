@@ -229,7 +229,7 @@ TEST_F(ProfileFileTest, NamesThatCannotBeStoredAreRefused)
 
 // --- saving ----------------------------------------------------------------
 
-TEST_F(ProfileFileTest, NewFilesAreOwnerOnlyAndExistingFilesKeepTheirMode)
+TEST_F(ProfileFileTest, SavedFilesAreOwnerOnly)
 {
     ProfileFile created(m_path);
     ASSERT_TRUE(created.load());
@@ -239,18 +239,20 @@ TEST_F(ProfileFileTest, NewFilesAreOwnerOnlyAndExistingFilesKeepTheirMode)
     ASSERT_EQ(::stat(m_path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 
+    // A save is a new file: one left world-readable becomes owner-only again.
     ASSERT_EQ(::chmod(m_path.c_str(), 0644), 0);
     ProfileFile existing = reloaded();
     existing.setString("A", "PWD", "other");
     ASSERT_TRUE(existing.save());
     ASSERT_EQ(::stat(m_path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0644u);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
 TEST_F(ProfileFileTest, FailureAtAnyStepOfSaveKeepsTheOldFile)
 {
     const std::string before = "[A]\r\nK=old\r\n";
     enum Step { WriteHalfway, Fsync, Rename };
+    const int reasons[] = {ENOSPC, EIO, EXDEV};
     for (Step step : {WriteHalfway, Fsync, Rename}) {
         ProfileFile file = loaded(before);
         file.setString("A", "K", std::string(100000, 'n'));
@@ -271,6 +273,8 @@ TEST_F(ProfileFileTest, FailureAtAnyStepOfSaveKeepsTheOldFile)
         };
         file.setIoForTesting(io);
         EXPECT_FALSE(file.save()) << step;
+        EXPECT_EQ(file.fault().kind, FileFault::Kind::System) << step;
+        EXPECT_EQ(file.fault().error, reasons[step]) << step;
         EXPECT_EQ(readBytes(m_path), before) << step;
         EXPECT_EQ(filesInDir(), 1u) << "temporary file left behind at step " << step;
     }
@@ -289,27 +293,72 @@ TEST_F(ProfileFileTest, SaveIntoReadOnlyDirectoryFailsAndKeepsTheOldFile)
     EXPECT_EQ(readBytes(m_path), before);
 }
 
-TEST_F(ProfileFileTest, FileThatCannotBeReadIsNeverOverwritten)
+TEST_F(ProfileFileTest, WhatIsNoRegularFileIsNeitherReadNorOverwritten)
 {
-    // A directory in the file's place cannot be read: nothing may be saved over it.
-    std::filesystem::create_directory(m_path);
-    ProfileFile file(m_path);
-    EXPECT_FALSE(file.load());
-    file.setString("A", "K", "v");
-    EXPECT_FALSE(file.save());
-    EXPECT_TRUE(std::filesystem::is_directory(m_path));
+    // A FIFO would block a plain open for ever and /dev/zero never ends: both are
+    // refused before they are read, as is a directory. A file under a regular file
+    // (a data directory that is a file) fails with the system's reason.
+    const std::string under = m_dir.file("plain") + "/test.dat";
+    writeBytes(m_dir.file("plain"), "");
+    const std::pair<std::string, FileFault::Kind> cases[] = {
+        {"under a file", FileFault::Kind::System},
+        {"fifo", FileFault::Kind::NotRegularFile},
+        {"directory", FileFault::Kind::NotRegularFile},
+        {"zero", FileFault::Kind::NotRegularFile},
+    };
+    for (const auto& [what, kind] : cases) {
+        std::filesystem::remove_all(m_path);
+        std::string path = m_path;
+        if (what == "fifo")
+            ASSERT_EQ(::mkfifo(m_path.c_str(), 0600), 0);
+        else if (what == "directory")
+            std::filesystem::create_directory(m_path);
+        else if (what == "zero")
+            std::filesystem::create_symlink("/dev/zero", m_path);
+        else
+            path = under;
+        ProfileFile file(path);
+        EXPECT_FALSE(file.load()) << what;
+        EXPECT_EQ(file.fault().kind, kind) << what;
+        file.setString("A", "K", "v");
+        EXPECT_FALSE(file.save()) << what;
+        EXPECT_EQ(file.fault().kind, kind) << what;
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(m_path));
 }
 
-TEST_F(ProfileFileTest, SaveThroughASymbolicLinkReplacesItsTarget)
+TEST_F(ProfileFileTest, OversizedFilesAreRefused)
 {
-    const std::string target = m_dir.file("real.dat");
+    // 16 MiB of bytes, or a quarter of a million line ends, whose lines would cost
+    // far more memory than their bytes.
+    const std::string tooLong(maxDataFileBytes + 1, 'x');
+    for (const std::string& bytes : {tooLong, std::string(300000, '\n')}) {
+        writeBytes(m_path, bytes);
+        ProfileFile file(m_path);
+        EXPECT_FALSE(file.load());
+        EXPECT_EQ(file.fault().kind, FileFault::Kind::TooLarge);
+        EXPECT_EQ(file.sectionCount(), 0u);
+    }
+}
+
+TEST_F(ProfileFileTest, SaveReplacesAPlantedLinkAndLeavesItsTarget)
+{
+    // A link planted at the name may point anywhere (outside the data directory):
+    // the save replaces the link, and the file it points to keeps its bytes and mode.
+    const std::string target = m_dir.file("elsewhere.txt");
     writeBytes(target, "[A]\nK=old\n");
+    ASSERT_EQ(::chmod(target.c_str(), 0644), 0);
     std::filesystem::create_symlink(target, m_path);
     ProfileFile file = reloaded();
-    file.setString("A", "K", "new");
+    EXPECT_EQ(file.getString("A", "K", ""), "old");
+    file.setString("A", "PWD", "secret");
     ASSERT_TRUE(file.save());
-    EXPECT_TRUE(std::filesystem::is_symlink(m_path));
-    EXPECT_EQ(readBytes(target), "[A]\nK=new\n");
+    EXPECT_FALSE(std::filesystem::is_symlink(m_path));
+    EXPECT_EQ(readBytes(target), "[A]\nK=old\n");
+    EXPECT_EQ(readBytes(m_path), "[A]\nK=old\nPWD=secret\n");
+    struct stat info {};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
 }
 
 // --- hostile files ---------------------------------------------------------
@@ -358,8 +407,8 @@ TEST(EntryCount, CapsHostileCountsAtTheSectionsPresentPlusAMargin)
     ProfileFile empty("/nonexistent/for/test");
     EXPECT_EQ(readableEntryCount(empty, -5), 0);
     EXPECT_EQ(readableEntryCount(empty, 0), 0);
-    EXPECT_EQ(readableEntryCount(empty, 999), 999);
-    EXPECT_EQ(readableEntryCount(empty, 2000000000), 1000);
+    EXPECT_EQ(readableEntryCount(empty, 16), 16);
+    EXPECT_EQ(readableEntryCount(empty, 2000000000), 16);
     EXPECT_EQ(numberedSection("TEL", 7), "TEL007");
     EXPECT_EQ(numberedSection("IPPAD", 1000), "IPPAD1000");
 }

@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 
+#include "display/CellCharacters.h"
 #include "display/TextScreen.h"
 
 namespace {
@@ -85,6 +86,20 @@ TEST(TextScreenText, OtherControlBytesAreStoredAndZeroEndsTheText)
     screen.putText(std::string_view("A\x01\x1B\0CD", 6));
     EXPECT_EQ(screen.rowText(Last).substr(0, 4), "A\x01\x1B ");
     EXPECT_EQ(screen.cursorColumn(), 3);
+}
+
+TEST(TextScreenText, StoredControlBytesShowAsTheirControlPictures)
+{
+    TextScreen screen;
+    screen.putText(std::string_view("A\x01\x1F\x7F\x1B", 5));
+    std::u16string shown;
+    for (const char byte : screen.rowText(Last).substr(0, 6)) {
+        const auto cell = static_cast<unsigned char>(byte);
+        shown += isBlankCell(cell) ? u' ' : singleByteCellCharacter(cell);
+    }
+    EXPECT_EQ(shown, u"A\u2401\u241F\u2421\u241B ");
+    EXPECT_EQ(screen.rowText(Last).substr(0, 5), "A\x01\x1F\x7F\x1B");
+    EXPECT_TRUE(isBlankCell(0x00));
 }
 
 TEST(TextScreenText, EmptyTextChangesNothing)

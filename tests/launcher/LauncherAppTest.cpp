@@ -205,12 +205,24 @@ TEST(LauncherRefusal, OutputPathOver255BytesIsRefused)
     EXPECT_FALSE(valid("/d" + fits));
 }
 
-TEST_F(LauncherRun, RewritingReplacesTheEarlierFile)
+TEST_F(LauncherRun, RewritingReplacesTheEarlierFileAndAPlantedLinkButNotItsTarget)
 {
     const std::filesystem::path earlier = m_dir.path() / "ANSeoul1-콘솔포트-192.0.2.5-원격감시.ht";
     std::ofstream(earlier) << std::string(5000, 'x');
     run({"192.0.2.5", "23", "Seoul1"});
     EXPECT_EQ(std::filesystem::file_size(earlier), 1294u);
+
+    const std::filesystem::path planted = m_dir.path() / "ANSeoul1-포트0디바이스-192.0.2.5-원격감시.ht";
+    const std::filesystem::path target = m_dir.path() / "victim";
+    std::ofstream(target) << "keep";
+    std::filesystem::create_symlink(target, planted);
+    run({"192.0.2.5", "7200", "Seoul1"});
+    EXPECT_FALSE(std::filesystem::is_symlink(planted));
+    EXPECT_EQ(std::filesystem::file_size(planted), 1294u);
+    EXPECT_EQ(std::filesystem::status(planted).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(file("victim"), (std::vector<unsigned char>{'k', 'e', 'e', 'p'}));
+    EXPECT_EQ(m_dir.entries().size(), 3u) << "no temporary file left behind";
 }
 
 TEST(ProgramDirectory, IsTheAbsoluteDirectoryOfArgumentZero)

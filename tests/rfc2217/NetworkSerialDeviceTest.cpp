@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <future>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -170,6 +171,59 @@ TEST_F(ServerFixture, WakeReleasesTheWaitEvenWhenItComesFirst)
     device_->wake();
     ASSERT_EQ(waiting.wait_for(std::chrono::seconds(5)), std::future_status::ready);
     EXPECT_EQ(waiting.get(), DeviceWait::Woken);
+}
+
+TEST_F(ServerFixture, ASecondClientIsToldTheLineIsBusyAndTheFirstKeepsIt)
+{
+    start([] { return std::make_unique<LoopEndpoint>(); });
+    ASSERT_TRUE(device_->open(settings(9600, 8, 0, 1)));
+    collect();
+
+    auto second = createRfc2217Device("127.0.0.1", server_->port());
+    EXPECT_FALSE(second->open(settings(9600, 8, 0, 1)));
+
+    // What a plain terminal connecting to the port sees.
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(server_->port()));
+    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    std::string told;
+    char chunk[256];
+    ssize_t got = 0;
+    while ((got = ::recv(fd, chunk, sizeof chunk, 0)) > 0) {
+        told.append(chunk, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    EXPECT_EQ(told, std::string(Rfc2217Server::busyMessage) + "\r\n");
+
+    ASSERT_EQ(writeText(*device_, "still mine"), 10u);
+    EXPECT_TRUE(collector_->waitForText("still mine"));
+}
+
+TEST(NetworkSerialDevice, OpenFailsWhenTheServerDoesNotTakeUpTheComPortOption)
+{
+    // A listening socket nobody accepts from (a busy server's queue): the TCP
+    // connection is made by the kernel and then nothing ever comes.
+    const int queue = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    ASSERT_EQ(::bind(queue, reinterpret_cast<sockaddr*>(&address), size), 0);
+    ASSERT_EQ(::listen(queue, 4), 0);
+    ::getsockname(queue, reinterpret_cast<sockaddr*>(&address), &size);
+
+    NetworkSerialDevice::Timing timing;
+    timing.connectMs = 300;
+    NetworkSerialDevice silent("127.0.0.1", ntohs(address.sin_port), timing);
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(silent.open(settings(9600, 8, 0, 1)));
+    // It waited out the connect time limit for the negotiation.
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(250));
+    EXPECT_FALSE(silent.carrierDetected());
+    ::close(queue);
 }
 
 TEST(NetworkSerialDevice, OpenFailsWhenNothingListens)

@@ -55,7 +55,7 @@ private:
 
 SerialMapSources sysfsOnly(const FakeSysfs& sysfs)
 {
-    return SerialMapSources {"", "", sysfs.ttyDir()};
+    return SerialMapSources {"", "", sysfs.ttyDir(), {}};
 }
 
 } // namespace
@@ -154,6 +154,24 @@ TEST(PortDiscovery, AnUnreadableMapLeavesTheListAlone)
     listComPorts(ports, false, sources);
     EXPECT_EQ(ports, (std::vector<std::string> {"keep", "me"}));
     EXPECT_FALSE(anyOxserPort(sources));
+}
+
+TEST(PortDiscovery, AMapFileThatIsNoRegularFileIsNoMapFile)
+{
+    // A directory named serialmap.dat once ended every start with an exception.
+    char pattern[] = "/tmp/emu-data-XXXXXX";
+    const std::string dir = mkdtemp(pattern);
+    fs::create_directory(dir + "/serialmap.dat");
+    setenv("EMUVOLA_DATA_DIR", dir.c_str(), 1);
+    const SerialMapSources sources = systemSerialMapSources();
+    EXPECT_EQ(sources.mapFileText, "");
+    EXPECT_EQ(sources.mapFileFault.kind, FileFault::Kind::NotRegularFile);
+    EXPECT_EQ(serialMapFilePath(), dir + "/serialmap.dat");
+    std::string target;
+    EXPECT_FALSE(readSerialMapTarget("ANY", target));
+    unsetenv("EMUVOLA_DATA_DIR");
+    std::error_code ignored;
+    fs::remove_all(dir, ignored);
 }
 
 TEST(PortDiscovery, TheEnvironmentAndTheDataDirectoryFeedTheRealMap)

@@ -88,9 +88,6 @@ Rfc2217Server::LineState Rfc2217Server::lineState() const
 void Rfc2217Server::step(int timeoutMs)
 {
     pollfd fds[3] = {{wakeFd_, POLLIN, 0}, {listenFd_, POLLIN, 0}, {clientFd_, POLLIN, 0}};
-    if (clientFd_ >= 0) {
-        fds[1].fd = -1;  // one client at a time; the next waits in the backlog
-    }
     ::poll(fds, 3, timeoutMs);
     if ((fds[0].revents & POLLIN) != 0) {
         std::uint64_t count = 0;
@@ -100,11 +97,12 @@ void Rfc2217Server::step(int timeoutMs)
     if (disconnect_.exchange(false)) {
         closeClient();
     }
-    if ((fds[1].revents & POLLIN) != 0) {
-        acceptClient();
-    }
+    // The current client first: one that just closed makes way for the next.
     if (clientFd_ >= 0 && fds[2].fd == clientFd_ && fds[2].revents != 0) {
         readClient(now);
+    }
+    if ((fds[1].revents & POLLIN) != 0) {
+        acceptClient();
     }
     if (endpoint_ != nullptr) {
         if (dropCarrier_.exchange(false)) {
@@ -121,6 +119,10 @@ void Rfc2217Server::acceptClient()
     if (fd < 0) {
         return;
     }
+    if (clientFd_ >= 0) {
+        refuseClient(fd);
+        return;
+    }
     const int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     clientFd_ = fd;
@@ -135,6 +137,18 @@ void Rfc2217Server::acceptClient()
     }
     if (transcript_ != nullptr) {
         transcript_->note(Source, "client connected");
+    }
+}
+
+void Rfc2217Server::refuseClient(int fd)
+{
+    // Said before any negotiation, so a terminal shows it as text; a com port
+    // client sees the connection end without the option taken up.
+    const std::string text = std::string(busyMessage) + "\r\n";
+    [[maybe_unused]] const ssize_t sent = ::send(fd, text.data(), text.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+    ::close(fd);
+    if (transcript_ != nullptr) {
+        transcript_->note(Source, "second client refused");
     }
 }
 

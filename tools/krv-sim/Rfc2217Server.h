@@ -1,7 +1,8 @@
 #pragma once
 // Serves a simulated line over TCP as a com port control server: one client
-// at a time (the next is accepted after the current one closes), each with a
-// fresh endpoint from the factory. Acknowledges every com port command with
+// at a time, each with a fresh endpoint from the factory. A client that comes
+// while another is served is told busyMessage and closed at once, so it never
+// waits in the queue to take the line over later. Acknowledges every com port command with
 // the value in use, and reports the endpoint's carrier as a modem state
 // notification when it changes and when the client sets the modem state mask.
 
@@ -21,6 +22,8 @@ class Transcript;
 class Rfc2217Server {
 public:
     using EndpointFactory = std::function<std::unique_ptr<LineEndpoint>()>;
+
+    static constexpr const char* busyMessage = "krv-sim: busy, another client is using this line";
 
     // The line settings as the client last set them.
     struct LineState {
@@ -58,6 +61,7 @@ public:
 
 private:
     void acceptClient();
+    void refuseClient(int fd);
     void closeClient();
     void readClient(std::int64_t now);
     void handleComPort(const telnet::Bytes& payload);

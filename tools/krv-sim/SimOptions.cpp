@@ -114,7 +114,8 @@ Usage: krv-sim [--listen 127.0.0.1:PORT] [--pty] [options]
 Transports (at least one):
   --listen HOST:PORT   serve the modem line as a com port control (RFC 2217)
                        server on TCP; PORT 0 picks a free port. Prints
-                       "listening on HOST:PORT". One client at a time; each
+                       "listening on HOST:PORT". One client at a time: a
+                       second is told the line is busy and closed. Each
                        connection gets a freshly reset modem, and closing it
                        (or DTR off) hangs up. Carrier is reported as modem
                        state bit 0x80. Use in EmuVOLA's serial map as
