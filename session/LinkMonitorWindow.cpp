@@ -144,6 +144,22 @@ void LinkMonitorWindow::addRow(LinkMonitorRow row)
     m_log.append(std::move(row));
 }
 
+void LinkMonitorWindow::recordWritten(bool frame, std::string_view bytes, RequestKind kind)
+{
+    const auto now = LinkMonitorClock::now();
+    addRow(frame ? describeSentFrame(bytes, kind, now) : describeModemLine(bytes, true, kind, now));
+}
+
+void LinkMonitorWindow::recordReceivedFrame(std::string_view frame, RequestKind kind)
+{
+    addRow(describeReceivedFrame(frame, kind, decodeReply(frame, kind).kind, LinkMonitorClock::now()));
+}
+
+void LinkMonitorWindow::recordModemLine(std::string_view line, RequestKind kind)
+{
+    addRow(describeModemLine(line, false, kind, LinkMonitorClock::now()));
+}
+
 void LinkMonitorWindow::refresh()
 {
     if (!isVisible())

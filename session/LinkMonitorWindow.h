@@ -26,6 +26,12 @@ public:
     // True while rows are wanted: the window is shown.
     bool isRecording() const { return isVisible(); }
     void addRow(LinkMonitorRow row);
+    // What the connection window saw, stamped now: bytes it wrote (a whole
+    // frame, or raw bytes for the modem), a frame received, read under the
+    // request kind in force before it is handled, and a received modem line.
+    void recordWritten(bool frame, std::string_view bytes, RequestKind kind);
+    void recordReceivedFrame(std::string_view frame, RequestKind kind);
+    void recordModemLine(std::string_view line, RequestKind kind);
     const LinkMonitorLog& log() const { return m_log; }
 
     // Writes the rows as UTF-8 text; on failure the operator is told why.
