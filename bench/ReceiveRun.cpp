@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "bench/ProcessCpu.h"
+#include "bench/ProcessMemory.h"
 #include "display/CTerminalView.h"
 #include "session/CChildFrame.h"
 #include "session/ConnectionHost.h"
@@ -109,11 +110,13 @@ bool ReceiveRun::start(std::string& error)
     return true;
 }
 
-FloodResult ReceiveRun::flood(const std::string& traffic)
+FloodResult ReceiveRun::flood(const Traffic& traffic)
 {
     FloodResult result;
-    result.megabytes = static_cast<double>(traffic.size()) / (1024.0 * 1024.0);
-    const long long target = logSize() + static_cast<long long>(traffic.size());
+    result.megabytes = static_cast<double>(traffic.total) / (1024.0 * 1024.0);
+    const long long target = logSize() + static_cast<long long>(traffic.total);
+    result.peakSinceStart = !resetPeakResident();
+    result.rssBeforeKb = residentKb();
 
     // The window thread's pulse: the largest gap between two ticks.
     Clock::time_point lastTick = Clock::now();
@@ -139,14 +142,18 @@ FloodResult ReceiveRun::flood(const std::string& traffic)
     result.cpuSeconds = done.processCpu - cpuBefore - m_feeder.writerCpuSeconds() - done.watcherCpu;
     const double gapMs = std::chrono::duration<double, std::milli>(worstGap).count();
     result.worstStallMs = std::max(0.0, gapMs - TickMs);
-    settle(300);
+    // The log is complete once the reader has split every byte; what the
+    // window thread still has queued is handled while this settles.
+    settle(500);
+    result.rssPeakKb = peakResidentKb();
+    result.rssAfterKb = residentKb();
     return result;
 }
 
-PacedResult ReceiveRun::paced(const std::string& traffic, int bytesPerSecond)
+PacedResult ReceiveRun::paced(const Traffic& traffic, int bytesPerSecond)
 {
     PacedResult result;
-    const long long target = logSize() + static_cast<long long>(traffic.size());
+    const long long target = logSize() + static_cast<long long>(traffic.total);
     const double cpuBefore = processCpuSeconds();
     m_feeder.start(traffic, bytesPerSecond);
     const Completion done = waitForLog(target, 10);

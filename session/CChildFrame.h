@@ -10,10 +10,12 @@
 #include <array>
 #include <atomic>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "serial/SerialPort.h"
 #include "session/DialWaitDialog.h"
+#include "session/ReaderHandOff.h"
 #include "session/RequestKind.h"
 
 class CTerminalView;
@@ -66,8 +68,9 @@ public:
     void changeIdAndPassword();
     void sendPasswordChange();
 
-    // Pane output and logs. echoLocal runs on the reader thread.
-    void echoLocal(unsigned char byte);
+    // Pane output and logs. echoLocal runs on the reader thread; it takes a
+    // run of received bytes outside frames, in arrival order.
+    void echoLocal(std::string_view bytes);
     void showPortData(int port, const std::string& text);
     void showPortMessage(int port, const std::string& text);
     void showInAllPanes(const std::string& text);
@@ -104,6 +107,7 @@ private:
     void startReader();
     void stopReader();
     void readerLoop();
+    void takeReceived();
     void onLineLost();
     void updateCommands();
     void setConnected(bool connected);
@@ -140,4 +144,5 @@ private:
     SerialPort m_port;
     std::thread m_reader;
     std::atomic<bool> m_runFlag{true};
+    ReaderHandOff m_received;  // frames and lines from the reader thread
 };

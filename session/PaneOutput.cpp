@@ -15,15 +15,14 @@
 #include "session/ConnectionToolBar.h"
 #include "session/ReplyDecoder.h"
 
-void CChildFrame::echoLocal(unsigned char byte)
+void CChildFrame::echoLocal(std::string_view bytes)
 {
-    if (byte == 0)
+    if (bytes.empty())
         return;
-    const char text[1] = {static_cast<char>(byte)};
     std::lock_guard<std::recursive_mutex> lock(connectionLock());
     for (int side = 0; side < 2; ++side) {
         if (paneShowsLocalEcho(m_selection[side]))
-            m_panes[side]->putText(std::string_view(text, 1));
+            m_panes[side]->putText(bytes);
     }
 }
 

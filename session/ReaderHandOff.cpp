@@ -1,0 +1,74 @@
+#include "session/ReaderHandOff.h"
+
+bool ReaderHandOff::put(std::vector<Item>& items)
+{
+    if (items.empty())
+        return false;
+    std::lock_guard<std::mutex> guard(m_mutex);
+    for (Item& item : items) {
+        m_bytes += item.bytes.size();
+        m_items.push_back(std::move(item));
+    }
+    items.clear();
+    if (m_requested)
+        return false;
+    m_requested = true;
+    return true;
+}
+
+bool ReaderHandOff::waitForRoom(std::chrono::milliseconds slice)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (!fullLocked())
+        return true;
+    m_readerWaiting = true;
+    const bool room = m_taken.wait_for(lock, slice, [this] {
+        return m_items.size() <= maxItems / 2 && m_bytes <= maxBytes / 2;
+    });
+    m_readerWaiting = false;
+    return room;
+}
+
+void ReaderHandOff::beginTaking()
+{
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_requested = false;
+}
+
+bool ReaderHandOff::take(Item& item)
+{
+    bool wake = false;
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        if (m_items.empty())
+            return false;
+        item = std::move(m_items.front());
+        m_items.pop_front();
+        m_bytes -= item.bytes.size();
+        wake = m_readerWaiting && m_items.size() <= maxItems / 2 && m_bytes <= maxBytes / 2;
+    }
+    if (wake)
+        m_taken.notify_one();
+    return true;
+}
+
+bool ReaderHandOff::askAgain()
+{
+    std::lock_guard<std::mutex> guard(m_mutex);
+    if (m_requested || m_items.empty())
+        return false;
+    m_requested = true;
+    return true;
+}
+
+std::size_t ReaderHandOff::itemCount() const
+{
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_items.size();
+}
+
+std::size_t ReaderHandOff::byteCount() const
+{
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_bytes;
+}

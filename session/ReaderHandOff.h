@@ -1,0 +1,60 @@
+#pragma once
+// Frames and lines on their way from a connection window's reader thread to
+// its window thread, in the order the reader completed them.
+//
+// Bounded: while maxItems items or maxBytes bytes wait, the reader waits too
+// (waitForRoom), which leaves the port's receive queue to fill and the port
+// then holds the sender back. The window thread is asked to take only when no
+// request is outstanding, so a burst of frames and lines costs one posted call,
+// not one per item. Plain C++, no Qt: the caller posts the call.
+
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class ReaderHandOff {
+public:
+    enum class Kind : std::uint8_t { Frame, Line };
+    struct Item {
+        Kind kind = Kind::Line;
+        std::string bytes;
+    };
+
+    static constexpr std::size_t maxItems = 4096;
+    static constexpr std::size_t maxBytes = 1 << 20;
+
+    // Reader: appends the items in order and empties `items`. True when the
+    // window thread has to be asked to take them (no request outstanding).
+    bool put(std::vector<Item>& items);
+    // Reader: true at once while both limits leave room; otherwise waits at
+    // most `slice` for the window thread to take the queue down to half of
+    // them, and says whether it did. Never waits forever, so the reader can
+    // look at its run flag between slices.
+    bool waitForRoom(std::chrono::milliseconds slice);
+
+    // Window: called when a request is answered; a later put asks again.
+    void beginTaking();
+    // Window: takes the oldest item; false when none waits.
+    bool take(Item& item);
+    // Window: stopping with items left, asks for another call. True when the
+    // caller must post it (none is outstanding).
+    bool askAgain();
+
+    std::size_t itemCount() const;
+    std::size_t byteCount() const;
+
+private:
+    bool fullLocked() const { return m_items.size() >= maxItems || m_bytes >= maxBytes; }
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_taken;
+    std::deque<Item> m_items;
+    std::size_t m_bytes = 0;
+    bool m_requested = false;
+    bool m_readerWaiting = false;
+};
