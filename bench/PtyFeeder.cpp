@@ -53,6 +53,7 @@ void PtyFeeder::start(Traffic traffic, int bytesPerSecond, int chunkMs)
     join();
     m_traffic = std::move(traffic);
     m_wroteAll = false;
+    m_finished = false;
     m_writer = std::thread([this, bytesPerSecond, chunkMs] { writeLoop(bytesPerSecond, chunkMs); });
 }
 
@@ -70,7 +71,7 @@ void PtyFeeder::writeLoop(int bytesPerSecond, int chunkMs)
     std::size_t sent = 0;
     bool ok = true;
     if (bytesPerSecond <= 0) {
-        ok = writeRange(0, total);
+        ok = writeRange(0, total) && writeSome(m_traffic.tail.data(), m_traffic.tail.size());
     } else {
         const auto start = m_firstByte;
         auto next = start;
@@ -88,6 +89,7 @@ void PtyFeeder::writeLoop(int bytesPerSecond, int chunkMs)
     }
     m_wroteAll = ok;
     m_writerCpu = threadCpuSeconds() - cpuAtStart;
+    m_finished = true;
 }
 
 bool PtyFeeder::writeRange(std::size_t from, std::size_t to)

@@ -36,6 +36,8 @@ public:
     Clock::time_point firstByteTime() const { return m_firstByte; }
     double writerCpuSeconds() const { return m_writerCpu; }
     bool wroteAll() const { return m_wroteAll; }
+    // True once the writer has ended (every byte written, or given up).
+    bool finished() const { return m_finished.load(); }
 
 private:
     void writeLoop(int bytesPerSecond, int chunkMs);
@@ -51,4 +53,5 @@ private:
     Clock::time_point m_firstByte{};
     double m_writerCpu = 0.0;
     bool m_wroteAll = false;
+    std::atomic<bool> m_finished{false};
 };

@@ -5,6 +5,8 @@
 //      resident size before, at the peak and once everything is drawn
 //   2. the same flood in Korean (code page 949)
 //   3. ASCII paced at 11,520 bytes/s: CPU share of one core
+//   4. with --hostile: empty link frames back to back, then random bytes;
+//      each ends when the left pane shows the marker sent after it
 //
 // The last line sums the figures up in one fixed, parseable form.
 
@@ -94,6 +96,10 @@ int main(int argc, char** argv)
     std::printf("line rate: %zu bytes at %d bytes/s over %.2f s, %.3f CPU s = %.2f %% of a core%s\n",
                 pacedText.total, LineRateBytesPerSecond, lineRate.seconds, lineRate.cpuSeconds,
                 lineRate.cpuPercent(), lineRate.complete ? "" : " (INCOMPLETE)");
+    if (options.hostile) {
+        printFlood("empty frames", run.flood(emptyFrameStorm(floodBytes, hostileMarker("END-1")), "END-1"));
+        printFlood("random bytes", run.flood(randomBytes(floodBytes, hostileMarker("END-2")), "END-2"));
+    }
     run.finish();
     std::printf("load average after: %s\n", loadAverage().c_str());
 

@@ -5,6 +5,7 @@
 
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -45,7 +46,10 @@ public:
     // Opens the window on COM1 (mapped to the pseudo-terminal), opens the left
     // pane's log and waits for the reader thread. False with a reason on failure.
     bool start(std::string& error);
-    FloodResult flood(const Traffic& traffic);
+    // Floods the traffic at full speed. Without a marker the run ends when
+    // the left pane's log holds every byte; with one, when the left pane
+    // shows the marker (traffic that does not all reach the log).
+    FloodResult flood(const Traffic& traffic, const std::string& marker = {});
     PacedResult paced(const Traffic& traffic, int bytesPerSecond);
     // Closes the window (which stops its reader thread) and releases the port.
     void finish();
@@ -54,6 +58,8 @@ private:
     struct Completion;
     // Runs the event loop until the log has grown by `bytes` or stopped growing.
     Completion waitForLog(long long targetSize, int pollMs);
+    Completion waitForMarker(const std::string& marker);
+    Completion waitFor(const std::function<bool(bool& complete)>& done, int pollMs);
     long long logSize() const;
     void settle(int ms);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <random>
 
 #include "serial/TextCodec.h"
 
@@ -58,6 +59,32 @@ Traffic asciiPrefix(std::size_t bytes)
     Traffic traffic;
     traffic.period = repeatToLines("quick brown fox 23C 45% ", bytes, true).substr(0, bytes);
     traffic.total = traffic.period.size();
+    return traffic;
+}
+
+std::string hostileMarker(const std::string& text)
+{
+    return "\xE3\xE2" "D7" + text + "\xE3";
+}
+
+Traffic emptyFrameStorm(std::size_t bytes, const std::string& marker)
+{
+    std::string pairs;
+    for (std::size_t i = 0; i < std::min<std::size_t>(bytes, 1 << 20) / 2; ++i)
+        pairs += "\xE2\xE3";
+    Traffic traffic = periods(std::move(pairs), bytes);
+    traffic.tail = marker;
+    return traffic;
+}
+
+Traffic randomBytes(std::size_t bytes, const std::string& marker)
+{
+    std::mt19937 random(14);
+    std::string noise(std::min<std::size_t>(bytes, 4 << 20), '\0');
+    for (char& c : noise)
+        c = static_cast<char>(random());
+    Traffic traffic = periods(std::move(noise), bytes);
+    traffic.tail = marker;
     return traffic;
 }
 

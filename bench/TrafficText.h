@@ -13,7 +13,8 @@
 
 struct Traffic {
     std::string period;      // whole lines
-    std::size_t total = 0;   // bytes sent: a whole number of periods
+    std::size_t total = 0;   // bytes sent from the period: a whole number of periods
+    std::string tail;        // sent once after them
 
     // The byte at a position of the whole run.
     char at(std::size_t offset) const { return period[offset % period.size()]; }
@@ -25,5 +26,14 @@ Traffic asciiTraffic(std::size_t bytes, std::size_t periodBytes = 1 << 20);
 Traffic koreanTraffic(std::size_t bytes, std::size_t periodBytes = 1 << 20);
 // The first `bytes` of numbered ASCII lines, sent once.
 Traffic asciiPrefix(std::size_t bytes);
+// What a hostile peer sends: empty link frames (E2 E3) back to back, or
+// random bytes (frame markers, control bytes, zero bytes and all). Each ends
+// with `marker`, shown in the local panes once everything before it has been
+// handled.
+Traffic emptyFrameStorm(std::size_t bytes, const std::string& marker);
+Traffic randomBytes(std::size_t bytes, const std::string& marker);
+// The end of a hostile run: closes any frame left open, then a data frame
+// with the text, which the local panes show.
+std::string hostileMarker(const std::string& text);
 // True when every byte of the text reaches a local pane's log unchanged.
 bool reachesLogWhole(const Traffic& traffic);

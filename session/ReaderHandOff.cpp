@@ -19,14 +19,17 @@ bool ReaderHandOff::put(std::vector<Item>& items)
 bool ReaderHandOff::waitForRoom(std::chrono::milliseconds slice)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    if (!fullLocked())
+    // Once full, the reader stays held until half is taken, not just one
+    // item, so it does not stop and start again for every item.
+    if (!m_holding && !fullLocked())
         return true;
+    m_holding = true;
     m_readerWaiting = true;
-    const bool room = m_taken.wait_for(lock, slice, [this] {
-        return m_items.size() <= maxItems / 2 && m_bytes <= maxBytes / 2;
-    });
+    m_taken.wait_for(lock, slice, [this] { return halfEmptyLocked(); });
     m_readerWaiting = false;
-    return room;
+    if (halfEmptyLocked())
+        m_holding = false;
+    return !m_holding;
 }
 
 void ReaderHandOff::beginTaking()
@@ -45,7 +48,7 @@ bool ReaderHandOff::take(Item& item)
         item = std::move(m_items.front());
         m_items.pop_front();
         m_bytes -= item.bytes.size();
-        wake = m_readerWaiting && m_items.size() <= maxItems / 2 && m_bytes <= maxBytes / 2;
+        wake = m_readerWaiting && halfEmptyLocked();
     }
     if (wake)
         m_taken.notify_one();

@@ -31,9 +31,10 @@ public:
     // Reader: appends the items in order and empties `items`. True when the
     // window thread has to be asked to take them (no request outstanding).
     bool put(std::vector<Item>& items);
-    // Reader: true at once while both limits leave room; otherwise waits at
-    // most `slice` for the window thread to take the queue down to half of
-    // them, and says whether it did. Never waits forever, so the reader can
+    // Reader: true at once while both limits leave room. Once either is
+    // reached, waits at most `slice` for the window thread to take the queue
+    // down to half of both, and says whether it has; a later call goes on
+    // waiting for that. Never waits longer than the slice, so the reader can
     // look at its run flag between slices.
     bool waitForRoom(std::chrono::milliseconds slice);
 
@@ -50,6 +51,7 @@ public:
 
 private:
     bool fullLocked() const { return m_items.size() >= maxItems || m_bytes >= maxBytes; }
+    bool halfEmptyLocked() const { return m_items.size() <= maxItems / 2 && m_bytes <= maxBytes / 2; }
 
     mutable std::mutex m_mutex;
     std::condition_variable m_taken;
@@ -57,4 +59,5 @@ private:
     std::size_t m_bytes = 0;
     bool m_requested = false;
     bool m_readerWaiting = false;
+    bool m_holding = false;  // full was reached and half has not been taken yet
 };

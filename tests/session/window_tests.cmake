@@ -9,3 +9,7 @@ emu_widget_test(child_frame_raw_test
   SOURCES ChildFrameRawTest.cpp WindowTestSupport.h
   LIBS emu_session
   LABELS session threads)
+emu_widget_test(child_frame_flood_test
+  SOURCES ChildFrameFloodTest.cpp WindowTestSupport.h
+  LIBS emu_session emu_test_support
+  LABELS session threads)

@@ -1,0 +1,85 @@
+// A connection window whose window thread falls behind a flood: the frames
+// waiting for it stay bounded, the reader then leaves the port's queue to
+// fill, and the port leaves the rest in the device. Once the window thread
+// runs again every frame is handled, in order.
+
+#include <QCheckBox>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <thread>
+
+#include "display/CTerminalView.h"
+#include "session/CChildFrame.h"
+#include "session/ConnectionToolBar.h"
+#include "tests/support/FakeSerialDevice.h"
+#include "WindowTestSupport.h"
+
+using namespace std::chrono_literals;
+
+class ChildFrameFloodTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aWindowThreadThatFallsBehindHoldsTheLineBack()
+    {
+        FakeDeviceInstaller fakes;
+        auto modem = fakes.device("COM1");
+        FakeHost host;
+        ScriptedDialogs dialogs;
+        QTemporaryDir dir;
+        const QString logPath = dir.filePath(QStringLiteral("left.log"));
+        dialogs.logPaths.push_back(logPath);
+
+        CChildFrame frame(host);
+        frame.resize(1000, 600);
+        frame.show();
+        frame.openConnection("COM1");
+        QVERIFY(waitUntil([&] { return frame.isReaderRunning(); }));
+        QCheckBox* logBox = frame.toolBar()->logBoxes[CChildFrame::LeftPane];
+        logBox->click();
+        QVERIFY(logBox->isChecked());
+
+        // Data frames without a port (shown in the local panes), numbered,
+        // more than the hand-off and the receive queue hold together.
+        std::string flood;
+        std::string shown;
+        for (int i = 0; flood.size() < 3u * 1024 * 1024; ++i) {
+            char number[16];
+            std::snprintf(number, sizeof number, "%06d ", i);
+            const std::string payload = number + std::string(243, static_cast<char>('a' + i % 26));
+            flood += frameBytes('D', '7', payload);
+            shown += payload;
+        }
+        flood += frameBytes('D', '7', "END");
+        shown += "END";
+        modem->feed(flood);
+
+        // The window thread handles nothing meanwhile.
+        const auto deadline = std::chrono::steady_clock::now() + 20s;
+        while (!frame.serialPort().isReceiveHeld() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(5ms);
+        QVERIFY(frame.serialPort().isReceiveHeld());
+        const std::size_t waiting = modem->pendingInput();
+        QVERIFY2(waiting > 0, "the device holds what the window thread has no room for");
+        std::this_thread::sleep_for(100ms);
+        QCOMPARE(modem->pendingInput(), waiting);
+
+        QVERIFY(waitUntil([&] { return paneText(frame.pane(CChildFrame::LeftPane)).find("END") != std::string::npos; },
+                          30000));
+        QCOMPARE(modem->pendingInput(), std::size_t{0});
+        QCOMPARE(frame.serialPort().queuedCount(), 0);
+        logBox->click();
+        QFile log(logPath);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY2(log.readAll().toStdString() == shown, "every frame, once, in arrival order");
+        frame.close();
+    }
+};
+
+QTEST_MAIN(ChildFrameFloodTest)
+#include "ChildFrameFloodTest.moc"
