@@ -173,14 +173,16 @@ void CChildFrame::stopReader()
 namespace {
 
 // Routes the splitter's events while the reader holds the connection lock:
-// local bytes are gathered into runs and written into the panes before the
-// lock is let go, frames and lines are gathered for the hand-off to the window
-// thread, which follows once the lock is let go. So every echo of a batch is
-// in the panes before the window thread handles a frame or line of it.
+// frames and lines are gathered for the hand-off to the window thread, which
+// follows once the lock is let go; local bytes are gathered into runs and
+// written into the panes, or, while a frame before them waits for the window
+// thread, handed over behind it. So echo and frames reach the panes in
+// arrival order.
 class ReaderEvents final : public FrameSplitter::Events {
 public:
-    explicit ReaderEvents(CChildFrame& frame)
+    ReaderEvents(CChildFrame& frame, ReaderHandOff& handOff)
         : m_frame(frame)
+        , m_handOff(handOff)
     {
     }
     void frameComplete(std::string frame) override
@@ -189,7 +191,9 @@ public:
         // so a storm of empty frames costs the window thread nothing.
         if (frame.size() < 4)
             return;
+        flushEcho();
         m_items.push_back({ReaderHandOff::Kind::Frame, std::move(frame)});
+        m_frameGathered = true;
     }
     void lineComplete(std::string line) override
     {
@@ -204,18 +208,34 @@ public:
         if (byte != 0)  // a zero byte is never shown
             m_echo.push_back(static_cast<char>(byte));
     }
-    // With the connection lock held: writes the gathered run into the panes.
+    // With the connection lock held: writes the gathered run into the panes,
+    // or hands it over when a frame before it has not been shown yet.
     void flushEcho()
     {
-        m_frame.echoLocal(m_echo);
+        if (m_echo.empty())
+            return;
+        if (m_frameGathered || m_handOff.echoMustFollow()) {
+            m_items.push_back({ReaderHandOff::Kind::Echo, std::move(m_echo)});
+            m_frameGathered = true;
+        } else {
+            m_frame.echoLocal(m_echo);
+        }
         m_echo.clear();
     }
-    std::vector<ReaderHandOff::Item>& items() { return m_items; }
+    // After the lock is let go: hands the gathered items over. True when the
+    // window thread has to be asked to take them.
+    bool handOver()
+    {
+        m_frameGathered = false;
+        return m_handOff.put(m_items);
+    }
 
 private:
     CChildFrame& m_frame;
+    ReaderHandOff& m_handOff;
     std::string m_echo;
     std::vector<ReaderHandOff::Item> m_items;
+    bool m_frameGathered = false;  // m_items holds a frame or echo item
 };
 
 }  // namespace
@@ -229,7 +249,7 @@ void CChildFrame::readerLoop()
     constexpr std::size_t ReadBatchSize = 4096;
     std::array<std::uint8_t, ReadBatchSize> bytes{};
     FrameSplitter splitter;
-    ReaderEvents events(*this);
+    ReaderEvents events(*this, m_received);
     bool lossReported = false;
     while (m_runFlag) {
         // Drain after a time-out too: a data-ready set that lands between the
@@ -256,7 +276,7 @@ void CChildFrame::readerLoop()
                 splitter.feed(bytes[i], events);
             events.flushEcho();
             lock.unlock();
-            if (m_received.put(events.items()))
+            if (events.handOver())
                 QMetaObject::invokeMethod(this, &CChildFrame::takeReceived, Qt::QueuedConnection);
             // While the window thread is behind, wait for it: the port's queue
             // fills meanwhile and holds the sender back. In slices, without
@@ -292,12 +312,20 @@ void CChildFrame::takeReceived()
     while (m_received.take(item)) {
         // A handler may wait with the event loop running (a message pause, a
         // dialog); a call made meanwhile takes the next items, still in order.
-        if (item.kind == ReaderHandOff::Kind::Frame)
+        switch (item.kind) {
+        case ReaderHandOff::Kind::Frame:
             onFrameReceived(item.bytes);
-        else
+            break;
+        case ReaderHandOff::Kind::Line:
             onLineReceived(item.bytes);
+            break;
+        case ReaderHandOff::Kind::Echo:
+            echoLocal(item.bytes);
+            break;
+        }
         if (!self)
             return;
+        m_received.handled(item.kind);
         if (std::chrono::steady_clock::now() - start >= Budget) {
             if (m_received.askAgain())
                 QMetaObject::invokeMethod(this, &CChildFrame::takeReceived, Qt::QueuedConnection);

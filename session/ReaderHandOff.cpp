@@ -7,6 +7,8 @@ bool ReaderHandOff::put(std::vector<Item>& items)
     std::lock_guard<std::mutex> guard(m_mutex);
     for (Item& item : items) {
         m_bytes += item.bytes.size();
+        if (item.kind != Kind::Line)
+            ++m_unhandledOutput;
         m_items.push_back(std::move(item));
     }
     items.clear();
@@ -53,6 +55,21 @@ bool ReaderHandOff::take(Item& item)
     if (wake)
         m_taken.notify_one();
     return true;
+}
+
+void ReaderHandOff::handled(Kind kind)
+{
+    if (kind == Kind::Line)
+        return;
+    std::lock_guard<std::mutex> guard(m_mutex);
+    if (m_unhandledOutput > 0)
+        --m_unhandledOutput;
+}
+
+bool ReaderHandOff::echoMustFollow() const
+{
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_unhandledOutput > 0;
 }
 
 bool ReaderHandOff::askAgain()

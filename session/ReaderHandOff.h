@@ -2,6 +2,12 @@
 // Frames and lines on their way from a connection window's reader thread to
 // its window thread, in the order the reader completed them.
 //
+// Local echo keeps its place among the frames: while a frame handed over has
+// not been handled yet, the reader hands the local bytes that follow it over
+// too (as an echo item, written by the window thread after the frame) instead
+// of writing them into the panes itself. So the panes show echo and frames in
+// arrival order, however the reader batches its work.
+//
 // Bounded: while maxItems items or maxBytes bytes wait, the reader waits too
 // (waitForRoom), which leaves the port's receive queue to fill and the port
 // then holds the sender back. The window thread is asked to take only when no
@@ -19,7 +25,7 @@
 
 class ReaderHandOff {
 public:
-    enum class Kind : std::uint8_t { Frame, Line };
+    enum class Kind : std::uint8_t { Frame, Line, Echo };
     struct Item {
         Kind kind = Kind::Line;
         std::string bytes;
@@ -42,9 +48,15 @@ public:
     void beginTaking();
     // Window: takes the oldest item; false when none waits.
     bool take(Item& item);
+    // Window: an item taken has been handled (its output is in the panes).
+    void handled(Kind kind);
     // Window: stopping with items left, asks for another call. True when the
     // caller must post it (none is outstanding).
     bool askAgain();
+
+    // Reader: true while a frame or echo item handed over has not been
+    // handled; local bytes must then be handed over too, to stay behind it.
+    bool echoMustFollow() const;
 
     std::size_t itemCount() const;
     std::size_t byteCount() const;
@@ -60,4 +72,5 @@ private:
     bool m_requested = false;
     bool m_readerWaiting = false;
     bool m_holding = false;  // full was reached and half has not been taken yet
+    std::size_t m_unhandledOutput = 0;  // frame and echo items not yet handled
 };

@@ -1,7 +1,8 @@
-// A connection window whose window thread falls behind a flood: the frames
-// waiting for it stay bounded, the reader then leaves the port's queue to
-// fill, and the port leaves the rest in the device. Once the window thread
-// runs again every frame is handled, in order.
+// A connection window whose window thread falls behind a flood of local text
+// and data frames: what waits for it stays bounded, the reader then leaves
+// the port's queue to fill, and the port leaves the rest in the device. Once
+// the window thread runs again everything is shown, text and frames in
+// arrival order.
 
 #include <QCheckBox>
 #include <QFile>
@@ -44,16 +45,18 @@ private slots:
         logBox->click();
         QVERIFY(logBox->isChecked());
 
-        // Data frames without a port (shown in the local panes), numbered,
-        // more than the hand-off and the receive queue hold together.
+        // Text lines, each followed by a data frame without a port (shown in
+        // the local panes too), numbered, more than the hand-off and the
+        // receive queue hold together.
         std::string flood;
         std::string shown;
         for (int i = 0; flood.size() < 3u * 1024 * 1024; ++i) {
             char number[16];
             std::snprintf(number, sizeof number, "%06d ", i);
-            const std::string payload = number + std::string(243, static_cast<char>('a' + i % 26));
-            flood += frameBytes('D', '7', payload);
-            shown += payload;
+            const std::string text = number + std::string(50, static_cast<char>('A' + i % 26)) + "\r\n";
+            const std::string payload = number + std::string(200, static_cast<char>('a' + i % 26));
+            flood += text + frameBytes('D', '7', payload);
+            shown += text + payload;
         }
         flood += frameBytes('D', '7', "END");
         shown += "END";
@@ -79,7 +82,7 @@ private slots:
         logBox->click();
         QFile log(logPath);
         QVERIFY(log.open(QIODevice::ReadOnly));
-        QVERIFY2(log.readAll().toStdString() == shown, "every frame, once, in arrival order");
+        QVERIFY2(log.readAll().toStdString() == shown, "every line and frame, once, in arrival order");
         frame.close();
     }
 };

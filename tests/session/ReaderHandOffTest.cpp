@@ -1,6 +1,7 @@
 // The bounded hand-off of frames and lines from the reader thread to the
-// window thread: one request per burst, arrival order, and a full hand-off
-// holding the reader until the window thread has taken half.
+// window thread: one request per burst, arrival order, echo kept behind the
+// frames not yet shown, and a full hand-off holding the reader until the
+// window thread has taken half.
 
 #include <gtest/gtest.h>
 
@@ -62,6 +63,29 @@ TEST(ReaderHandOff, OneRequestPerBurstAndItemsInOrder)
     EXPECT_EQ(handOff.byteCount(), 0U);
     batch = lines(6, 1);
     EXPECT_TRUE(handOff.put(batch)) << "the next burst asks again";
+}
+
+TEST(ReaderHandOff, EchoFollowsUntilEveryFrameAndEchoBeforeItIsShown)
+{
+    ReaderHandOff handOff;
+    std::vector<Item> batch{{Kind::Line, "OK"}};
+    handOff.put(batch);
+    EXPECT_FALSE(handOff.echoMustFollow()) << "lines do not hold echo back";
+    batch = {{Kind::Frame, "\xE2" "D0x\xE3"}, {Kind::Echo, "AT"}};
+    handOff.put(batch);
+    EXPECT_TRUE(handOff.echoMustFollow());
+
+    Item item;
+    ASSERT_TRUE(handOff.take(item));
+    handOff.handled(item.kind);  // the line
+    ASSERT_TRUE(handOff.take(item));
+    EXPECT_TRUE(handOff.echoMustFollow()) << "taken is not yet shown";
+    handOff.handled(item.kind);  // the frame
+    EXPECT_TRUE(handOff.echoMustFollow()) << "the echo item is still to be written";
+    ASSERT_TRUE(handOff.take(item));
+    EXPECT_EQ(item.kind, Kind::Echo);
+    handOff.handled(item.kind);
+    EXPECT_FALSE(handOff.echoMustFollow());
 }
 
 TEST(ReaderHandOff, AFullHandOffHoldsTheReaderUntilTheWindowTakesHalf)
