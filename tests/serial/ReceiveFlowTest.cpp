@@ -216,31 +216,6 @@ void holdReleaseAndCompare(SerialPort& port, LineWriter& writer)
 
 } // namespace
 
-TEST(ReceiveFlow, AFullQueueLeavesTheRestInTheDeviceUntilTheReaderCatchesUp)
-{
-    FakeDeviceInstaller fakes;
-    auto line = fakes.device("COM1");
-    SerialPort port;
-    ASSERT_TRUE(port.open(settingsFor("COM1")));
-    const std::size_t total = HighMark + 3 * LowMark;
-    line->feed(traffic(0, total));
-
-    ASSERT_TRUE(eventually([&] { return port.isReceiveHeld(); }));
-    const std::size_t waiting = line->pendingInput();
-    EXPECT_GT(waiting, 0U);
-    std::this_thread::sleep_for(100ms);
-    EXPECT_EQ(line->pendingInput(), waiting) << "a held receive thread reads nothing";
-
-    StreamReader reader(port);
-    reader.takeDownTo(LowMark);
-    EXPECT_TRUE(eventually([&] { return line->pendingInput() < waiting; })) << "the low mark lets reading go on";
-    reader.takeUpTo(total);
-    EXPECT_EQ(reader.position(), total);
-    EXPECT_TRUE(reader.intact());
-    EXPECT_EQ(line->pendingInput(), 0U);
-    EXPECT_LE(port.queueChunkCount(), 1U);
-}
-
 TEST(ReceiveFlow, ClosingReleasesAHeldReceiveThreadAndGivesTheQueueBack)
 {
     FakeDeviceInstaller fakes;
