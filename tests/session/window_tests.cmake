@@ -4,3 +4,7 @@ emu_widget_test(child_frame_test
   SOURCES ChildFrameTest.cpp ../support/WindowTestSupport.h
   LIBS emu_session emu_test_support
   LABELS session threads)
+emu_widget_test(child_frame_flood_test
+  SOURCES ChildFrameFloodTest.cpp ../support/WindowTestSupport.h
+  LIBS emu_session emu_test_support
+  LABELS session threads)
