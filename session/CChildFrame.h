@@ -12,6 +12,7 @@
 #include <array>
 #include <atomic>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "serial/SerialPort.h"
@@ -19,6 +20,7 @@
 #include "session/DialWaitDialog.h"
 #include "session/LinkMonitorWindow.h"
 #include "session/PaneLogSwitch.h"
+#include "session/ReaderHandOff.h"
 
 class CTerminalView;
 class ConnectionHost;
@@ -69,8 +71,9 @@ public:
     void changeIdAndPassword() { perform(m_dialogue.changeIdAndPassword()); }
     void sendPasswordChange() { perform(m_dialogue.sendPasswordChange(carrier())); }
 
-    // Pane output and logs. echoLocal runs on the reader thread.
-    void echoLocal(unsigned char byte);
+    // Pane output and logs. echoLocal runs on the reader thread; it takes a
+    // run of received bytes outside frames, in arrival order.
+    void echoLocal(std::string_view bytes);
     void showPortData(int port, const std::string& text);
     void showPortMessage(int port, const std::string& text);
     void showInAllPanes(const std::string& text);
@@ -113,6 +116,7 @@ private:
     void startReader();
     void stopReader();
     void readerLoop();
+    void takeReceived();
     void onLineLost() { perform(m_dialogue.lineLost()); }
     void updateCommands();
     void resetPaneSelections();
@@ -140,4 +144,5 @@ private:
     SerialPort m_port;
     std::thread m_reader;
     std::atomic<bool> m_runFlag{true};
+    ReaderHandOff m_received;  // frames and lines from the reader thread
 };

@@ -1,6 +1,6 @@
 # Plain core of the connection windows: link frames, the reader's byte
-# splitting, reply decoding, the connection dialogue, the window's message
-# texts and the connection lock.
+# splitting and its bounded hand-off to the window thread, reply decoding, the
+# connection dialogue, the window's message texts and the connection lock.
 add_library(emu_session_core STATIC
   ConnectionDialogue.cpp
   ConnectionLock.cpp
@@ -8,5 +8,6 @@ add_library(emu_session_core STATIC
   FrameSplitter.cpp
   LinkFrame.cpp
   LinkMonitorLog.cpp
+  ReaderHandOff.cpp
   ReplyDecoder.cpp)
 target_link_libraries(emu_session_core PUBLIC emu_serial Threads::Threads)

@@ -10,3 +10,9 @@ emu_plain_test(session_core_test
     ${CMAKE_CURRENT_SOURCE_DIR}/ConnectionDialogueTest.cpp
   LIBS emu_session_core
   LABELS session)
+
+# The reader's bounded hand-off to the window thread runs two threads.
+emu_plain_test(session_hand_off_test
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/ReaderHandOffTest.cpp
+  LIBS emu_session_core
+  LABELS session threads)
