@@ -29,7 +29,11 @@ void CChildFrame::carryOut(const DialogueAction& action)
     using Kind = DialogueAction::Kind;
     switch (action.kind) {
     case Kind::WriteRaw:
-    case Kind::WriteFrame: m_port.write(action.text); break;  // the count written is not examined
+    case Kind::WriteFrame:
+        if (monitoring())
+            m_monitor->recordWritten(action.kind == Kind::WriteFrame, action.text, m_dialogue.requestKind());
+        m_port.write(action.text);  // the count written is not examined
+        break;
     case Kind::ShowInAllPanes: showInAllPanes(action.text); break;
     case Kind::ShowPortMessage: showPortMessage(action.port, action.text); break;
     case Kind::ShowPortData: showPortData(action.port, action.text); break;
