@@ -25,6 +25,10 @@ bool parseBenchOptions(int argc, char** argv, BenchOptions& options, std::string
             options.help = true;
             continue;
         }
+        if (arg == "--hostile") {
+            options.hostile = true;
+            continue;
+        }
         double* target = nullptr;
         if (arg == "--megabytes")
             target = &options.megabytes;
@@ -45,9 +49,10 @@ bool parseBenchOptions(int argc, char** argv, BenchOptions& options, std::string
 
 std::string benchUsage(const char* program)
 {
-    return std::string("usage: ") + program + " [--megabytes N] [--line-rate-seconds S] [--help]\n"
+    return std::string("usage: ") + program + " [--megabytes N] [--line-rate-seconds S] [--hostile] [--help]\n"
         "  Runs the receive path headless: a pseudo-terminal opened as COM1 by a\n"
         "  connection window whose left pane logs local traffic.\n"
         "  --megabytes N          size of the ASCII and the Korean flood (default 8)\n"
-        "  --line-rate-seconds S  length of the run paced at 11,520 bytes/s (default 10)\n";
+        "  --line-rate-seconds S  length of the run paced at 11,520 bytes/s (default 10)\n"
+        "  --hostile              also floods N MiB of empty link frames and of random bytes\n";
 }

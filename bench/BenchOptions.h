@@ -6,6 +6,7 @@
 struct BenchOptions {
     double megabytes = 8.0;          // size of each flood, in MiB
     double lineRateSeconds = 10.0;   // length of the paced run
+    bool hostile = false;            // also the floods of a hostile peer
     bool help = false;
 };
 

@@ -48,11 +48,12 @@ bool PtyFeeder::open()
     return true;
 }
 
-void PtyFeeder::start(std::string traffic, int bytesPerSecond, int chunkMs)
+void PtyFeeder::start(Traffic traffic, int bytesPerSecond, int chunkMs)
 {
     join();
     m_traffic = std::move(traffic);
     m_wroteAll = false;
+    m_finished = false;
     m_writer = std::thread([this, bytesPerSecond, chunkMs] { writeLoop(bytesPerSecond, chunkMs); });
 }
 
@@ -65,17 +66,12 @@ void PtyFeeder::join()
 void PtyFeeder::writeLoop(int bytesPerSecond, int chunkMs)
 {
     const double cpuAtStart = threadCpuSeconds();
-    const char* data = m_traffic.data();
-    const std::size_t total = m_traffic.size();
+    const std::size_t total = m_traffic.total;
     m_firstByte = Clock::now();
     std::size_t sent = 0;
     bool ok = true;
     if (bytesPerSecond <= 0) {
-        while (ok && sent < total) {
-            const std::size_t length = std::min(floodChunk, total - sent);
-            ok = writeSome(data + sent, length);
-            sent += length;
-        }
+        ok = writeRange(0, total) && writeSome(m_traffic.tail.data(), m_traffic.tail.size());
     } else {
         const auto start = m_firstByte;
         auto next = start;
@@ -85,7 +81,7 @@ void PtyFeeder::writeLoop(int bytesPerSecond, int chunkMs)
             const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
             const auto due = std::min(total, static_cast<std::size_t>(elapsed * bytesPerSecond));
             if (due > sent) {
-                ok = writeSome(data + sent, due - sent);
+                ok = writeRange(sent, due);
                 sent = due;
             }
             discardEcho();
@@ -93,6 +89,20 @@ void PtyFeeder::writeLoop(int bytesPerSecond, int chunkMs)
     }
     m_wroteAll = ok;
     m_writerCpu = threadCpuSeconds() - cpuAtStart;
+    m_finished = true;
+}
+
+bool PtyFeeder::writeRange(std::size_t from, std::size_t to)
+{
+    const std::string& period = m_traffic.period;
+    while (from < to) {
+        const std::size_t offset = from % period.size();
+        const std::size_t length = std::min({floodChunk, to - from, period.size() - offset});
+        if (!writeSome(period.data() + offset, length))
+            return false;
+        from += length;
+    }
+    return true;
 }
 
 // Writes every byte, waiting while the pseudo-terminal's buffers are full.

@@ -10,6 +10,8 @@
 #include <string>
 #include <thread>
 
+#include "bench/TrafficText.h"
+
 class PtyFeeder {
 public:
     using Clock = std::chrono::steady_clock;
@@ -25,7 +27,7 @@ public:
 
     // Starts the writer thread. bytesPerSecond 0 writes at full speed;
     // otherwise a chunk is written every chunkMs to keep the rate.
-    void start(std::string traffic, int bytesPerSecond = 0, int chunkMs = 10);
+    void start(Traffic traffic, int bytesPerSecond = 0, int chunkMs = 10);
     // Waits for the writer to finish (it ends when every byte is written).
     void join();
 
@@ -34,17 +36,22 @@ public:
     Clock::time_point firstByteTime() const { return m_firstByte; }
     double writerCpuSeconds() const { return m_writerCpu; }
     bool wroteAll() const { return m_wroteAll; }
+    // True once the writer has ended (every byte written, or given up).
+    bool finished() const { return m_finished.load(); }
 
 private:
     void writeLoop(int bytesPerSecond, int chunkMs);
+    // Writes the bytes of the run from `from` up to `to`.
+    bool writeRange(std::size_t from, std::size_t to);
     bool writeSome(const char* data, std::size_t length);
     void discardEcho();
 
     int m_master = -1;
     std::string m_slavePath;
-    std::string m_traffic;
+    Traffic m_traffic;
     std::thread m_writer;
     Clock::time_point m_firstByte{};
     double m_writerCpu = 0.0;
     bool m_wroteAll = false;
+    std::atomic<bool> m_finished{false};
 };

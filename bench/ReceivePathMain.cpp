@@ -1,14 +1,18 @@
 // bench-receive-path: measures the receive path of a connection window from
 // a pseudo-terminal to the left pane's log and screen, headless.
 //
-//   1. an ASCII flood: throughput, CPU seconds per MiB, worst window stall
+//   1. an ASCII flood: throughput, CPU seconds per MiB, worst window stall,
+//      resident size before, at the peak and once everything is drawn
 //   2. the same flood in Korean (code page 949)
 //   3. ASCII paced at 11,520 bytes/s: CPU share of one core
+//   4. with --hostile: empty link frames back to back, then random bytes;
+//      each ends when the left pane shows the marker sent after it
 //
 // The last line sums the figures up in one fixed, parseable form.
 
 #include <QApplication>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -23,11 +27,18 @@ namespace {
 
 constexpr int lineRateBytesPerSecond = 11520;
 
+double mib(long kb)
+{
+    return static_cast<double>(kb) / 1024.0;
+}
+
 void printFlood(const char* name, const FloodResult& r)
 {
     std::printf("%s flood: %.2f MiB in %.3f s = %.2f MB/s, %.3f CPU s/MB, worst window stall %.1f ms%s\n",
                 name, r.megabytes, r.seconds, r.megabytesPerSecond(), r.cpuSecondsPerMegabyte(), r.worstStallMs,
                 r.complete ? "" : " (INCOMPLETE: not every byte reached the log)");
+    std::printf("%s flood: RSS %.1f MiB before, %.1f MiB peak%s, %.1f MiB after\n", name, mib(r.rssBeforeKb),
+                mib(r.rssPeakKb), r.peakSinceStart ? " (since start)" : "", mib(r.rssAfterKb));
 }
 
 std::string loadAverage()
@@ -56,10 +67,10 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
 
     const auto floodBytes = static_cast<std::size_t>(options.megabytes * 1024.0 * 1024.0);
-    const std::string ascii = asciiTraffic(floodBytes);
-    const std::string korean = koreanTraffic(floodBytes);
+    const Traffic ascii = asciiTraffic(floodBytes);
+    const Traffic korean = koreanTraffic(floodBytes);
     const auto pacedBytes = static_cast<std::size_t>(options.lineRateSeconds * lineRateBytesPerSecond);
-    const std::string pacedText = asciiTraffic(pacedBytes).substr(0, pacedBytes);
+    const Traffic pacedText = asciiPrefix(pacedBytes);
     if (!reachesLogWhole(ascii) || !reachesLogWhole(korean)) {
         std::fprintf(stderr, "traffic holds bytes the receive path does not log\n");
         return 1;
@@ -83,14 +94,19 @@ int main(int argc, char** argv)
     printFlood("Korean", koreanFlood);
     const PacedResult lineRate = run.paced(pacedText, lineRateBytesPerSecond);
     std::printf("line rate: %zu bytes at %d bytes/s over %.2f s, %.3f CPU s = %.2f %% of a core%s\n",
-                pacedText.size(), lineRateBytesPerSecond, lineRate.seconds, lineRate.cpuSeconds,
+                pacedText.total, lineRateBytesPerSecond, lineRate.seconds, lineRate.cpuSeconds,
                 lineRate.cpuPercent(), lineRate.complete ? "" : " (INCOMPLETE)");
+    if (options.hostile) {
+        printFlood("empty frames", run.flood(emptyFrameStorm(floodBytes, hostileMarker("END-1")), "END-1"));
+        printFlood("random bytes", run.flood(randomBytes(floodBytes, hostileMarker("END-2")), "END-2"));
+    }
     run.finish();
     std::printf("load average after: %s\n", loadAverage().c_str());
 
     std::printf("receive path: %.1f MB/s, %.2f CPU s/MB, worst window stall %.0f ms, Korean %.1f MB/s, "
-                "%.1f %% CPU at line rate\n",
+                "%.1f %% CPU at line rate, RSS peak %.0f MiB, after %.0f MiB\n",
                 asciiFlood.megabytesPerSecond(), asciiFlood.cpuSecondsPerMegabyte(), asciiFlood.worstStallMs,
-                koreanFlood.megabytesPerSecond(), lineRate.cpuPercent());
+                koreanFlood.megabytesPerSecond(), lineRate.cpuPercent(),
+                mib(std::max(asciiFlood.rssPeakKb, koreanFlood.rssPeakKb)), mib(koreanFlood.rssAfterKb));
     return 0;
 }

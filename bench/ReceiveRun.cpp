@@ -7,13 +7,16 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <functional>
 #include <atomic>
 #include <cstdlib>
 #include <mutex>
 #include <thread>
 
 #include "bench/ProcessCpu.h"
+#include "bench/ProcessMemory.h"
 #include "display/CTerminalView.h"
+#include "display/TextScreen.h"
 #include "session/CChildFrame.h"
 #include "session/ConnectionHost.h"
 #include "session/ConnectionLock.h"
@@ -109,11 +112,13 @@ bool ReceiveRun::start(std::string& error)
     return true;
 }
 
-FloodResult ReceiveRun::flood(const std::string& traffic)
+FloodResult ReceiveRun::flood(const Traffic& traffic, const std::string& marker)
 {
     FloodResult result;
-    result.megabytes = static_cast<double>(traffic.size()) / (1024.0 * 1024.0);
-    const long long target = logSize() + static_cast<long long>(traffic.size());
+    result.megabytes = static_cast<double>(traffic.total) / (1024.0 * 1024.0);
+    const long long target = logSize() + static_cast<long long>(traffic.total);
+    result.peakSinceStart = !resetPeakResident();
+    result.rssBeforeKb = residentKb();
 
     // The window thread's pulse: the largest gap between two ticks.
     Clock::time_point lastTick = Clock::now();
@@ -130,7 +135,7 @@ FloodResult ReceiveRun::flood(const std::string& traffic)
 
     const double cpuBefore = processCpuSeconds();
     m_feeder.start(traffic);
-    const Completion done = waitForLog(target, 1);
+    const Completion done = marker.empty() ? waitForLog(target, 1) : waitForMarker(marker);
     ticker.stop();
     m_feeder.join();
 
@@ -139,14 +144,18 @@ FloodResult ReceiveRun::flood(const std::string& traffic)
     result.cpuSeconds = done.processCpu - cpuBefore - m_feeder.writerCpuSeconds() - done.watcherCpu;
     const double gapMs = std::chrono::duration<double, std::milli>(worstGap).count();
     result.worstStallMs = std::max(0.0, gapMs - tickMs);
-    settle(300);
+    // The log is complete once the reader has split every byte; what the
+    // window thread still has queued is handled while this settles.
+    settle(500);
+    result.rssPeakKb = peakResidentKb();
+    result.rssAfterKb = residentKb();
     return result;
 }
 
-PacedResult ReceiveRun::paced(const std::string& traffic, int bytesPerSecond)
+PacedResult ReceiveRun::paced(const Traffic& traffic, int bytesPerSecond)
 {
     PacedResult result;
-    const long long target = logSize() + static_cast<long long>(traffic.size());
+    const long long target = logSize() + static_cast<long long>(traffic.total);
     const double cpuBefore = processCpuSeconds();
     m_feeder.start(traffic, bytesPerSecond);
     const Completion done = waitForLog(target, 10);
@@ -161,36 +170,67 @@ PacedResult ReceiveRun::paced(const std::string& traffic, int bytesPerSecond)
 
 ReceiveRun::Completion ReceiveRun::waitForLog(long long targetSize, int pollMs)
 {
-    Completion done;
+    return waitFor(
+        [this, targetSize](bool& complete) {
+            const long long size = logSize();
+            complete = size == targetSize;
+            return size >= targetSize;
+        },
+        pollMs);
+}
+
+ReceiveRun::Completion ReceiveRun::waitForMarker(const std::string& marker)
+{
+    return waitFor(
+        [this, marker](bool& complete) {
+            complete = true;
+            std::lock_guard<std::recursive_mutex> lock(connectionLock());
+            const TextScreen& screen = m_frame->pane(CChildFrame::LeftPane)->screen();
+            for (int row = TextScreen::cursorRow - 2; row <= TextScreen::cursorRow; ++row) {
+                if (screen.rowText(row).find(marker) != std::string_view::npos)
+                    return true;
+            }
+            return false;
+        },
+        2);
+}
+
+// Polls `done` from a watcher thread while the window thread runs its event
+// loop. Gives up when the log has not grown for NoProgressLimit and the
+// pseudo-terminal's writer has finished.
+ReceiveRun::Completion ReceiveRun::waitFor(const std::function<bool(bool& complete)>& done, int pollMs)
+{
+    Completion result;
     QEventLoop loop;
     std::thread watcher([&] {
         const double cpuAtStart = threadCpuSeconds();
         long long lastSize = -1;
         Clock::time_point lastGrowth = Clock::now();
         for (;;) {
-            const long long size = logSize();
             const Clock::time_point now = Clock::now();
-            if (size >= targetSize) {
-                done.complete = size == targetSize;
-                done.when = now;
+            bool complete = false;
+            if (done(complete)) {
+                result.complete = complete;
+                result.when = now;
                 break;
             }
-            if (size != lastSize) {
+            const long long size = logSize();
+            if (size != lastSize || !m_feeder.finished()) {
                 lastSize = size;
                 lastGrowth = now;
             } else if (now - lastGrowth > noProgressLimit) {
-                done.when = lastGrowth;
+                result.when = lastGrowth;
                 break;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(pollMs));
         }
-        done.processCpu = processCpuSeconds();
-        done.watcherCpu = threadCpuSeconds() - cpuAtStart;
+        result.processCpu = processCpuSeconds();
+        result.watcherCpu = threadCpuSeconds() - cpuAtStart;
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
     loop.exec();
     watcher.join();
-    return done;
+    return result;
 }
 
 long long ReceiveRun::logSize() const

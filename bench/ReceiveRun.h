@@ -5,10 +5,12 @@
 
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "bench/PtyFeeder.h"
+#include "bench/TrafficText.h"
 
 class BenchHost;
 class CChildFrame;
@@ -19,6 +21,10 @@ struct FloodResult {
     double megabytes = 0.0;    // MiB
     double cpuSeconds = 0.0;   // the program's threads, the benchmark's own taken out
     double worstStallMs = 0.0; // largest tick gap of a 5 ms timer, less 5 ms
+    long rssBeforeKb = -1;     // resident size when the flood starts
+    long rssPeakKb = -1;       // the highest resident size during the flood
+    bool peakSinceStart = false; // the peak could not be reset: it counts from the process start
+    long rssAfterKb = -1;      // resident size once everything is drawn
 
     double megabytesPerSecond() const { return seconds > 0.0 ? megabytes / seconds : 0.0; }
     double cpuSecondsPerMegabyte() const { return megabytes > 0.0 ? cpuSeconds / megabytes : 0.0; }
@@ -40,8 +46,11 @@ public:
     // Opens the window on COM1 (mapped to the pseudo-terminal), opens the left
     // pane's log and waits for the reader thread. False with a reason on failure.
     bool start(std::string& error);
-    FloodResult flood(const std::string& traffic);
-    PacedResult paced(const std::string& traffic, int bytesPerSecond);
+    // Floods the traffic at full speed. Without a marker the run ends when
+    // the left pane's log holds every byte; with one, when the left pane
+    // shows the marker (traffic that does not all reach the log).
+    FloodResult flood(const Traffic& traffic, const std::string& marker = {});
+    PacedResult paced(const Traffic& traffic, int bytesPerSecond);
     // Closes the window (which stops its reader thread) and releases the port.
     void finish();
 
@@ -49,6 +58,8 @@ private:
     struct Completion;
     // Runs the event loop until the log has grown by `bytes` or stopped growing.
     Completion waitForLog(long long targetSize, int pollMs);
+    Completion waitForMarker(const std::string& marker);
+    Completion waitFor(const std::function<bool(bool& complete)>& done, int pollMs);
     long long logSize() const;
     void settle(int ms);
 

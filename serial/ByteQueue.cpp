@@ -1,5 +1,7 @@
 #include "serial/ByteQueue.h"
 
+#include <algorithm>
+#include <cstring>
 #include <mutex>
 
 namespace {
@@ -14,51 +16,36 @@ std::mutex& queueLock()
 
 } // namespace
 
-ByteQueue::ByteQueue()
-{
-    clear();
-}
+struct ByteQueue::Chunk {
+    Chunk* next = nullptr;
+    std::size_t used = 0;  // bytes written into `bytes`
+    std::uint8_t bytes[chunkCapacity];
+};
+
+ByteQueue::ByteQueue() = default;
 
 ByteQueue::~ByteQueue()
 {
     clear();
 }
 
-ByteQueue::Node* ByteQueue::takeFreeNode()
+ByteQueue::Chunk* ByteQueue::newChunkLocked()
 {
-    if (m_free == nullptr) {
-        auto block = std::make_unique<Block>();
-        for (Node& node : block->nodes) {
-            node.next = m_free;
-            m_free = &node;
-        }
-        m_blocks.push_back(std::move(block));
-    }
-    Node* node = m_free;
-    m_free = node->next;
-    node->next = nullptr;
-    node->previous = nullptr;
-    return node;
-}
-
-void ByteQueue::linkTail(std::uint8_t byte)
-{
-    Node* node = takeFreeNode();
-    node->byte = byte;
-    node->previous = m_tail;
-    if (m_tail != nullptr) {
-        m_tail->next = node;
+    Chunk* chunk = m_spare;
+    if (chunk != nullptr) {
+        m_spare = nullptr;
     } else {
-        m_head = node;
+        chunk = new Chunk;
+        ++m_chunks;
     }
-    m_tail = node;
+    chunk->next = nullptr;
+    chunk->used = 0;
+    return chunk;
 }
 
 void ByteQueue::push(std::uint8_t byte)
 {
-    std::lock_guard<std::mutex> guard(queueLock());
-    linkTail(byte);
-    m_count.fetch_add(1, std::memory_order_release);
+    pushMany(&byte, 1);
 }
 
 void ByteQueue::pushMany(const std::uint8_t* bytes, std::size_t count)
@@ -67,60 +54,78 @@ void ByteQueue::pushMany(const std::uint8_t* bytes, std::size_t count)
         return;
     }
     std::lock_guard<std::mutex> guard(queueLock());
-    for (std::size_t i = 0; i < count; ++i) {
-        linkTail(bytes[i]);
+    std::size_t done = 0;
+    while (done < count) {
+        if (m_tail == nullptr || m_tail->used == chunkCapacity) {
+            Chunk* chunk = newChunkLocked();
+            if (m_tail != nullptr) {
+                m_tail->next = chunk;
+            } else {
+                m_head = chunk;
+                m_readOffset = 0;
+            }
+            m_tail = chunk;
+        }
+        const std::size_t room = chunkCapacity - m_tail->used;
+        const std::size_t length = std::min(room, count - done);
+        std::memcpy(m_tail->bytes + m_tail->used, bytes + done, length);
+        m_tail->used += length;
+        done += length;
     }
-    // Published once all are linked, so a reader that sees the count finds them.
-    m_count.fetch_add(static_cast<std::int32_t>(count), std::memory_order_release);
+    // Published once all are stored, so a reader that sees the count finds them.
+    m_count.fetch_add(static_cast<std::int32_t>(count));
 }
 
-std::uint8_t ByteQueue::unlinkHead()
+// The head chunk has been read through: give it back, or keep it as the spare.
+void ByteQueue::retireHeadLocked()
 {
-    Node* node = m_head;
-    const std::uint8_t byte = node->byte;
-    m_head = node->next;
-    if (m_head != nullptr) {
-        m_head->previous = nullptr;
-    } else {
+    Chunk* done = m_head;
+    m_head = done->next;
+    m_readOffset = 0;
+    if (m_head == nullptr) {
         m_tail = nullptr;
     }
-    node->next = m_free;
-    node->previous = nullptr;
-    m_free = node;
-    if (m_count.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-        releaseAllLocked();
+    if (m_spare == nullptr) {
+        m_spare = done;
+    } else {
+        delete done;
+        --m_chunks;
     }
-    return byte;
 }
 
 std::uint8_t ByteQueue::pop()
 {
-    std::lock_guard<std::mutex> guard(queueLock());
-    if (m_head == nullptr) {
-        return 0;
-    }
-    return unlinkHead();
+    std::uint8_t byte = 0;
+    tryPopMany(&byte, 1);
+    return byte;
 }
 
 bool ByteQueue::tryPop(std::uint8_t& byte)
 {
-    std::lock_guard<std::mutex> guard(queueLock());
-    if (m_head == nullptr) {
-        return false;
-    }
-    byte = unlinkHead();
-    return true;
+    return tryPopMany(&byte, 1) == 1;
 }
 
 std::size_t ByteQueue::tryPopMany(std::uint8_t* out, std::size_t max)
 {
-    if (out == nullptr) {
+    if (out == nullptr || max == 0) {
         return 0;
     }
     std::lock_guard<std::mutex> guard(queueLock());
     std::size_t taken = 0;
     while (taken < max && m_head != nullptr) {
-        out[taken++] = unlinkHead();
+        const std::size_t available = m_head->used - m_readOffset;
+        const std::size_t length = std::min(available, max - taken);
+        std::memcpy(out + taken, m_head->bytes + m_readOffset, length);
+        m_readOffset += length;
+        taken += length;
+        if (m_readOffset == m_head->used) {
+            // Read through: a full chunk, or the last one, which leaves the
+            // queue empty; the next push starts a new chunk (the spare).
+            retireHeadLocked();
+        }
+    }
+    if (taken > 0) {
+        m_count.fetch_sub(static_cast<std::int32_t>(taken));
     }
     return taken;
 }
@@ -133,15 +138,21 @@ void ByteQueue::clear()
 
 void ByteQueue::releaseAllLocked()
 {
-    m_head = nullptr;
+    while (m_head != nullptr) {
+        Chunk* next = m_head->next;
+        delete m_head;
+        m_head = next;
+    }
+    delete m_spare;
+    m_spare = nullptr;
     m_tail = nullptr;
-    m_free = nullptr;
-    m_blocks.clear();
-    m_count.store(0, std::memory_order_release);
+    m_readOffset = 0;
+    m_chunks = 0;
+    m_count.store(0);
 }
 
-std::size_t ByteQueue::blockCount() const
+std::size_t ByteQueue::chunkCount() const
 {
     std::lock_guard<std::mutex> guard(queueLock());
-    return m_blocks.size();
+    return m_chunks;
 }

@@ -2,20 +2,24 @@
 // First-in first-out queue of received bytes, filled by a port's receive thread
 // and emptied by the connection window's reader thread.
 //
-// Every byte is its own node in a doubly linked list. Nodes come from a free
-// list that grows one block of 10 nodes at a time; as soon as the queue runs
-// empty (by the last pop or by clear) every block is given back, so an idle
-// queue holds no storage. All queues of the process serialize push, pop and
+// Bytes are kept in a chain of fixed-size chunks: the head chunk is read from
+// its front, the tail chunk written at its end. A chunk that has been read
+// through is given back at once, except that the queue keeps one spare chunk
+// so a queue that keeps running empty does not allocate for every read; clear
+// gives back that one too. Storage therefore follows what the queue holds now,
+// never what it once held. All queues of the process serialize push, pop and
 // clear on one shared lock, the queue lock.
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <vector>
 
 class ByteQueue {
 public:
+    // Bytes per chunk: the allocation stays below the point where the
+    // allocator maps pages of its own, and a 1 MiB backlog is 64 chunks.
+    static constexpr std::size_t chunkCapacity = 16 * 1024 - 2 * sizeof(void*);
+
     ByteQueue();
     ~ByteQueue();
     ByteQueue(const ByteQueue&) = delete;
@@ -31,41 +35,34 @@ public:
     // between cannot make it take from an empty queue.
     bool tryPop(std::uint8_t& byte);
     // Appends `count` bytes at the tail, in order, under one taking of the
-    // queue lock. Each byte still gets its own node.
+    // queue lock.
     void pushMany(const std::uint8_t* bytes, std::size_t count);
     // Removes up to `max` bytes from the head into `out`, in order, under one
-    // taking of the queue lock; returns how many. 0 on an empty queue. Storage
-    // is given back when this empties the queue, as with pop.
+    // taking of the queue lock; returns how many. 0 on an empty queue.
     std::size_t tryPopMany(std::uint8_t* out, std::size_t max);
     // Number of bytes held, read without the lock.
-    std::int32_t count() const { return m_count.load(std::memory_order_acquire); }
-    // Drops every byte and gives back all node storage.
+    std::int32_t count() const { return m_count.load(); }
+    // Drops every byte and gives back all storage, the spare chunk included.
     void clear();
 
-    // Node blocks currently held (each holds 10 nodes); for tests.
-    std::size_t blockCount() const;
-
-    static constexpr std::size_t nodesPerBlock = 10;
+    // Chunks allocated right now, the spare included; for tests.
+    std::size_t chunkCount() const;
 
 private:
-    struct Node {
-        Node* next = nullptr;
-        Node* previous = nullptr;
-        std::uint8_t byte = 0;
-    };
-    struct Block {
-        Node nodes[nodesPerBlock];
-    };
+    struct Chunk;
 
     // The callers hold the queue lock.
-    Node* takeFreeNode();
-    void linkTail(std::uint8_t byte);
-    std::uint8_t unlinkHead();
+    Chunk* newChunkLocked();
+    void retireHeadLocked();
     void releaseAllLocked();
 
-    Node* m_head = nullptr;
-    Node* m_tail = nullptr;
-    Node* m_free = nullptr;
-    std::vector<std::unique_ptr<Block>> m_blocks;
+    Chunk* m_head = nullptr;    // oldest bytes; read from m_readOffset
+    Chunk* m_tail = nullptr;    // newest bytes; written up to m_tail->used
+    std::size_t m_readOffset = 0;
+    Chunk* m_spare = nullptr;   // at most one chunk kept for the next push
+    std::size_t m_chunks = 0;
+    // Changed under the queue lock, read without it. Sequentially consistent:
+    // the receive thread's pause (SerialPort) relies on seeing a take that
+    // happened before it looked.
     std::atomic<std::int32_t> m_count{0};
 };

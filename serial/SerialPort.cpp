@@ -67,6 +67,12 @@ void SerialPort::close()
     if (!m_open.exchange(false)) {
         return;
     }
+    // A receive thread held by a full queue checks the open flag under this
+    // mutex, so it either sees the flag clear or is waiting for this notify.
+    {
+        std::lock_guard<std::mutex> guard(m_roomMutex);
+    }
+    m_roomChanged.notify_all();
     SerialDevice* device = nullptr;
     {
         std::lock_guard<std::mutex> guard(m_deviceMutex);
@@ -95,12 +101,23 @@ void SerialPort::receiveLoop(SerialDevice* device)
 {
     std::uint8_t buffer[readChunkSize];
     while (m_open.load()) {
-        m_dataReady.reset();
+        if (!waitForRoom()) {
+            return;
+        }
+        // A set left over from the last drain is cleared only once every byte
+        // it announced has been taken: clearing it earlier could strand bytes
+        // that the consumer had not yet gone back to wait for.
+        if (m_queue.count() == 0) {
+            m_dataReady.reset();
+        }
         const DeviceWait result = device->waitForInput();
         if (result == DeviceWait::Readable) {
+            std::size_t drained = 0;
             std::size_t got = 0;
-            while (m_open.load() && (got = device->readAvailable(buffer, sizeof buffer)) > 0) {
+            while (m_open.load() && drained < maxDrainBytes && m_queue.count() < receiveHighMark
+                   && (got = device->readAvailable(buffer, sizeof buffer)) > 0) {
                 m_queue.pushMany(buffer, got);
+                drained += got;
             }
             m_dataReady.set();
         } else if (result == DeviceWait::Gone) {
@@ -110,6 +127,30 @@ void SerialPort::receiveLoop(SerialDevice* device)
             m_dataReady.set();
             return;
         }
+    }
+}
+
+bool SerialPort::waitForRoom()
+{
+    if (m_queue.count() < receiveHighMark) {
+        return true;
+    }
+    std::unique_lock<std::mutex> lock(m_roomMutex);
+    // Announced before the count is looked at, so a consumer that takes in
+    // between either sees the announcement or leaves a count this sees.
+    m_receiveHeld.store(true);
+    m_roomChanged.wait(lock, [this] { return !m_open.load() || m_queue.count() <= receiveLowMark; });
+    m_receiveHeld.store(false);
+    return m_open.load();
+}
+
+void SerialPort::releaseReceiverIfRoom()
+{
+    if (m_receiveHeld.load() && m_queue.count() <= receiveLowMark) {
+        {
+            std::lock_guard<std::mutex> guard(m_roomMutex);
+        }
+        m_roomChanged.notify_one();
     }
 }
 
@@ -160,7 +201,9 @@ bool SerialPort::takeByte(std::uint8_t& byte)
     if (m_queue.count() == 0) {
         return false;
     }
-    return m_queue.tryPop(byte);
+    const bool took = m_queue.tryPop(byte);
+    releaseReceiverIfRoom();
+    return took;
 }
 
 std::size_t SerialPort::takeBytes(std::uint8_t* out, std::size_t max)
@@ -168,5 +211,7 @@ std::size_t SerialPort::takeBytes(std::uint8_t* out, std::size_t max)
     if (out == nullptr || max == 0 || m_queue.count() == 0) {
         return 0;
     }
-    return m_queue.tryPopMany(out, max);
+    const std::size_t taken = m_queue.tryPopMany(out, max);
+    releaseReceiverIfRoom();
+    return taken;
 }

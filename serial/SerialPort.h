@@ -4,11 +4,18 @@
 // the receive queue (one queue-lock taking per chunk read) and then sets the
 // data-ready event, and writes with a time limit derived from the line speed.
 //
+// The receive queue is bounded: once it holds receiveHighMark bytes the
+// receive thread stops reading the device until the consumer has taken it
+// down to receiveLowMark. Meanwhile the bytes wait in the device (the tty's
+// input buffer, which sends XOFF when it fills, or the TCP window of a network
+// port), so the sender is held back and nothing is lost.
+//
 // Threads: open, close, reset, write and carrierDetected belong to the owning
 // window's thread; takeByte, takeBytes and dataReady to one consumer (the
 // reader thread); readAvailable to the receive thread only.
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -31,6 +38,14 @@ int writeTimeLimitMs(std::uint32_t baudRate, std::size_t length);
 class SerialPort {
 public:
     static constexpr std::size_t readChunkSize = 2048;
+    // Bytes queued at which the receive thread stops reading the device...
+    static constexpr std::int32_t receiveHighMark = 1 << 20;
+    // ...and the level the consumer must take the queue down to before it
+    // reads again. The gap keeps the thread from stopping for every chunk.
+    static constexpr std::int32_t receiveLowMark = 256 * 1024;
+    // A drain reads at most this much before the consumer is woken, so a
+    // sender that never pauses still gets its bytes taken as they come.
+    static constexpr std::size_t maxDrainBytes = 32 * 1024;
 
     SerialPort();
     ~SerialPort();
@@ -61,14 +76,17 @@ public:
     // Takes the oldest received byte; false (byte unchanged) when none is queued.
     bool takeByte(std::uint8_t& byte);
     // Takes up to `max` of the oldest received bytes into `out`, in order;
-    // returns how many (0 when none is queued).
+    // returns how many (0 when none is queued). Either take releases a
+    // receive thread that waits for room once the queue is at the low mark.
     std::size_t takeBytes(std::uint8_t* out, std::size_t max);
 
-    // Set once per drain after its last byte is queued, and once when the line
-    // is lost, so a waiting consumer wakes. The receive thread resets it before
-    // each wait for input, so a set that no consumer was waiting for can be
-    // cleared again: consumers take bytes until takeByte fails, then wait with
-    // a timeout, and take again after the timeout too.
+    // Set once per drain after its last byte is queued (a drain ends when the
+    // device has nothing more, after maxDrainBytes, or at the high mark), and
+    // once when the line is lost, so a waiting consumer wakes. The receive
+    // thread clears a set that nobody waited for before its next wait for
+    // input when the queue is empty by then, so consumers take bytes until
+    // takeByte fails, then wait with a timeout, and take again after the
+    // timeout too.
     AutoResetEvent& dataReady() { return m_dataReady; }
 
     bool isOpen() const { return m_open.load(); }
@@ -77,9 +95,19 @@ public:
     bool lineLost() const { return m_lineLost.load(); }
     // Bytes received and not yet taken.
     std::int32_t queuedCount() const { return m_queue.count(); }
+    // True while the receive thread leaves the device unread because the
+    // queue is full.
+    bool isReceiveHeld() const { return m_receiveHeld.load(); }
+    // Chunks of storage the receive queue holds now.
+    std::size_t queueChunkCount() const { return m_queue.chunkCount(); }
 
 private:
     void receiveLoop(SerialDevice* device);
+    // Receive thread: while the queue is at the high mark, waits until it is
+    // down to the low mark or the port closes. False when the port closed.
+    bool waitForRoom();
+    // Consumer: wakes a held receive thread once the queue is at the low mark.
+    void releaseReceiverIfRoom();
 
     std::mutex m_deviceMutex;  // guards m_device against open/close while writing
     std::unique_ptr<SerialDevice> m_device;
@@ -89,4 +117,8 @@ private:
     std::thread m_receiveThread;
     AutoResetEvent m_dataReady;
     ByteQueue m_queue;
+    // The receive thread's pause while the queue is full.
+    std::mutex m_roomMutex;
+    std::condition_variable m_roomChanged;
+    std::atomic<bool> m_receiveHeld{false};
 };

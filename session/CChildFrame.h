@@ -1,8 +1,10 @@
 #pragma once
 // A connection window: owns one local COM port and the modem behind it, dials
 // and logs in to a KR-V, exchanges link frames with it and shows the traffic in
-// two panes. Everything here runs on the window thread except the reader thread,
-// which splits received bytes into frames and lines and echoes local traffic.
+// two panes. Its ConnectionDialogue makes the decisions; the window carries
+// them out with its port, widgets, waits and dialogs. Everything here runs on
+// the window thread except the reader thread, which splits received bytes into
+// frames and lines and echoes local traffic.
 
 #include <QPointer>
 #include <QWidget>
@@ -10,16 +12,19 @@
 #include <array>
 #include <atomic>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "serial/SerialPort.h"
+#include "session/ConnectionDialogue.h"
 #include "session/DialWaitDialog.h"
-#include "session/RequestKind.h"
+#include "session/LinkMonitorWindow.h"
+#include "session/PaneLogSwitch.h"
+#include "session/ReaderHandOff.h"
 
 class CTerminalView;
 class ConnectionHost;
 class ConnectionToolBar;
-class DialWaitDialog;
 class SendBar;
 
 class CChildFrame : public QWidget {
@@ -35,55 +40,54 @@ public:
     void openConnection(const std::string& portName);
 
     // Link frames and the general send primitive.
-    void sendText(const std::string& text, int port, bool appendCr);
-    void sendFrame(const std::string& payload, int port);
+    void sendText(const std::string& text, int port, bool cr) { perform(m_dialogue.sendText(text, port, cr, carrier())); }
+    void sendFrame(const std::string& payload, int port) { perform(m_dialogue.sendFrame(payload, port, carrier())); }
     void onFrameReceived(const std::string& frame);
     void onLineReceived(const std::string& line);
 
     // Connection lifecycle.
-    void dial();
-    void handleModemLine(const std::string& line);
-    void beginManualDial(const std::string& number);
-    void startLogin();
-    void sendLoginPassword();
-    void retryLogin();
-    void hangUp();
-    void cancelDial();
-    void closeDialWait();
-    void markDisconnected();
+    void dial() { perform(m_dialogue.dial()); }
+    void handleModemLine(const std::string& line) { perform(m_dialogue.modemLine(line, carrier())); }
+    void beginManualDial(const std::string& number) { perform(m_dialogue.beginManualDial(number)); }
+    void startLogin() { perform(m_dialogue.startLogin(carrier())); }
+    void sendLoginPassword() { perform(m_dialogue.sendLoginPassword(carrier())); }
+    void retryLogin() { perform(m_dialogue.retryLogin()); }
+    void hangUp() { perform(m_dialogue.hangUp()); }
+    void cancelDial() { perform(m_dialogue.cancelDial(carrier())); }
+    void closeDialWait() { perform(m_dialogue.closeDialWait()); }
+    void markDisconnected() { perform(m_dialogue.markDisconnected()); }
     void setDocumentTitle(const std::string& title);
 
     // Remote port commands and pane routing.
     void selectPaneSource(Pane pane);
     void focusActivePane();
     void sendFromBar(SendBar* bar);
-    void sendLocalText();
-    void sendPortText(int port);
-    void sendInterrupt(SendBar* bar);
+    void sendLocalText(const std::string& text) { perform(m_dialogue.sendLocalText(text, carrier())); }
+    void sendPortText(int port, const std::string& text) { perform(m_dialogue.sendPortText(port, text, carrier())); }
+    void sendInterrupt(SendBar* bar) { perform(m_dialogue.sendInterrupt(m_selection[paneOfBar(bar)], carrier())); }
     void clearPane(SendBar* bar);
-    void togglePort(int port);
-    void configureRemotePort();
-    void changeIdAndPassword();
-    void sendPasswordChange();
+    void togglePort(int port) { perform(m_dialogue.togglePort(port, portToggled(port), carrier())); }
+    void configureRemotePort() { perform(m_dialogue.configureRemotePort()); }
+    void changeIdAndPassword() { perform(m_dialogue.changeIdAndPassword()); }
+    void sendPasswordChange() { perform(m_dialogue.sendPasswordChange(carrier())); }
 
-    // Pane output and logs. echoLocal runs on the reader thread.
-    void echoLocal(unsigned char byte);
+    // Pane output and logs. echoLocal runs on the reader thread; it takes a
+    // run of received bytes outside frames, in arrival order.
+    void echoLocal(std::string_view bytes);
     void showPortData(int port, const std::string& text);
     void showPortMessage(int port, const std::string& text);
     void showInAllPanes(const std::string& text);
-    void toggleLog(Pane pane);
+    // The link monitor of this window, made at its first showing.
+    void showLinkMonitor();
+    LinkMonitorWindow* linkMonitor() const { return m_monitor; }
+    void toggleLog(Pane pane) { m_logs[pane]->toggle(m_selection[pane], [this] { return m_closing; }); }
 
     // State, for the main frame and for tests.
-    const std::string& portName() const { return m_portName; }
-    bool isConnected() const { return m_connected; }
-    bool isDialling() const { return m_dialling; }
+    const ConnectionDialogue& dialogue() const { return m_dialogue; }
+    bool isConnected() const { return m_dialogue.isConnected(); }
+    bool isDialling() const { return m_dialogue.isDialling(); }
     bool isReaderRunning() const { return m_reader.joinable(); }
-    RequestKind requestKind() const { return m_requestKind; }
     int paneSelection(Pane pane) const { return m_selection[pane].load(); }
-    const std::string& portStatusText(int port) const { return m_portStatus[port]; }
-    const std::string& userId() const { return m_userId; }
-    const std::string& connectedTitle() const { return m_connectedTitle; }
-    const std::string& password() const { return m_password; }
     QString caption() const { return windowTitle(); }
     CTerminalView* pane(Pane pane) const { return m_panes[pane]; }
     SendBar* sendBar(Pane pane) const { return m_bars[pane]; }
@@ -100,39 +104,39 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
 
 private:
-    void buildWindow();
+    // Carries the actions out in order; false when the window was closed or
+    // destroyed on the way, which ends the list.
+    bool perform(const DialogueActions& actions);
+    void carryOut(const DialogueAction& action);
+    void ask(const DialogueAction& action);
+    bool portToggled(int port) const;
+    bool carrier() { return m_port.carrierDetected(); }
+    bool monitoring() const { return m_monitor && m_monitor->isRecording(); }
+
     void startReader();
     void stopReader();
     void readerLoop();
-    void onLineLost();
+    void takeReceived();
+    void onLineLost() { perform(m_dialogue.lineLost()); }
     void updateCommands();
-    void setConnected(bool connected);
     void resetPaneSelections();
     Pane paneOfBar(const SendBar* bar) const;
     void failedToOpen();
     QWidget* frameWindow();
 
     ConnectionHost& m_host;
+    ConnectionDialogue m_dialogue;
     ConnectionToolBar* m_toolBar = nullptr;
     std::array<CTerminalView*, 2> m_panes{};
     std::array<SendBar*, 2> m_bars{};
+    std::array<PaneLogSwitch*, 2> m_logs{};
     QPointer<DialWaitDialog> m_waitWindow;
+    QPointer<LinkMonitorWindow> m_monitor;
 
     std::string m_portName;
-    std::string m_baseTitle;
-    std::string m_connectedTitle;
-    std::string m_userId;
-    std::string m_password;
-    std::string m_pendingPayload;
-    RequestKind m_requestKind = RequestKind::PortData;
-    bool m_connected = false;
-    bool m_dialling = false;
     bool m_closing = false;
     Pane m_activePane = LeftPane;
     CTerminalView* m_lastFocusedPane = nullptr;
-    std::string m_localText;
-    std::array<std::string, remotePortCount> m_portTexts;
-    std::array<std::string, remotePortCount> m_portStatus;
 
     // Read by the reader thread in echoLocal; written on the window thread.
     std::array<std::atomic<int>, 2> m_selection{-1, -1};
@@ -140,4 +144,5 @@ private:
     SerialPort m_port;
     std::thread m_reader;
     std::atomic<bool> m_runFlag{true};
+    ReaderHandOff m_received;  // frames and lines from the reader thread
 };

@@ -9,19 +9,9 @@
 #include <string>
 
 #include "directory/PhoneBook.h"
-#include "session/RequestKind.h"
+#include "session/ConnectionDialogue.h"
 
 class QWidget;
-
-struct LoginAnswer {
-    std::string userId;
-    std::string password;
-};
-
-struct RemotePortAnswer {
-    int port = 0;
-    std::string settingsText;  // code page 949
-};
 
 class ConnectionDialogs {
 public:

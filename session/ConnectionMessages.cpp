@@ -87,6 +87,7 @@ std::string manualConnectedTitle(std::string_view number)
 const std::string& dialWaitText() { return EMU_CP949_TEXT("전화를 걸고 있습니다. 연결될때까지 기다려주세요."); }
 const std::string& dialWaitCancel() { return EMU_CP949_TEXT("취소"); }
 const std::string& retryLoginCaption() { return EMU_CP949_TEXT("로그인 재시도"); }
+const std::string& idChangeCaption() { return EMU_CP949_TEXT("아이디 변경"); }
 
 #undef EMU_CP949_TEXT
 

@@ -40,9 +40,10 @@ std::string baseTitle(std::string_view portName, std::string_view lineSettings);
 std::string connectedTitle(std::string_view entryName, std::string_view number); // 연결됨:%s(%s)
 std::string manualConnectedTitle(std::string_view number);                      // 연결됨:수동(%s)
 
-// Dial wait window and login retry dialog.
+// Dial wait window and the login dialog's captions.
 const std::string& dialWaitText();      // 전화를 걸고 있습니다. 연결될때까지 기다려주세요.
 const std::string& dialWaitCancel();    // 취소
 const std::string& retryLoginCaption(); // 로그인 재시도
+const std::string& idChangeCaption();   // 아이디 변경
 
 } // namespace connectionMessages

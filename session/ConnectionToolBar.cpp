@@ -82,6 +82,10 @@ ConnectionToolBar::ConnectionToolBar(QWidget* parent)
         layout->addWidget(paneSelectors[pane]);
         layout->addWidget(logBoxes[pane]);
     }
+    // Always enabled: the monitor lists the modem dialogue before a link is up.
+    linkMonitorButton = new QPushButton(QStringLiteral("링크 모니터"), this);
+    layout->addSpacing(8);
+    layout->addWidget(linkMonitorButton);
     layout->addStretch(1);
     showConnected(false);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The row of controls at the top of a connection window: connection icon, dial,
 // hang up, the four port toggles, ID/PWD, remote port settings, and per pane a
-// source selector with its "로그저장" box.
+// source selector with its "로그저장" box, and the link monitor.
 
 #include <QWidget>
 
@@ -34,6 +34,7 @@ public:
     QPushButton* portSettingsButton;
     std::array<QComboBox*, 2> paneSelectors;  // left, right
     std::array<QCheckBox*, 2> logBoxes;       // left, right
+    QPushButton* linkMonitorButton;
 
 private:
     QLabel* m_icon;

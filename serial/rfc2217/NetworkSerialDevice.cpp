@@ -301,10 +301,25 @@ void NetworkSerialDevice::pump()
     }
     std::uint8_t chunk[4096];
     std::vector<Event> events;
-    for (;;) {
+    // Decoded data waits here only until the receive thread takes it; past
+    // maxBuffered the rest stays in the socket, so a receive thread that has
+    // stopped reading holds the peer back through the TCP window.
+    std::size_t alreadyBuffered = 0;
+    {
+        std::lock_guard bufferLock(m_bufferMutex);
+        alreadyBuffered = m_buffer.size();
+    }
+    std::size_t decoded = 0;  // data bytes in `events`
+    while (alreadyBuffered + decoded < maxBuffered) {
         const ssize_t n = ::recv(fd, chunk, sizeof chunk, MSG_DONTWAIT);
         if (n > 0) {
             m_parser.feed(chunk, static_cast<std::size_t>(n), events);
+            decoded = 0;
+            for (const Event& event : events) {
+                if (event.kind == Event::Kind::Data) {
+                    decoded += event.payload.size();
+                }
+            }
             continue;
         }
         if (n < 0 && errno == EINTR) {

@@ -53,8 +53,12 @@ public:
     // Whether a modem state report has arrived since open.
     bool modemStateKnown() const { return m_modemStateSeen; }
 
+    // Decoded data bytes held at most before the socket is left unread.
+    static constexpr std::size_t maxBuffered = 64 * 1024;
+
 private:
-    // Reads and decodes whatever the socket holds, without blocking. Caller
+    // Reads and decodes what the socket holds, without blocking, until
+    // maxBuffered data bytes wait to be read. Caller
     // holds m_receiveMutex. Marks the device gone when the peer closed.
     void pump();
     void handle(const telnet::Event& event);

@@ -21,14 +21,7 @@
 #include "session/ConnectionToolBar.h"
 #include "session/SendBar.h"
 #include "tests/e2e/SimProcess.h"
-#include "tests/session/WindowTestSupport.h"
-
-#define STEP(call)                           \
-    do {                                     \
-        call;                                \
-        if (QTest::currentTestFailed())      \
-            return;                          \
-    } while (0)
+#include "tests/support/WindowTestSupport.h"
 
 namespace {
 
@@ -68,18 +61,12 @@ bool contains(const std::string& text, const std::string& part)
 
 }  // namespace
 
-class NetworkSessionTest : public QObject {
+class NetworkSessionTest : public QObject, private ConnectionWindowFixture {
     Q_OBJECT
 
 private:
     std::unique_ptr<SimProcess> m_sim;
-    std::unique_ptr<FakeHost> m_host;
-    std::unique_ptr<ScriptedDialogs> m_dialogs;
-    std::unique_ptr<CChildFrame> m_frame;
 
-    std::string pane(CChildFrame::Pane which) { return paneText(m_frame->pane(which)); }
-    std::string left() { return pane(CChildFrame::LeftPane); }
-    std::string right() { return pane(CChildFrame::RightPane); }
 
     bool waitFromProgram(const std::string& bytes, int timeoutMs = 3000)
     {
@@ -158,22 +145,18 @@ private:
     void connectPort(int port)
     {
         m_frame->toolBar()->portToggles[port]->click();
-        QVERIFY(waitUntil([&] { return m_frame->portStatusText(port) == statusText; }));
+        QVERIFY(waitUntil([&] { return m_frame->dialogue().portStatusTexts()[port] == statusText; }));
     }
 
 private slots:
     void init()
     {
-        m_host = std::make_unique<FakeHost>();
-        m_host->settings.portName = "SIM1";
-        m_dialogs = std::make_unique<ScriptedDialogs>();
+        startFixture("SIM1");
     }
 
     void cleanup()
     {
-        m_frame.reset();
-        m_dialogs.reset();
-        m_host.reset();
+        endFixture();
         m_sim.reset();  // kills the simulator
         qunsetenv("EMUVOLA_SERIAL_MAP");
     }
@@ -197,21 +180,7 @@ private slots:
         QVERIFY(!contains(left(), "PASS"));
     }
 
-    void wrongPasswordAsksForAnotherLogin()
-    {
-        STEP(openWindow());
-        m_dialogs->loginAnswers.push_back(LoginAnswer{"admin", "pilvo"});
-        STEP(dialSeoul("wrong"));
-        QVERIFY(waitBothPanes("'KR-V' 연결되었습니다."));
-        QCOMPARE(m_dialogs->loginCaptions, std::vector<QString>{QStringLiteral("로그인 재시도")});
-        QVERIFY(contains(left(), "'KR-V' 로그인 비밀번호가 일치하지 않습니다."));
-        QCOMPARE(framesIn(m_sim->wire().fromProgram),
-                 (std::vector<std::string>{frame('A', 'I', "admin"), frame('A', 'P', "wrong"),
-                                           frame('A', 'I', "admin"), frame('A', 'P', "pilvo")}));
-        QVERIFY(m_frame->isConnected());
-    }
-
-    void remotePortToggleTypingAndSettings()
+    void remotePortToggleAndTyping()
     {
         STEP(openWindow());
         STEP(logIn());
@@ -230,92 +199,18 @@ private slots:
         QTest::qWait(100);
         QVERIFY(!contains(left(), "hello"));
 
-        // Remote port settings for port 1: settings frame, accepted, stored status unchanged.
-        m_dialogs->remoteAnswers.push_back(RemotePortAnswer{1, "19200 7 odd 2 hardware"});
-        m_frame->configureRemotePort();
-        QVERIFY(waitFromProgram(frame('C', '1', "19200 7 odd 2 hardware")));
-        QVERIFY(waitBothPanes("포트 1 설정이 변경되었습니다."));
-        QCOMPARE(m_frame->portStatusText(1), statusText);
-
         // Releasing the toggle releases the port.
         m_frame->toolBar()->portToggles[1]->click();
         QVERIFY(waitFromProgram(frame('C', '1', "DISC")));
-        QVERIFY(waitUntil([&] { return m_frame->portStatusText(1).empty(); }));
-    }
-
-    void idAndPasswordChangeIsAPairOnTheWire()
-    {
-        STEP(openWindow());
-        STEP(logIn());
-        m_dialogs->loginAnswers.push_back(LoginAnswer{"kim", "pw2"});
-        m_frame->changeIdAndPassword();
-        QVERIFY(waitBothPanes("비밀번호가 변경되었습니다."));
-        QVERIFY(contains(left(), "아이디가 변경되었습니다."));
-        const WireBytes wire = m_sim->wire();
-        const std::vector<std::string> sent = framesIn(wire.fromProgram);
-        QCOMPARE(sent.size(), std::size_t(4));
-        QCOMPARE(std::vector<std::string>(sent.end() - 2, sent.end()),
-                 (std::vector<std::string>{frame('A', 'D', "admin kim"), frame('A', 'W', "pilvo pw2")}));
-        // The password step was sent only after the unit accepted the ID step.
-        const std::vector<std::string> replies = framesIn(wire.toProgram);
-        QCOMPARE(replies.size(), std::size_t(4));
-        QCOMPARE(replies[2], frame('A', 'R', "PASS"));
-        const std::vector<std::string> order = wire.chunks;
-        const auto holds = [&](std::size_t i, char direction, const std::string& bytes) {
-            return order[i][0] == direction && contains(order[i], bytes);
-        };
-        std::size_t idStep = 0;
-        while (idStep < order.size() && !holds(idStep, '>', frame('A', 'D', "admin kim")))
-            ++idStep;
-        std::size_t passwordStep = idStep;
-        bool replyBetween = false;
-        while (passwordStep < order.size() && !holds(passwordStep, '>', frame('A', 'W', "pilvo pw2")))
-            replyBetween = replyBetween || holds(passwordStep++, '<', frame('A', 'R', "PASS"));
-        QVERIFY(passwordStep < order.size());
-        QVERIFY(replyBetween);
-        // The window's own credentials stay those of the phone book.
-        QCOMPARE(m_frame->userId(), std::string("admin"));
-    }
-
-    void hangUpEscapesWaitsAndHangsUp()
-    {
-        STEP(openWindow());
-        STEP(logIn());
-        STEP(connectPort(0));
-        choosePaneSource(CChildFrame::LeftPane, 1);
-        // A modem takes "+++" as its escape only after a quiet guard time (200 ms here).
-        QTest::qWait(300);
-        QElapsedTimer timer;
-        timer.start();
-        m_frame->hangUp();
-        QVERIFY(timer.elapsed() >= 3000);
-        QVERIFY(!m_frame->isConnected());
-        QVERIFY(waitFromProgram("+++ATH\r"));
-        QVERIFY(contains(m_sim->wire().fromProgram, frame('A', 'P', "pilvo") + frame('C', '0', "CONN") + "+++ATH\r"));
-        // The modem took the escape and hung up.
-        QVERIFY(waitUntil([&] { return contains(m_sim->wire().notes, "carrier off"); }));
-        QCOMPARE(m_frame->caption(), QStringLiteral("SIM1 - [9600-N-8-1]"));
-        QCOMPARE(m_frame->paneSelection(CChildFrame::LeftPane), -1);
-        QVERIFY(!m_frame->toolBar()->portToggles[0]->isChecked());
-        QVERIFY(m_frame->toolBar()->dialButton->isEnabled());
-    }
-
-    void carrierLostAtTheModemDisconnects_data()
-    {
-        QTest::addColumn<bool>("bySignal");
-        QTest::newRow("SIGUSR1") << true;
-        QTest::newRow("drop after one second") << false;
+        QVERIFY(waitUntil([&] { return m_frame->dialogue().portStatusTexts()[1].empty(); }));
     }
 
     void carrierLostAtTheModemDisconnects()
     {
-        QFETCH(bool, bySignal);
-        STEP(openWindow(bySignal ? QStringList{} : QStringList{QStringLiteral("--drop-after"), QStringLiteral("1")}));
+        STEP(openWindow({QStringLiteral("--drop-after"), QStringLiteral("1")}));
         STEP(logIn());
         STEP(connectPort(2));
         choosePaneSource(CChildFrame::RightPane, 3);
-        if (bySignal)
-            m_sim->signal(SIGUSR1);
         QVERIFY(waitBothPanes("연결이 끊어졌습니다.", 5000));
         QVERIFY(!m_frame->isConnected());
         QVERIFY(contains(left(), "NO CARRIER"));

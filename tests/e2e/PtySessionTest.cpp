@@ -4,7 +4,6 @@
 // The bytes on the line are checked from the simulator's transcript.
 
 #include <QElapsedTimer>
-#include <QPushButton>
 #include <QTest>
 
 #include <memory>
@@ -13,14 +12,7 @@
 #include "session/CChildFrame.h"
 #include "session/DialWaitDialog.h"
 #include "tests/e2e/SimProcess.h"
-#include "tests/session/WindowTestSupport.h"
-
-#define STEP(call)                           \
-    do {                                     \
-        call;                                \
-        if (QTest::currentTestFailed())      \
-            return;                          \
-    } while (0)
+#include "tests/support/WindowTestSupport.h"
 
 namespace {
 
@@ -31,17 +23,12 @@ bool contains(const std::string& text, const std::string& part)
 
 }  // namespace
 
-class PtySessionTest : public QObject {
+class PtySessionTest : public QObject, private ConnectionWindowFixture {
     Q_OBJECT
 
 private:
     std::unique_ptr<SimProcess> m_sim;
-    std::unique_ptr<FakeHost> m_host;
-    std::unique_ptr<ScriptedDialogs> m_dialogs;
-    std::unique_ptr<CChildFrame> m_frame;
 
-    std::string left() { return paneText(m_frame->pane(CChildFrame::LeftPane)); }
-    std::string right() { return paneText(m_frame->pane(CChildFrame::RightPane)); }
     std::string fromProgram() { return m_sim->wire().fromProgram; }
 
     bool waitFromProgram(const std::string& bytes, int timeoutMs = 3000)
@@ -56,12 +43,8 @@ private:
                                          QStringLiteral("--guard-time"), QStringLiteral("200")});
         QVERIFY2(m_sim->started(), m_sim->output().constData());
         qputenv("EMUVOLA_SERIAL_MAP", ("SIM1=" + m_sim->target()).toUtf8());
-        m_frame = std::make_unique<CChildFrame>(*m_host);
-        m_frame->resize(1000, 600);
-        m_frame->show();
-        m_frame->openConnection("SIM1");
-        QVERIFY(m_frame->serialPort().isOpen());
-        QVERIFY(waitUntil([&] { return m_frame->isReaderRunning(); }));
+        m_frame = openConnectionWindow(*m_host, "SIM1");
+        QVERIFY(m_frame->isReaderRunning());
         QVERIFY(!m_frame->isConnected());
         QVERIFY(waitFromProgram("ATZ\r"));
         QVERIFY(waitUntil([&] { return contains(left(), "OK"); }));
@@ -79,16 +62,12 @@ private:
 private slots:
     void init()
     {
-        m_host = std::make_unique<FakeHost>();
-        m_host->settings.portName = "SIM1";
-        m_dialogs = std::make_unique<ScriptedDialogs>();
+        startFixture("SIM1");
     }
 
     void cleanup()
     {
-        m_frame.reset();
-        m_dialogs.reset();
-        m_host.reset();
+        endFixture();
         m_sim.reset();  // kills the simulator
         qunsetenv("EMUVOLA_SERIAL_MAP");
     }
@@ -144,25 +123,6 @@ private slots:
         // The dial ends with CR, a pause, CR.
         QVERIFY(waitFromProgram("\r\r"));
         QCOMPARE(fromProgram(), "ATZ\rATDT " + number.toStdString() + "\r\r\r");
-    }
-
-    void cancelAbortsTheModemsDial()
-    {
-        STEP(openWindow(5000));
-        STEP(dial("5551234"));
-        QTest::qWait(200);  // the simulated modem ignores characters right after the dial
-        auto* cancel = m_frame->dialWaitWindow()->findChild<QPushButton*>();
-        QVERIFY(cancel);
-        QCOMPARE(cancel->text(), QStringLiteral("취소"));
-        cancel->click();
-        QVERIFY(waitFromProgram("\r\r"));
-        QVERIFY(!m_frame->isDialling());
-        QCOMPARE(fromProgram(), std::string("ATZ\rATDT 5551234\r\r\r"));
-        // The modem gave up the call; the window, no longer dialling, only shows it.
-        QVERIFY(waitUntil([&] { return contains(left(), "NO CARRIER"); }));
-        QTest::qWait(100);
-        QVERIFY(!contains(left(), "연결에 실패하였습니다."));
-        QVERIFY(!m_frame->isConnected());
     }
 };
 

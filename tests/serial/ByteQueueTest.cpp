@@ -1,145 +1,110 @@
 #include <gtest/gtest.h>
 
-#include <thread>
+#include <algorithm>
 #include <vector>
 
 #include "serial/ByteQueue.h"
 
-TEST(ByteQueue, StorageGrowsTenNodesAtATimeAndIsReleasedWhenEmpty)
+namespace {
+
+std::vector<std::uint8_t> numbered(std::size_t count, std::size_t first = 0)
+{
+    std::vector<std::uint8_t> bytes(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        bytes[i] = static_cast<std::uint8_t>((first + i) % 251);
+    }
+    return bytes;
+}
+
+} // namespace
+
+TEST(ByteQueue, KeepsArrivalOrderAcrossChunksWhateverTheTakeSize)
 {
     ByteQueue queue;
-    EXPECT_EQ(queue.blockCount(), 0U);
-
-    queue.push(1);
-    EXPECT_EQ(queue.blockCount(), 1U);
-    for (int i = 2; i <= 10; ++i) {
-        queue.push(static_cast<std::uint8_t>(i));
+    const std::size_t total = 3 * ByteQueue::chunkCapacity + 17;
+    const std::vector<std::uint8_t> bytes = numbered(total);
+    // Pushed in pieces that straddle chunk ends, plus single bytes.
+    std::size_t pushed = 0;
+    for (std::size_t piece = 1; pushed < total; piece = piece * 3 + 1) {
+        const std::size_t length = std::min(piece, total - pushed);
+        if (length == 1) {
+            queue.push(bytes[pushed]);
+        } else {
+            queue.pushMany(bytes.data() + pushed, length);
+        }
+        pushed += length;
     }
-    EXPECT_EQ(queue.blockCount(), 1U);
-    queue.push(11);  // the eleventh byte held needs a second block
-    EXPECT_EQ(queue.blockCount(), 2U);
-    EXPECT_EQ(queue.count(), 11);
+    EXPECT_EQ(queue.count(), static_cast<std::int32_t>(total));
 
-    for (int i = 1; i <= 10; ++i) {
-        EXPECT_EQ(queue.pop(), i);
-        EXPECT_EQ(queue.blockCount(), 2U) << "storage kept while bytes remain";
+    std::vector<std::uint8_t> out;
+    std::uint8_t byte = 0;
+    ASSERT_TRUE(queue.tryPop(byte));
+    out.push_back(byte);
+    out.push_back(queue.pop());
+    std::vector<std::uint8_t> buffer(ByteQueue::chunkCapacity + 5);
+    while (std::size_t got = queue.tryPopMany(buffer.data(), buffer.size())) {
+        out.insert(out.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got));
     }
-    EXPECT_EQ(queue.pop(), 11);
+    EXPECT_EQ(out, bytes);
     EXPECT_EQ(queue.count(), 0);
-    EXPECT_EQ(queue.blockCount(), 0U);
 }
 
-TEST(ByteQueue, FreedNodesAreReusedBeforeNewBlocks)
+TEST(ByteQueue, StorageFollowsWhatIsHeldAndClearGivesAllBack)
 {
-    // One byte always stays behind, so the queue never runs empty while 500
-    // bytes pass through it: freed nodes must be reused, not new blocks taken.
     ByteQueue queue;
-    int pushed = 0;
-    int popped = 0;
-    queue.push(static_cast<std::uint8_t>(pushed++));
-    for (int round = 0; round < 500; ++round) {
-        queue.push(static_cast<std::uint8_t>(pushed++));
-        ASSERT_EQ(queue.pop(), static_cast<std::uint8_t>(popped++));
-    }
-    EXPECT_EQ(queue.count(), 1);
-    EXPECT_EQ(queue.blockCount(), 1U);
-}
+    EXPECT_EQ(queue.chunkCount(), 0U);
+    const std::vector<std::uint8_t> bytes = numbered(4 * ByteQueue::chunkCapacity);
+    queue.pushMany(bytes.data(), bytes.size());
+    EXPECT_EQ(queue.chunkCount(), 4U);
 
-TEST(ByteQueue, KeepsOrderAcrossBlocksAndAfterClear)
-{
-    ByteQueue queue;
-    for (int i = 0; i < 95; ++i) {
-        queue.push(static_cast<std::uint8_t>(i));
+    std::vector<std::uint8_t> out(ByteQueue::chunkCapacity);
+    ASSERT_EQ(queue.tryPopMany(out.data(), out.size()), out.size());
+    ASSERT_EQ(queue.tryPopMany(out.data(), out.size()), out.size());
+    EXPECT_EQ(queue.chunkCount(), 3U) << "two chunks held and one spare; the other read-through chunk is freed";
+    while (queue.tryPopMany(out.data(), out.size()) > 0) {
     }
-    for (int i = 0; i < 95; ++i) {
-        ASSERT_EQ(queue.pop(), i);
+    EXPECT_EQ(queue.chunkCount(), 1U) << "a drained queue keeps only its spare";
+
+    // A long stream through a queue that never holds much never grows.
+    const std::vector<std::uint8_t> piece = numbered(1000);
+    for (int round = 0; round < 2000; ++round) {
+        queue.pushMany(piece.data(), piece.size());
+        ASSERT_EQ(queue.tryPopMany(out.data(), 1000), 1000U);
+        ASSERT_LE(queue.chunkCount(), 2U);
     }
+
     queue.push(7);
-    queue.push(8);
     queue.clear();
     EXPECT_EQ(queue.count(), 0);
-    EXPECT_EQ(queue.blockCount(), 0U);
+    EXPECT_EQ(queue.chunkCount(), 0U);
+}
+
+TEST(ByteQueue, AnEmptyQueueGivesNothingAndTakesNothingFromNowhere)
+{
+    ByteQueue queue;
     std::uint8_t byte = 99;
     EXPECT_FALSE(queue.tryPop(byte));
     EXPECT_EQ(byte, 99);
-    EXPECT_EQ(queue.pop(), 0) << "a pop on an empty queue must not touch freed storage";
-    queue.push(42);
-    EXPECT_TRUE(queue.tryPop(byte));
-    EXPECT_EQ(byte, 42);
-}
-
-TEST(ByteQueue, PushManyAndPopManyKeepOrderAndBlockAccounting)
-{
-    ByteQueue queue;
-    std::vector<std::uint8_t> bytes(25);
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        bytes[i] = static_cast<std::uint8_t>(i + 1);
-    }
-    queue.pushMany(bytes.data(), bytes.size());
-    EXPECT_EQ(queue.count(), 25);
-    EXPECT_EQ(queue.blockCount(), 3U) << "one node per byte, ten to a block";
-    queue.push(26);  // single pushes join the same order
-    EXPECT_EQ(queue.blockCount(), 3U);
-
-    std::uint8_t out[10] = {};
-    ASSERT_EQ(queue.tryPopMany(out, 10), 10U);
-    for (int i = 0; i < 10; ++i) {
-        EXPECT_EQ(out[i], i + 1);
-    }
-    EXPECT_EQ(queue.count(), 16);
-    EXPECT_EQ(queue.blockCount(), 3U) << "storage kept while bytes remain";
-    EXPECT_EQ(queue.pop(), 11);
-
-    std::uint8_t rest[64] = {};
-    ASSERT_EQ(queue.tryPopMany(rest, sizeof rest), 15U) << "no more than the queue holds";
-    for (int i = 0; i < 15; ++i) {
-        EXPECT_EQ(rest[i], i + 12);
-    }
-    EXPECT_EQ(queue.count(), 0);
-    EXPECT_EQ(queue.blockCount(), 0U) << "storage given back when the queue runs empty";
-}
-
-TEST(ByteQueue, PopManyOnAnEmptyQueueTakesNothing)
-{
-    ByteQueue queue;
+    EXPECT_EQ(queue.pop(), 0) << "a pop on an empty queue changes nothing";
     std::uint8_t out[4] = {9, 9, 9, 9};
     EXPECT_EQ(queue.tryPopMany(out, sizeof out), 0U);
     EXPECT_EQ(out[0], 9);
+
     queue.pushMany(nullptr, 0);
-    const std::uint8_t none[1] = {5};
-    queue.pushMany(none, 0);
+    const std::uint8_t one[1] = {5};
+    queue.pushMany(one, 0);
     EXPECT_EQ(queue.count(), 0);
-    EXPECT_EQ(queue.blockCount(), 0U);
+    EXPECT_EQ(queue.chunkCount(), 0U);
 
-    queue.pushMany(none, 1);
+    queue.pushMany(one, 1);
     EXPECT_EQ(queue.tryPopMany(out, 0), 0U) << "a zero limit takes nothing";
-    EXPECT_EQ(queue.count(), 1);
-    EXPECT_EQ(queue.tryPopMany(out, sizeof out), 1U);
+    EXPECT_EQ(queue.tryPopMany(out, sizeof out), 1U) << "no more than the queue holds";
     EXPECT_EQ(out[0], 5);
-    EXPECT_EQ(queue.tryPopMany(out, sizeof out), 0U);
-    EXPECT_EQ(queue.blockCount(), 0U);
-}
 
-TEST(ByteQueue, FreedNodesAreReusedByPushMany)
-{
-    // Bytes pass through in chunks while a few always stay behind: the free
-    // list is reused, so storage never grows past what is held at once.
-    ByteQueue queue;
-    std::vector<std::uint8_t> chunk(7);
-    std::uint8_t next = 0;
-    std::uint8_t expected = 0;
-    std::uint8_t out[7] = {};
-    for (int round = 0; round < 200; ++round) {
-        for (auto& byte : chunk) {
-            byte = next++;
-        }
-        queue.pushMany(chunk.data(), chunk.size());
-        const std::size_t want = round == 0 ? 3 : 7;  // three stay behind from the first round on
-        ASSERT_EQ(queue.tryPopMany(out, want), want);
-        for (std::size_t i = 0; i < want; ++i) {
-            ASSERT_EQ(out[i], expected++);
-        }
-    }
-    EXPECT_EQ(queue.count(), 4);
-    EXPECT_EQ(queue.blockCount(), 2U);
+    queue.push(42);
+    queue.clear();
+    EXPECT_FALSE(queue.tryPop(byte));
+    queue.push(43);
+    EXPECT_TRUE(queue.tryPop(byte));
+    EXPECT_EQ(byte, 43);
 }

@@ -42,7 +42,7 @@ TEST(ByteQueueThreads, ProducersAndConsumersOfSeveralQueuesKeepOrder)
     }
     EXPECT_EQ(mismatches.load(), 0);
     EXPECT_EQ(queues[0].count(), 0);
-    EXPECT_EQ(queues[1].blockCount(), 0U);
+    EXPECT_LE(queues[1].chunkCount(), 1U);
 }
 
 // The same with chunked hand-over: a producer pushing read-sized chunks and a
@@ -87,5 +87,5 @@ TEST(ByteQueueThreads, ChunkedPushAndPopKeepOrder)
     }
     EXPECT_EQ(mismatches.load(), 0);
     EXPECT_EQ(queues[0].count(), 0);
-    EXPECT_EQ(queues[1].blockCount(), 0U);
+    EXPECT_LE(queues[1].chunkCount(), 1U);
 }

@@ -43,53 +43,6 @@ TEST(ReplyDecoder, MessageBytesAreCodePage949)
               "\xBD\xC7\xC6\xD0\xC7\xDF\xBD\xC0\xB4\xCF\xB4\xD9" ".");
 }
 
-TEST(ReplyDecoder, LoginIdReplies)
-{
-    // The password step follows a lower-case "pass"; nothing is shown.
-    ReplyOutcome ok = decode('A', 'R', "pass", RequestKind::LoginId);
-    EXPECT_EQ(ok.kind, Kind::Accepted);
-    EXPECT_EQ(ok.followUp, FollowUp::SendLoginPassword);
-    EXPECT_TRUE(ok.message.empty());
-
-    ReplyOutcome refused = decode('A', 'R', "FaIl", RequestKind::LoginId);
-    EXPECT_EQ(refused.kind, Kind::Refused);
-    EXPECT_EQ(refused.message, loginIdMismatch);
-    EXPECT_EQ(refused.followUp, FollowUp::RetryLogin);
-    EXPECT_EQ(refused.portIndex, -1);
-    EXPECT_TRUE(refused.messageToAllPanes);
-}
-
-TEST(ReplyDecoder, LoginPasswordReplies)
-{
-    ReplyOutcome ok = decode('A', 'R', "PASS", RequestKind::LoginPassword);
-    EXPECT_EQ(ok.kind, Kind::Accepted);
-    EXPECT_EQ(ok.message, connectedKrv);
-    EXPECT_TRUE(ok.showConnectedTitle);
-    EXPECT_EQ(ok.followUp, FollowUp::None);
-    EXPECT_TRUE(ok.messageToAllPanes);
-
-    ReplyOutcome refused = decode('A', 'R', "FAIL", RequestKind::LoginPassword);
-    EXPECT_EQ(refused.message, msg::loginPasswordMismatch());
-    EXPECT_EQ(refused.followUp, FollowUp::RetryLogin);
-    EXPECT_FALSE(refused.showConnectedTitle);
-}
-
-TEST(ReplyDecoder, AccountChangeReplies)
-{
-    ReplyOutcome idOk = decode('A', 'R', "PASS", RequestKind::ChangeId);
-    EXPECT_EQ(idOk.message, msg::idChanged());
-    EXPECT_EQ(idOk.followUp, FollowUp::SendPasswordChange);
-
-    ReplyOutcome idFail = decode('A', 'R', "FAIL", RequestKind::ChangeId);
-    EXPECT_EQ(idFail.message, msg::idChangeFailed());
-    EXPECT_EQ(idFail.followUp, FollowUp::None);
-
-    EXPECT_EQ(decode('A', 'R', "PASS", RequestKind::ChangePassword).message, msg::passwordChanged());
-    ReplyOutcome pwFail = decode('A', 'R', "FAIL", RequestKind::ChangePassword);
-    EXPECT_EQ(pwFail.message, msg::passwordChangeFailed());
-    EXPECT_EQ(pwFail.followUp, FollowUp::None);
-}
-
 TEST(ReplyDecoder, PortConnectReplies)
 {
     ReplyOutcome busy = decode('C', '2', "busy", RequestKind::PortConnect);

@@ -1,9 +1,18 @@
-# Plain tests of the connection window core: frames, splitting, reply decoding.
+# Plain tests of the connection window core: frames, splitting, reply decoding
+# and the connection dialogue.
 emu_plain_test(session_core_test
   SOURCES
     ${CMAKE_CURRENT_SOURCE_DIR}/LinkFrameTest.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FrameSplitterTest.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/FrameSplitterFuzzTest.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ReplyDecoderTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/LinkMonitorLogTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/ConnectionDialogueTest.cpp
   LIBS emu_session_core
   LABELS session)
+
+# The reader's bounded hand-off to the window thread runs two threads.
+emu_plain_test(session_hand_off_test
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/ReaderHandOffTest.cpp
+  LIBS emu_session_core
+  LABELS session threads)

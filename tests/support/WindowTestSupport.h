@@ -1,20 +1,28 @@
 #pragma once
-// Shared pieces of the connection window tests: a main frame stand-in, scripted
-// answers for the modal dialogs, and reading what a pane shows.
+// Shared pieces of the window tests: a main frame stand-in, scripted answers
+// for the connection window's modal dialogs, reading what a pane shows, the one
+// wait for a condition, and a watchdog.
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTest>
 
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/TextCodec.h"
-#include "display/CVT100View.h"
+#include "display/CTerminalView.h"
+#include "session/CChildFrame.h"
 #include "session/ConnectionDialogs.h"
 #include "session/ConnectionHost.h"
 
@@ -43,6 +51,8 @@ public:
 // Answers the connection window's dialogs from queues the test fills.
 class ScriptedDialogs : public ConnectionDialogs {
 public:
+    // Runs while a dialog is open, before it answers (e.g. to close the window).
+    std::function<void()> whileOpen;
     std::deque<std::optional<PhoneEntry>> phoneAnswers;
     std::deque<std::optional<LoginAnswer>> loginAnswers;
     std::deque<std::optional<RemotePortAnswer>> remoteAnswers;
@@ -59,6 +69,8 @@ public:
                                         const std::string&) override
     {
         loginCaptions.push_back(caption);
+        if (whileOpen)
+            whileOpen();
         return take(loginAnswers);
     }
     std::optional<RemotePortAnswer> askRemotePortSettings(QWidget*, int initialPort,
@@ -104,6 +116,14 @@ inline std::string paneText(CVT100View* view)
     return text;
 }
 
+inline std::size_t occurrences(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
+
 // Processes events until the condition holds or the time runs out.
 inline bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 3000)
 {
@@ -117,6 +137,91 @@ inline bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 30
     }
     return true;
 }
+
+// A connection window shown at a working size, its port opened and, when it
+// opened, its reader started.
+inline std::unique_ptr<CChildFrame> openConnectionWindow(ConnectionHost& host, const std::string& portName)
+{
+    auto frame = std::make_unique<CChildFrame>(host);
+    frame->resize(1000, 600);
+    frame->show();
+    frame->openConnection(portName);
+    if (frame->serialPort().isOpen())
+        waitUntil([&] { return frame->isReaderRunning(); });
+    return frame;
+}
+
+// Ends the test program with a message naming the test when the test has not
+// finished within the limit (a wait that never ends, a dialog nobody answers,
+// a thread that never stops), instead of hanging until ctest gives up. It
+// watches from its own thread, so it also catches a window thread that is
+// stuck outside the event loop. Create it in init(), destroy it in cleanup().
+class TestWatchdog {
+public:
+    explicit TestWatchdog(int seconds = 60)
+        : m_test(QTest::currentTestFunction() ? QTest::currentTestFunction() : "a test")
+        , m_thread([this, seconds] {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            if (m_stop.wait_for(lock, std::chrono::seconds(seconds), [this] { return m_finished; }))
+                return;
+            std::fprintf(stderr, "FAIL!  : %s did not finish within %d s; stopping\n", m_test.c_str(), seconds);
+            std::abort();
+        })
+    {
+    }
+    ~TestWatchdog()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_finished = true;
+        }
+        m_stop.notify_all();
+        m_thread.join();
+    }
+
+private:
+    const std::string m_test;
+    std::mutex m_mutex;
+    std::condition_variable m_stop;
+    bool m_finished = false;
+    std::thread m_thread;
+};
+
+// What every connection window test sets up in init() and ends in cleanup():
+// a watchdog, the main frame stand-in, scripted dialogs and the window, which
+// goes first. Test classes derive from it beside QObject.
+class ConnectionWindowFixture {
+protected:
+    void startFixture(const std::string& portName)
+    {
+        m_watchdog = std::make_unique<TestWatchdog>();
+        m_host = std::make_unique<FakeHost>();
+        m_host->settings.portName = portName;
+        m_dialogs = std::make_unique<ScriptedDialogs>();
+    }
+    void endFixture()
+    {
+        m_frame.reset();
+        m_dialogs.reset();
+        m_host.reset();
+        m_watchdog.reset();
+    }
+    std::string left() const { return paneText(m_frame->pane(CChildFrame::LeftPane)); }
+    std::string right() const { return paneText(m_frame->pane(CChildFrame::RightPane)); }
+
+    std::unique_ptr<TestWatchdog> m_watchdog;
+    std::unique_ptr<FakeHost> m_host;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<CChildFrame> m_frame;
+};
+
+// Ends the test function when a helper it called failed.
+#define STEP(call)                      \
+    do {                                \
+        call;                           \
+        if (QTest::currentTestFailed()) \
+            return;                     \
+    } while (0)
 
 inline std::string frameBytes(char cls, char sub, const std::string& payload)
 {

@@ -1,0 +1,108 @@
+#pragma once
+// A connection window's dialogue with its modem and the KR-V behind it, without
+// the window: the request kind, the credentials, the pending payload, the
+// titles, the port status texts and the dialling and connected flags. Each
+// input (an operator command, a modem line, a reply frame, a lost line, the
+// answer of a dialog) changes that state and gives the actions the window
+// carries out, in order.
+//
+// The state changes when an input is handled, so a list never holds a decision
+// that a wait in front of it could make stale: where a step comes after a wait
+// (a message shown in both panes, the dial cancel's 200 ms, the hang-up's 3 s),
+// the list holds the step itself, and the window hands it back to resume()
+// when it gets there. Carrier is read by the window at the moment it hands an
+// input over.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "base/PortRecords.h"
+#include "directory/PhoneBook.h"
+#include "serial/SerialDevice.h"
+#include "session/DialogueAction.h"
+#include "session/RequestKind.h"
+
+struct LoginAnswer {
+    std::string userId;
+    std::string password;
+};
+
+struct RemotePortAnswer {
+    int port = 0;
+    std::string settingsText;  // code page 949
+};
+
+// The line settings a local port is opened with. A hand-edited speed that is
+// not a line speed gives 0, which the port refuses.
+LineSettings lineSettingsFor(const PortSettings& settings);
+
+class ConnectionDialogue {
+public:
+    // The window takes its port: the base title, "%s - [%s]", becomes the title.
+    DialogueActions takePort(std::string_view portName, std::string_view lineSettingsText);
+    // The port is open: with carrier the link is taken as up (no login);
+    // otherwise the modem's initialisation command goes out. The credentials
+    // become "admin" / "pilvo".
+    DialogueActions portOpened(bool carrier, const std::string& initCommand);
+
+    // The general send primitive and the frame sender.
+    DialogueActions sendText(const std::string& text, int port, bool appendCr, bool carrier);
+    DialogueActions sendFrame(const std::string& payload, int port, bool carrier);
+
+    // Received.
+    DialogueActions modemLine(const std::string& line, bool carrier);
+    DialogueActions frameReceived(std::string_view frame);
+    DialogueActions lineLost();
+
+    // Dialling, login and hang-up.
+    DialogueActions dial();
+    DialogueActions phoneEntryChosen(const PhoneEntry& entry, const DialSettings& settings, bool carrier);
+    DialogueActions beginManualDial(const std::string& number);
+    DialogueActions cancelDial(bool carrier);
+    DialogueActions closeDialWait();
+    DialogueActions startLogin(bool carrier);
+    DialogueActions sendLoginPassword(bool carrier);
+    DialogueActions retryLogin();
+    DialogueActions retryAnswered(const std::optional<LoginAnswer>& answer, bool carrier);
+    DialogueActions hangUp();
+    DialogueActions markDisconnected();
+
+    // Remote port commands, the account change and typed text.
+    DialogueActions togglePort(int port, bool pressed, bool carrier);
+    DialogueActions configureRemotePort();
+    DialogueActions portSettingsChosen(const RemotePortAnswer& answer, bool carrier);
+    DialogueActions changeIdAndPassword();
+    DialogueActions newLoginAnswered(const LoginAnswer& answer, bool carrier);
+    DialogueActions sendPasswordChange(bool carrier);
+    DialogueActions sendLocalText(std::string text, bool carrier);
+    DialogueActions sendPortText(int port, std::string text, bool carrier);
+    DialogueActions sendInterrupt(int port, bool carrier);
+
+    // Carries on with a step reached in a list.
+    DialogueActions resume(const DialogueAction& step, bool carrier);
+
+    bool isConnected() const { return m_connected; }
+    bool isDialling() const { return m_dialling; }
+    RequestKind requestKind() const { return m_requestKind; }
+    const std::string& userId() const { return m_userId; }
+    const std::string& password() const { return m_password; }
+    const std::string& connectedTitle() const { return m_connectedTitle; }
+    const std::array<std::string, remotePortCount>& portStatusTexts() const { return m_portStatus; }
+
+private:
+    DialogueActions setTitle(const std::string& title);
+    DialogueActions carrierLine(const std::string& upperLine);
+    DialogueActions showDialWait();
+
+    std::string m_baseTitle;
+    std::string m_connectedTitle;
+    std::string m_userId;
+    std::string m_password;
+    std::string m_pendingPayload;
+    RequestKind m_requestKind = RequestKind::PortData;
+    bool m_connected = false;
+    bool m_dialling = false;
+    std::array<std::string, remotePortCount> m_portStatus;
+};

@@ -1,0 +1,36 @@
+#include "session/PaneArea.h"
+
+#include <QHBoxLayout>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+#include "display/CTerminalView.h"
+#include "session/ConnectionLock.h"
+#include "session/SendBar.h"
+
+PaneArea::PaneArea(QWidget* parent)
+    : QWidget(parent)
+{
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setChildrenCollapsible(false);
+    const std::array<QString, 2> names{QStringLiteral("왼쪽창"), QStringLiteral("오른쪽창")};
+    auto* strip = new QWidget(this);
+    auto* stripLayout = new QHBoxLayout(strip);
+    stripLayout->setContentsMargins(0, 0, 0, 0);
+    for (int side = 0; side < 2; ++side) {
+        panes[side] = new CTerminalView(splitter);
+        panes[side]->setAccessibleName(names[side]);
+        panes[side]->setMinimumWidth(10);
+        panes[side]->setModelLock(&connectionLock());
+        splitter->addWidget(panes[side]);
+        bars[side] = new SendBar(names[side] + QStringLiteral(" 입력"), strip);
+        stripLayout->addWidget(bars[side], 1);
+    }
+    splitter->setSizes({1, 1});
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(splitter, 1);
+    layout->addWidget(strip);
+}

@@ -1,0 +1,402 @@
+// The connection window over a scripted device playing the modem: what only a
+// window shows of dialling, typing, the login, the port commands, the panes,
+// carrier loss and a vanished device, and closing the window in the middle of
+// a wait or a dialog. What the dialogue decides is tested without a window.
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+
+#include "display/CTerminalView.h"
+#include "session/CChildFrame.h"
+#include "session/ConnectionToolBar.h"
+#include "session/DialWaitDialog.h"
+#include "session/LinkMonitorWindow.h"
+#include "session/SendBar.h"
+#include "tests/support/FakeSerialDevice.h"
+#include "tests/support/WindowTestSupport.h"
+
+namespace {
+
+// Operates the control as assistive technology does, through its accessible action.
+void toggleByAccessibleAction(QWidget* control)
+{
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+    QVERIFY(accessible && accessible->actionInterface());
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+}
+
+}  // namespace
+
+class ChildFrameTest : public QObject, private ConnectionWindowFixture {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<FakeDeviceInstaller> m_fakes;
+    std::shared_ptr<FakeSerialDevice> m_modem;
+
+    std::string written() const { return m_modem->written(); }
+
+    bool waitWritten(std::string_view bytes)
+    {
+        return waitUntil([&] { return written().find(bytes) != std::string::npos; });
+    }
+
+    void openWindow(bool carrierAtOpen = false)
+    {
+        m_modem->setCarrier(carrierAtOpen);
+        m_frame = openConnectionWindow(*m_host, "COM1");
+        QVERIFY(m_frame->isReaderRunning());
+    }
+
+    // Dials from the phone book, the modem answers CONNECT with carrier, and
+    // the unit takes the user ID up to where the test goes on.
+    void dialAndConnect()
+    {
+        m_dialogs->phoneAnswers.push_back(PhoneEntry{0, "Seoul", "555", false, "kim", "secret"});
+        m_frame->toolBar()->dialButton->click();
+        QVERIFY(m_frame->isDialling());
+        m_modem->setCarrier(true);
+        m_modem->feed("\r\nCONNECT 9600\r\n");
+        QVERIFY(waitWritten(frameBytes('A', 'I', "kim")));
+        QVERIFY(!m_frame->dialWaitWindow());
+    }
+
+    void loggedIn()
+    {
+        STEP(dialAndConnect());
+        m_modem->feed(frameBytes('A', 'R', "PASS"));
+        QVERIFY(waitWritten(frameBytes('A', 'P', "secret")));
+        m_modem->feed(frameBytes('A', 'R', "PASS"));
+        QVERIFY(waitUntil([&] { return right().find("연결되었습니다") != std::string::npos; }));
+        m_modem->clearWritten();
+    }
+
+    void typeAndEnter(CChildFrame::Pane pane, const QString& text)
+    {
+        QLineEdit* input = m_frame->sendBar(pane)->inputLine();
+        input->setText(text);
+        QTest::keyClick(input, Qt::Key_Return);
+    }
+
+    void choosePaneSource(CChildFrame::Pane pane, int entry)
+    {
+        QComboBox* selector = m_frame->toolBar()->paneSelectors[pane];
+        selector->setCurrentIndex(entry);
+        emit selector->activated(entry);
+    }
+
+private slots:
+    void init()
+    {
+        startFixture("COM1");
+        m_fakes = std::make_unique<FakeDeviceInstaller>();
+        m_modem = m_fakes->device("COM1");
+    }
+
+    void cleanup()
+    {
+        endFixture();
+        m_modem.reset();
+        m_fakes.reset();
+    }
+
+    void openWritesTheInitCommandAndEchoesModemText()
+    {
+        m_host->dial.initCommand = "AT&F";
+        openWindow();
+        QVERIFY(waitWritten("AT&F\r"));
+        QCOMPARE(m_frame->caption(), QStringLiteral("COM1 - [9600-N-8-1]"));
+        m_modem->feed("\r\nOK\r\n");
+        QVERIFY(waitUntil([&] { return left().find("OK") != std::string::npos; }));
+        QVERIFY(right().find("OK") != std::string::npos);
+    }
+
+    void thePhoneBookDialsAndTheWaitWindowCancels()
+    {
+        openWindow();
+        m_modem->clearWritten();
+        m_dialogs->phoneAnswers.push_back(PhoneEntry{0, "Seoul", "555", true, "kim", "pw"});
+        m_frame->toolBar()->dialButton->click();
+        QCOMPARE(written(), std::string("ATDT 9,555\r"));
+        QVERIFY(m_frame->isDialling());
+        QVERIFY(m_frame->dialWaitWindow() && m_frame->dialWaitWindow()->isVisible());
+
+        m_modem->clearWritten();
+        auto* cancel = m_frame->dialWaitWindow()->findChild<QPushButton*>();
+        QVERIFY(cancel);
+        QCOMPARE(cancel->text(), QStringLiteral("취소"));
+        QElapsedTimer timer;
+        timer.start();
+        cancel->click();
+        QVERIFY(waitWritten("\r\r"));
+        QVERIFY(timer.elapsed() >= 200);
+        QVERIFY(!m_frame->isDialling());
+    }
+
+    void typedTextGoesOutRawAndADialCommandDials()
+    {
+        openWindow();
+        m_modem->clearWritten();
+        typeAndEnter(CChildFrame::LeftPane, QStringLiteral("AT"));
+        QVERIFY(waitWritten("AT\r"));
+        // Escape empties the line and sends nothing; Enter on an empty local line sends nothing.
+        QLineEdit* input = m_frame->sendBar(CChildFrame::LeftPane)->inputLine();
+        input->setText(QStringLiteral("ATH"));
+        QTest::keyClick(input, Qt::Key_Escape);
+        QVERIFY(input->text().isEmpty());
+        QTest::keyClick(input, Qt::Key_Return);
+        typeAndEnter(CChildFrame::LeftPane, QStringLiteral("atdt 123 "));
+        QVERIFY(waitWritten("atdt 123\r"));
+        QCOMPARE(written(), std::string("AT\ratdt 123\r"));
+        QVERIFY(waitUntil([&] { return m_frame->isDialling(); }));
+        QVERIFY(m_frame->dialWaitWindow() && m_frame->dialWaitWindow()->isVisible());
+    }
+
+    void theInputLineLeavesCtrlXToTheExitKey()
+    {
+        openWindow();
+        QLineEdit* input = m_frame->sendBar(CChildFrame::LeftPane)->inputLine();
+        input->setText(QStringLiteral("AT"));
+        input->selectAll();
+        QKeyEvent override(QEvent::ShortcutOverride, Qt::Key_X, Qt::ControlModifier);
+        QCoreApplication::sendEvent(input, &override);
+        QVERIFY(!override.isAccepted());
+        QCOMPARE(input->text(), QStringLiteral("AT"));
+    }
+
+    void unknownPortKeepsTheWindowWithoutAPort()
+    {
+        m_host->knowsPort = false;
+        m_frame = openConnectionWindow(*m_host, "COM1");
+        QTest::qWait(200);
+        QVERIFY(!m_frame->serialPort().isOpen());
+        QVERIFY(!m_frame->isReaderRunning());
+        QCOMPARE(m_frame->caption(), QStringLiteral("COM1 - []"));
+    }
+
+    void loginRetryAndAccountChangeAskWithTheirCaptions()
+    {
+        openWindow();
+        QVERIFY(waitWritten("ATZ\r"));
+        STEP(dialAndConnect());
+        m_dialogs->loginAnswers.push_back(LoginAnswer{"park", "new"});
+        m_modem->feed(frameBytes('A', 'R', "FAIL"));
+        QVERIFY(waitWritten(frameBytes('A', 'I', "park")));
+        QCOMPARE(m_dialogs->loginCaptions, std::vector<QString>{QStringLiteral("로그인 재시도")});
+        m_modem->feed(frameBytes('A', 'R', "PASS"));
+        QVERIFY(waitWritten(frameBytes('A', 'P', "new")));
+        m_modem->feed(frameBytes('A', 'R', "PASS"));
+        QVERIFY(waitUntil([&] { return right().find("'KR-V' 연결되었습니다.") != std::string::npos; }));
+        QCOMPARE(m_frame->caption(), QStringLiteral("연결됨:Seoul(555)"));
+        QCOMPARE(occurrences(left(), "'KR-V' 연결되었습니다."), std::size_t(1));
+
+        // "ID/PWD 설정" asks with its own caption and sends the ID step.
+        m_dialogs->loginAnswers.push_back(LoginAnswer{"kim2", "secret2"});
+        m_frame->toolBar()->idPasswordButton->click();
+        QCOMPARE(m_dialogs->loginCaptions.back(), QStringLiteral("아이디 변경"));
+        QVERIFY(waitWritten(frameBytes('A', 'D', "kim kim2")));
+    }
+
+    void busyReleasesTheToggle()
+    {
+        openWindow();
+        STEP(loggedIn());
+        QPushButton* toggle = m_frame->toolBar()->portToggles[2];
+        toggle->click();
+        QVERIFY(waitWritten(frameBytes('C', '2', "CONN")));
+        m_modem->feed(frameBytes('C', '2', "BUSY"));
+        QVERIFY(waitUntil([&] { return !toggle->isChecked(); }));
+        QVERIFY(right().find("포트 2 연결에 실패하였습니다. 다른장치에서 사용중입니다.") != std::string::npos);
+        // The program's own release of the toggle sends no DISC.
+        QTest::qWait(50);
+        QCOMPARE(written().find(frameBytes('C', '2', "DISC")), std::string::npos);
+    }
+
+    void theLinkMonitorListsTheDialogueWhileOpenWithoutPasswords()
+    {
+        openWindow();
+        QVERIFY(!m_frame->linkMonitor());
+        m_frame->toolBar()->linkMonitorButton->click();
+        LinkMonitorWindow* monitor = m_frame->linkMonitor();
+        QVERIFY(monitor && monitor->isVisible());
+        STEP(loggedIn());
+        const std::string text = monitor->log().toText();
+        for (const char* expected : {"→\t모뎀\t\tATDT 555\\x0D", "←\t모뎀\t\tCONNECT 9600", "→\tA\tI\tkim\t로그인 ID",
+                                     "→\tA\tP\t****\t로그인 암호", "←\tA\tR\tPASS\t로그인 암호\t수락"})
+            QVERIFY2(text.find(expected) != std::string::npos, (std::string(expected) + " in\n" + text).c_str());
+        QCOMPARE(text.find("secret"), std::string::npos);
+
+        // Closed, it records nothing.
+        monitor->close();
+        const std::size_t rows = monitor->log().rows().size();
+        m_modem->feed(frameBytes('D', '0', "data"));
+        QTest::qWait(50);
+        QCOMPARE(monitor->log().rows().size(), rows);
+    }
+
+    void togglesAndLogBoxesAnswerTheirAccessibleAction()
+    {
+        openWindow();
+        STEP(loggedIn());
+        QPushButton* toggle = m_frame->toolBar()->portToggles[3];
+        toggleByAccessibleAction(toggle);
+        QVERIFY(waitWritten(frameBytes('C', '3', "CONN")));
+        toggleByAccessibleAction(toggle);
+        QVERIFY(waitWritten(frameBytes('C', '3', "DISC")));
+
+        QTemporaryDir dir;
+        m_dialogs->logPaths.push_back(dir.filePath(QStringLiteral("right.log")));
+        QCheckBox* box = m_frame->toolBar()->logBoxes[CChildFrame::RightPane];
+        toggleByAccessibleAction(box);
+        QVERIFY(box->isChecked());
+        QVERIFY(m_frame->pane(CChildFrame::RightPane)->isLogOpen());
+        toggleByAccessibleAction(box);
+        QVERIFY(!m_frame->pane(CChildFrame::RightPane)->isLogOpen());
+    }
+
+    void typedTextGoesToThePanesPortAndDataComesBackThere()
+    {
+        openWindow();
+        STEP(loggedIn());
+        choosePaneSource(CChildFrame::RightPane, 3);  // 포트2
+        QCOMPARE(m_frame->paneSelection(CChildFrame::RightPane), 2);
+        typeAndEnter(CChildFrame::RightPane, QStringLiteral("ls  "));
+        QVERIFY(waitWritten(frameBytes('D', '2', "ls\r")));
+        QVERIFY(m_frame->sendBar(CChildFrame::RightPane)->inputLine()->text().isEmpty());
+
+        m_modem->feed(frameBytes('D', '2', cp949("한글 응답")) + frameBytes('D', '3', "elsewhere") + "local\r\n");
+        QVERIFY(waitUntil([&] { return right().find("한글 응답") != std::string::npos; }));
+        QVERIFY(waitUntil([&] { return left().find("local") != std::string::npos; }));
+        QVERIFY(left().find("한글 응답") == std::string::npos);
+        QVERIFY(right().find("elsewhere") == std::string::npos && right().find("local") == std::string::npos);
+
+        // CTRL+C in the port's bar; none from the local pane's.
+        m_modem->clearWritten();
+        for (CChildFrame::Pane pane : {CChildFrame::LeftPane, CChildFrame::RightPane}) {
+            for (QPushButton* button : m_frame->sendBar(pane)->findChildren<QPushButton*>()) {
+                if (button->text() == QStringLiteral("CTRL+C"))
+                    button->click();
+            }
+        }
+        QVERIFY(waitWritten(frameBytes('D', '2', "\x03\r")));
+        QTest::qWait(50);
+        QCOMPARE(written(), frameBytes('D', '2', "\x03\r"));
+    }
+
+    void remotePortSettingsStartAtTheActivePanesPort()
+    {
+        openWindow();
+        STEP(loggedIn());
+        choosePaneSource(CChildFrame::RightPane, 4);  // 포트3
+        m_dialogs->remoteAnswers.push_back(RemotePortAnswer{1, "19200 7 odd 2 hardware"});
+        m_frame->toolBar()->portSettingsButton->click();
+        QCOMPARE(m_dialogs->remoteInitialPorts, std::vector<int>{3});
+        QVERIFY(waitWritten(frameBytes('C', '1', "19200 7 odd 2 hardware")));
+        m_modem->feed(frameBytes('C', '1', "PASS"));
+        QVERIFY(waitUntil([&] { return left().find("포트 1 설정이 변경되었습니다.") != std::string::npos; }));
+    }
+
+    void aLostConnectionResetsTheCommandsAndPanesAndIsToldOnce_data()
+    {
+        QTest::addColumn<bool>("vanish");
+        QTest::newRow("no carrier line") << false;
+        QTest::newRow("device vanished") << true;
+    }
+
+    void aLostConnectionResetsTheCommandsAndPanesAndIsToldOnce()
+    {
+        QFETCH(bool, vanish);
+        openWindow();
+        STEP(loggedIn());
+        const ConnectionToolBar* bar = m_frame->toolBar();
+        QVERIFY(!bar->dialButton->isEnabled());
+        for (const QPushButton* command : {bar->hangUpButton, bar->idPasswordButton, bar->portSettingsButton,
+                                           bar->portToggles[0], bar->portToggles[3]})
+            QVERIFY(command->isEnabled());
+        bar->portToggles[3]->click();
+        choosePaneSource(CChildFrame::LeftPane, 2);
+        if (vanish)
+            m_modem->vanish();
+        else
+            m_modem->feed("\r\nNO CARRIER\r\n");
+        const std::string lost = "연결이 끊어졌습니다.";
+        QVERIFY(waitUntil([&] { return right().find(lost) != std::string::npos; }));
+        QTest::qWait(200);
+        QCOMPARE(occurrences(left(), lost), std::size_t(1));
+        QCOMPARE(occurrences(right(), lost), std::size_t(1));
+        QCOMPARE(m_frame->paneSelection(CChildFrame::LeftPane), -1);
+        QCOMPARE(m_frame->toolBar()->paneSelectors[CChildFrame::LeftPane]->currentText(), QStringLiteral("로컬"));
+        QVERIFY(!bar->portToggles[3]->isChecked());
+        QCOMPARE(m_frame->caption(), QStringLiteral("COM1 - [9600-N-8-1]"));
+        QVERIFY(bar->dialButton->isEnabled() && !bar->hangUpButton->isEnabled() && !bar->portToggles[3]->isEnabled());
+        // The window still closes cleanly.
+        m_frame->close();
+        QVERIFY(!m_frame->isReaderRunning());
+        QCOMPARE(m_host->closedPorts, std::vector<std::string>{"COM1"});
+    }
+
+    void closingDuringTheHangUpWaitStopsCleanly()
+    {
+        openWindow();
+        STEP(loggedIn());
+        QTimer::singleShot(300, m_frame.get(), [this] { m_frame->close(); });
+        m_frame->toolBar()->hangUpButton->click();
+        QVERIFY(!m_frame->isReaderRunning());
+        // The closed window never sends the hang-up command.
+        QCOMPARE(written(), std::string("+++"));
+    }
+
+    void closingDuringTheRetryDialogSendsNothingMore()
+    {
+        openWindow();
+        STEP(dialAndConnect());
+        m_modem->clearWritten();
+        m_dialogs->loginAnswers.push_back(LoginAnswer{"park", "new"});
+        m_dialogs->whileOpen = [this] { m_frame->close(); };
+        m_modem->feed(frameBytes('A', 'R', "FAIL"));
+        QVERIFY(waitUntil([&] { return !m_dialogs->loginCaptions.empty(); }));
+        QTest::qWait(100);
+        QCOMPARE(written(), std::string());
+        QCOMPARE(m_host->closedPorts, std::vector<std::string>{"COM1"});
+    }
+
+    void localPaneLogReceivesExactlyTheBytesShown()
+    {
+        openWindow();
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("left.log"));
+        m_dialogs->logPaths.push_back(path);
+        QCheckBox* box = m_frame->toolBar()->logBoxes[CChildFrame::LeftPane];
+        box->click();
+        QVERIFY(box->isChecked());
+        QVERIFY(m_dialogs->proposedLogNames.back().endsWith(QStringLiteral("_LM")));
+        m_modem->feed(std::string("OK\r\n") + frameBytes('D', '0', "hidden") + cp949("한") + "\r\n");
+        QVERIFY(waitUntil([&] { return left().find("한") != std::string::npos; }));
+        box->click();
+        QVERIFY(!box->isChecked());
+        QFile log(path);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(log.readAll().toStdString(), std::string("OK\r\n") + cp949("한") + "\r\n");
+
+        // The right pane's name tells its port; a cancelled save dialog leaves the box clear.
+        choosePaneSource(CChildFrame::RightPane, 3);
+        QCheckBox* rightBox = m_frame->toolBar()->logBoxes[CChildFrame::RightPane];
+        rightBox->click();
+        QVERIFY(m_dialogs->proposedLogNames.back().endsWith(QStringLiteral("_R2")));
+        QVERIFY(!rightBox->isChecked());
+    }
+};
+
+QTEST_MAIN(ChildFrameTest)
+#include "ChildFrameTest.moc"
