@@ -16,17 +16,17 @@
 #include <QVBoxLayout>
 
 #include "app/AppIcon.h"
+#include "app/CEmuVOLADoc.h"
 #include "app/CommandLine.h"
+#include "base/AppPaths.h"
+#include "base/QtText.h"
 #include "directory/DialSettingsDialog.h"
 #include "directory/FileFaultText.h"
 #include "directory/IpBookDialog.h"
 #include "directory/LocalPortSettingsDialog.h"
 #include "directory/PortNumberDialog.h"
 #include "directory/UserPrompts.h"
-#include "serial/AppPaths.h"
-#include "serial/QtText.h"
 #include "session/CChildFrame.h"
-#include "session/CEmuVOLADoc.h"
 
 CMainFrame::CMainFrame(const std::vector<std::string>& discoveredPorts, std::string dataDirectory, QWidget* parent)
     : QMainWindow(parent)
@@ -42,7 +42,7 @@ CMainFrame::CMainFrame(const std::vector<std::string>& discoveredPorts, std::str
 
     if (const FileFault fault = readLineSettings(filePath("pinfo.dat"), m_ports, m_dial); !fault.ok())
         m_unreadableFiles.push_back({filePath("pinfo.dat"), fault});
-    for (int slot = 0; slot < 4; ++slot) {
+    for (int slot = 0; slot < portSlotCount; ++slot) {
         const std::string& name = m_ports[slot].portName;
         m_portButtons[slot]->setText(name.empty() ? QStringLiteral("not use") : fromCp949(portNameLabel(name)));
         m_portButtons[slot]->setEnabled(!name.empty());
@@ -143,8 +143,8 @@ void CMainFrame::buildDialogBar()
     m_dialogBar->setMovable(false);
     m_dialogBar->setFloatable(false);
     m_dialogBar->toggleViewAction()->setVisible(false);
-    const std::array<const char*, 4> initialLabels{"COM3", "COM4", "COM5", "COM6"};
-    for (int slot = 0; slot < 4; ++slot) {
+    const std::array<const char*, portSlotCount> initialLabels{"COM3", "COM4", "COM5", "COM6"};
+    for (int slot = 0; slot < portSlotCount; ++slot) {
         m_portButtons[slot] = new QPushButton(QString::fromLatin1(initialLabels[slot]), m_dialogBar);
         m_portButtons[slot]->setCheckable(true);
         m_dialogBar->addWidget(m_portButtons[slot]);
@@ -167,7 +167,7 @@ void CMainFrame::buildDialogBar()
     auto* console = new QPushButton(QStringLiteral("콘솔"), m_dialogBar);
     connect(console, &QPushButton::clicked, this, &CMainFrame::launchConsole);
     m_dialogBar->addWidget(console);
-    for (int port = 0; port < 4; ++port) {
+    for (int port = 0; port < remotePortCount; ++port) {
         auto* button = new QPushButton(QStringLiteral("포트%1").arg(port), m_dialogBar);
         connect(button, &QPushButton::clicked, this, [this, port] { launchPort(port); });
         m_dialogBar->addWidget(button);
@@ -188,7 +188,7 @@ std::string CMainFrame::portSettingsText(const std::string& portName) const
 
 void CMainFrame::portWindowClosed(const std::string& portName)
 {
-    for (int slot = 0; slot < 4; ++slot) {
+    for (int slot = 0; slot < portSlotCount; ++slot) {
         if (!m_ports[slot].portName.empty() && m_ports[slot].portName == portName) {
             const QSignalBlocker quiet(m_portButtons[slot]);
             m_portButtons[slot]->setChecked(false);
@@ -240,7 +240,7 @@ void CMainFrame::editLocalPortSettings()
     LocalPortSettingsDialog dialog(m_ports, this);
     dialog.setCommit([this, &dialog](QWidget* shown) {
         PortTable edited = dialog.table();
-        for (int slot = 0; slot < 4; ++slot) {
+        for (int slot = 0; slot < portSlotCount; ++slot) {
             // The names never change in the dialog; only the line settings do.
             edited[slot].portName = m_ports[slot].portName;
         }

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/LineSettings.h"
+#include "app/LineSettingsFile.h"
 #include "directory/IpBook.h"
 #include "session/ConnectionHost.h"
 
@@ -94,8 +94,8 @@ private:
 
     QMdiArea* m_mdi = nullptr;
     QToolBar* m_dialogBar = nullptr;
-    std::array<QPushButton*, 4> m_portButtons{};
-    std::array<QPointer<QMdiSubWindow>, 4> m_windows;
+    std::array<QPushButton*, portSlotCount> m_portButtons{};
+    std::array<QPointer<QMdiSubWindow>, portSlotCount> m_windows;
     QComboBox* m_ipSelector = nullptr;
     QMenu* m_windowMenu = nullptr;
     QAction* m_aboutAction = nullptr;

@@ -41,7 +41,7 @@ bool PaneLog::open(const std::string& path)
     m_path = path;
     m_atLineStart = true;
     m_pending.clear();
-    m_pending.reserve(BufferLimit);
+    m_pending.reserve(bufferLimit);
     return true;
 }
 
@@ -66,7 +66,7 @@ bool PaneLog::write(std::string_view bytes)
         appendStamped(bytes);
     else
         m_pending.append(bytes);
-    return m_pending.size() < BufferLimit || writeOut();
+    return m_pending.size() < bufferLimit || writeOut();
 }
 
 void PaneLog::appendStamped(std::string_view bytes)

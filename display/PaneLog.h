@@ -57,7 +57,7 @@ public:
     bool takeFailure();
 
     // Collected bytes beyond this are handed to the file at once.
-    static constexpr std::size_t BufferLimit = 64 * 1024;
+    static constexpr std::size_t bufferLimit = 64 * 1024;
 
 private:
     bool writeOut();

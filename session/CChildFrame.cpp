@@ -8,9 +8,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "base/QtText.h"
 #include "directory/UserPrompts.h"
 #include "display/CTerminalView.h"
-#include "serial/QtText.h"
 #include "session/ConnectionHost.h"
 #include "session/ConnectionLock.h"
 #include "session/ConnectionMessages.h"
@@ -42,7 +42,7 @@ CChildFrame::CChildFrame(ConnectionHost& host, QWidget* parent)
     connect(m_toolBar->idPasswordButton, &QPushButton::clicked, this, &CChildFrame::changeIdAndPassword);
     connect(m_toolBar->portSettingsButton, &QPushButton::clicked, this, &CChildFrame::configureRemotePort);
     connect(m_toolBar->linkMonitorButton, &QPushButton::clicked, this, &CChildFrame::showLinkMonitor);
-    for (int port = 0; port < 4; ++port)
+    for (int port = 0; port < remotePortCount; ++port)
         connect(m_toolBar->portToggles[port], &QPushButton::toggled, this, [this, port] { togglePort(port); });
     for (int side = 0; side < 2; ++side) {
         const Pane pane = static_cast<Pane>(side);

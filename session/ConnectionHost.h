@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "app/LineSettings.h"
+#include "base/PortRecords.h"
 
 class ConnectionHost {
 public:

@@ -7,10 +7,18 @@
 
 #include <array>
 
+#include "session/RequestKind.h"
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
+
+// A pane's source list holds the local line traffic first, then the remote ports
+// in order: row 0 is the pane selection noPort, row n + 1 remote port n.
+constexpr int paneSelectionOfRow(int row) { return row - 1; }
+constexpr int rowOfPaneSelection(int selection) { return selection + 1; }
+static_assert(paneSelectionOfRow(0) == noPort);
 
 class ConnectionToolBar : public QWidget {
     Q_OBJECT
@@ -21,7 +29,7 @@ public:
 
     QPushButton* dialButton;
     QPushButton* hangUpButton;
-    std::array<QPushButton*, 4> portToggles;
+    std::array<QPushButton*, remotePortCount> portToggles;
     QPushButton* idPasswordButton;
     QPushButton* portSettingsButton;
     std::array<QComboBox*, 2> paneSelectors;  // left, right

@@ -4,8 +4,8 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
-#include "serial/QtText.h"
-#include "serial/WaitPumping.h"
+#include "base/QtText.h"
+#include "base/WaitPumping.h"
 #include "session/CChildFrame.h"
 #include "session/ConnectionDialogs.h"
 #include "session/ConnectionHost.h"

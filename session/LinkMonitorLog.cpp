@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "serial/TextCodec.h"
+#include "base/TextCodec.h"
 
 namespace {
 
@@ -152,7 +152,7 @@ LinkMonitorRow describeModemLine(std::string_view line, bool sent, RequestKind k
 void LinkMonitorLog::append(LinkMonitorRow row)
 {
     m_rows.push_back(std::move(row));
-    if (m_rows.size() > RowLimit) {
+    if (m_rows.size() > rowLimit) {
         m_rows.pop_front();
         ++m_dropped;
     }

@@ -45,7 +45,7 @@ std::string verdictName(ReplyOutcome::Kind verdict);
 
 class LinkMonitorLog {
 public:
-    static constexpr std::size_t RowLimit = 10000;
+    static constexpr std::size_t rowLimit = 10000;
 
     // Adds a row at the bottom; past the limit the oldest row is dropped.
     void append(LinkMonitorRow row);

@@ -17,11 +17,11 @@
 
 namespace {
 
-constexpr int ColumnCount = 7;
+constexpr int monitorColumnCount = 7;
 
 const std::string& field(const LinkMonitorRow& row, int column)
 {
-    const std::array<const std::string*, ColumnCount> fields{&row.time,    &row.direction,   &row.frameClass,
+    const std::array<const std::string*, monitorColumnCount> fields{&row.time,    &row.direction,   &row.frameClass,
                                                             &row.subCode, &row.payload,     &row.requestKind,
                                                             &row.verdict};
     return *fields[static_cast<std::size_t>(column)];
@@ -41,7 +41,7 @@ public:
     }
 
     int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : m_shownRows; }
-    int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : ColumnCount; }
+    int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : monitorColumnCount; }
 
     QVariant data(const QModelIndex& index, int role) const override
     {
@@ -55,7 +55,7 @@ public:
     {
         if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
             return {};
-        static const std::array<QString, ColumnCount> titles{
+        static const std::array<QString, monitorColumnCount> titles{
             QStringLiteral("시각"), QStringLiteral("방향"),      QStringLiteral("클래스"), QStringLiteral("서브코드"),
             QStringLiteral("내용"), QStringLiteral("요청 종류"), QStringLiteral("판정")};
         return titles[static_cast<std::size_t>(section)];
@@ -113,8 +113,8 @@ LinkMonitorWindow::LinkMonitorWindow(QWidget* parent)
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 4);
     m_table->horizontalHeader()->setStretchLastSection(false);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    const std::array<int, ColumnCount> widths{96, 40, 52, 64, 360, 90, 80};
-    for (int column = 0; column < ColumnCount; ++column)
+    const std::array<int, monitorColumnCount> widths{96, 40, 52, 64, 360, 90, 80};
+    for (int column = 0; column < monitorColumnCount; ++column)
         m_table->setColumnWidth(column, widths[static_cast<std::size_t>(column)]);
 
     auto* buttons = new QHBoxLayout;

@@ -10,4 +10,5 @@ add_library(emu_session_core STATIC
   LinkMonitorLog.cpp
   ReaderHandOff.cpp
   ReplyDecoder.cpp)
-target_link_libraries(emu_session_core PUBLIC emu_serial Threads::Threads)
+emu_headers(emu_session_core session)
+target_link_libraries(emu_session_core PUBLIC emu_serial emu_directory_files Threads::Threads)

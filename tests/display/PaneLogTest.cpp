@@ -69,7 +69,7 @@ TEST_F(PaneLogTest, LargeWritesKeepTheirOrderAndCloseCompletesTheFile)
         ASSERT_TRUE(log.write(piece));
         expected += piece;
     }
-    const std::string big(PaneLog::BufferLimit + 17, 'b');  // more than the log collects in memory
+    const std::string big(PaneLog::bufferLimit + 17, 'b');  // more than the log collects in memory
     ASSERT_TRUE(log.write(big));
     expected += big;
     ASSERT_TRUE(log.write("tail"));
@@ -102,7 +102,7 @@ TEST(PaneLogFailure, FailedWriteOfALargeBatchClosesAndReportsOnce)
         GTEST_SKIP() << "no /dev/full";
     PaneLog log;
     ASSERT_TRUE(log.open("/dev/full"));
-    EXPECT_FALSE(log.write(std::string(PaneLog::BufferLimit, 'x')));
+    EXPECT_FALSE(log.write(std::string(PaneLog::bufferLimit, 'x')));
     EXPECT_FALSE(log.isOpen());
     EXPECT_TRUE(log.takeFailure());
     EXPECT_FALSE(log.takeFailure());

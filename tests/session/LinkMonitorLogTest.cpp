@@ -76,21 +76,21 @@ TEST(LinkMonitorLog, PayloadTextEscapesWhatCannotBePrinted)
 TEST(LinkMonitorLog, KeepsTheNewestRowsAndSavesOneLineEach)
 {
     LinkMonitorLog log;
-    for (std::size_t i = 0; i < LinkMonitorLog::RowLimit + 5; ++i) {
+    for (std::size_t i = 0; i < LinkMonitorLog::rowLimit + 5; ++i) {
         LinkMonitorRow row;
         row.payload = std::to_string(i);
         log.append(row);
     }
-    ASSERT_EQ(log.rows().size(), LinkMonitorLog::RowLimit);
+    ASSERT_EQ(log.rows().size(), LinkMonitorLog::rowLimit);
     EXPECT_EQ(log.rows().front().payload, "5");
-    EXPECT_EQ(log.rows().back().payload, std::to_string(LinkMonitorLog::RowLimit + 4));
+    EXPECT_EQ(log.rows().back().payload, std::to_string(LinkMonitorLog::rowLimit + 4));
     EXPECT_EQ(log.droppedCount(), 5u);
 
     const std::string text = log.toText();
     std::size_t lines = 0;
     for (char c : text)
         lines += c == '\n';
-    EXPECT_EQ(lines, LinkMonitorLog::RowLimit + 1);
+    EXPECT_EQ(lines, LinkMonitorLog::rowLimit + 1);
     log.clear();
     EXPECT_TRUE(log.rows().empty());
     EXPECT_EQ(log.droppedCount(), 0u);

@@ -20,8 +20,8 @@
 #include <thread>
 #include <vector>
 
+#include "base/TextCodec.h"
 #include "display/CTerminalView.h"
-#include "serial/TextCodec.h"
 #include "session/CChildFrame.h"
 #include "session/ConnectionDialogs.h"
 #include "session/ConnectionHost.h"
@@ -74,7 +74,7 @@ public:
         return take(loginAnswers);
     }
     std::optional<RemotePortAnswer> askRemotePortSettings(QWidget*, int initialPort,
-                                                          const std::array<std::string, 4>&) override
+                                                          const std::array<std::string, remotePortCount>&) override
     {
         remoteInitialPorts.push_back(initialPort);
         return take(remoteAnswers);
@@ -106,7 +106,7 @@ inline std::string paneText(CVT100View* view)
 {
     std::lock_guard<std::recursive_mutex> lock(view->modelLock());
     std::string text;
-    for (int row = 0; row < TextScreen::Rows; ++row) {
+    for (int row = 0; row < TextScreen::rows; ++row) {
         std::string line(view->screen().rowText(row));
         const std::size_t end = line.find_last_not_of(" \0", std::string::npos, 2);
         line.erase(end == std::string::npos ? 0 : end + 1);

@@ -1,0 +1,18 @@
+#pragma once
+// pinfo.dat: the line settings of the local ports and the dial settings.
+
+#include <string>
+
+#include "base/DataFile.h"
+#include "base/PortRecords.h"
+
+// Reads the settings of every filled slot and the dial settings from the file;
+// anything missing gives the defaults, and so does a file that cannot be read (the
+// result then tells why).
+FileFault readLineSettings(const std::string& path, PortTable& table, DialSettings& dial);
+// Writes BAUD, PARITY, DATABIT, STOPBIT for each filled slot; ok() when saved. A port
+// name that cannot be a section name (one holding ']') is skipped and reported as
+// UnstorableName after the others are saved.
+[[nodiscard]] FileFault writePortSettings(const std::string& path, const PortTable& table);
+// Writes CALLCMD, OUTLINE, ATZ under CALLSECT; ok() when saved.
+[[nodiscard]] FileFault writeDialSettings(const std::string& path, const DialSettings& dial);
