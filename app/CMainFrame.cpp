@@ -42,6 +42,7 @@ CMainFrame::CMainFrame(const std::vector<std::string>& discoveredPorts, std::str
 
     if (const FileFault fault = readLineSettings(filePath("pinfo.dat"), m_ports, m_dial); !fault.ok())
         m_unreadableFiles.push_back({filePath("pinfo.dat"), fault});
+    m_paneLogs = readPaneLogOptions(filePath("pinfo.dat"));
     for (int slot = 0; slot < portSlotCount; ++slot) {
         const std::string& name = m_ports[slot].portName;
         m_portButtons[slot]->setText(name.empty() ? QStringLiteral("not use") : fromCp949(portNameLabel(name)));
@@ -265,6 +266,24 @@ void CMainFrame::editDialSettings()
         return true;
     });
     dialog.exec();
+}
+
+bool CMainFrame::logTimestamps(int pane) const
+{
+    return (pane == 0 || pane == 1) && m_paneLogs.timestamps[static_cast<std::size_t>(pane)];
+}
+
+void CMainFrame::setLogTimestamps(int pane, bool on)
+{
+    if ((pane != 0 && pane != 1) || logTimestamps(pane) == on)
+        return;
+    PaneLogOptions edited = m_paneLogs;
+    edited.timestamps[static_cast<std::size_t>(pane)] = on;
+    // The option takes effect either way; a failed save is told, and the
+    // choice is then kept only until the program ends.
+    m_paneLogs = edited;
+    const std::string path = filePath("pinfo.dat");
+    tellSaveResult(this, path, writePaneLogOptions(path, edited));
 }
 
 void CMainFrame::showAbout()

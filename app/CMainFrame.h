@@ -35,6 +35,8 @@ public:
     std::optional<PortSettings> findPortSettings(const std::string& portName) const override;
     std::string portSettingsText(const std::string& portName) const override;
     DialSettings dialSettings() const override { return m_dial; }
+    bool logTimestamps(int pane) const override;
+    void setLogTimestamps(int pane, bool on) override;
     void portWindowClosed(const std::string& portName) override;
 
     // A new connection window for the port, opened at once.
@@ -88,6 +90,7 @@ private:
     std::string m_dataDirectory;
     PortTable m_ports;
     DialSettings m_dial;
+    PaneLogOptions m_paneLogs;
     IpBook m_ipBook;
     bool m_templateRegistered = false;
     std::vector<FileProblem> m_unreadableFiles;

@@ -5,6 +5,8 @@
 namespace {
 
 constexpr const char* dialSection = "CALLSECT";
+constexpr const char* paneLogSection = "PANELOG";
+constexpr std::array<const char*, 2> timestampKeys{"LEFTTIMESTAMP", "RIGHTTIMESTAMP"};
 
 }  // namespace
 
@@ -58,6 +60,27 @@ FileFault writeDialSettings(const std::string& path, const DialSettings& dial)
     file.setString(dialSection, "CALLCMD", dial.dialCommand);
     file.setString(dialSection, "OUTLINE", dial.outsideLineNumber);
     file.setString(dialSection, "ATZ", dial.initCommand);
+    file.save();
+    return file.fault();
+}
+
+PaneLogOptions readPaneLogOptions(const std::string& path)
+{
+    ProfileFile file(path);
+    file.load();
+    PaneLogOptions options;
+    for (std::size_t pane = 0; pane < timestampKeys.size(); ++pane)
+        options.timestamps[pane] = file.getInt(paneLogSection, timestampKeys[pane], 0) != 0;
+    return options;
+}
+
+FileFault writePaneLogOptions(const std::string& path, const PaneLogOptions& options)
+{
+    ProfileFile file(path);
+    if (!file.load())
+        return file.fault();
+    for (std::size_t pane = 0; pane < timestampKeys.size(); ++pane)
+        file.setInt(paneLogSection, timestampKeys[pane], options.timestamps[pane] ? 1 : 0);
     file.save();
     return file.fault();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // pinfo.dat: the line settings of the local ports and the dial settings.
 
+#include <array>
 #include <string>
 
 #include "base/DataFile.h"
@@ -16,3 +17,12 @@ FileFault readLineSettings(const std::string& path, PortTable& table, DialSettin
 [[nodiscard]] FileFault writePortSettings(const std::string& path, const PortTable& table);
 // Writes CALLCMD, OUTLINE, ATZ under CALLSECT; ok() when saved.
 [[nodiscard]] FileFault writeDialSettings(const std::string& path, const DialSettings& dial);
+
+// Whether each pane's log stamps its lines with the time (left, right), kept in
+// a section of our own that the older program never wrote: its files load
+// unchanged and keep their other keys.
+struct PaneLogOptions {
+    std::array<bool, 2> timestamps{};
+};
+PaneLogOptions readPaneLogOptions(const std::string& path);
+[[nodiscard]] FileFault writePaneLogOptions(const std::string& path, const PaneLogOptions& options);

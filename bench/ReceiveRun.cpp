@@ -51,6 +51,8 @@ public:
         return name == m_settings.portName ? "115200-N-8-1" : "";
     }
     DialSettings dialSettings() const override { return {}; }
+    bool logTimestamps(int) const override { return false; }
+    void setLogTimestamps(int, bool) override {}
     void portWindowClosed(const std::string&) override {}
 
 private:

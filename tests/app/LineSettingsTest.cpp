@@ -93,4 +93,24 @@ TEST_F(LineSettingsTest, DialSettingsWithOuterBlanksSurviveSaveAndReload)
     EXPECT_EQ(dial.initCommand, "AT&F ");
 }
 
+// The pane log options live in a section of their own: a file written by the
+// older program reads as "off" and keeps every byte of what it had.
+TEST_F(LineSettingsTest, PaneLogOptionsAddTheirOwnSectionAndKeepTheRest)
+{
+    const std::string older = "[COM3]\r\nBAUD=96\r\n; note\r\n[CALLSECT]\r\nCALLCMD=ATD\r\n";
+    writeBytes(m_path, older);
+    EXPECT_EQ(readPaneLogOptions(m_path).timestamps, (std::array<bool, 2>{false, false}));
+    PaneLogOptions options;
+    options.timestamps[1] = true;
+    ASSERT_TRUE(writePaneLogOptions(m_path, options).ok());
+    EXPECT_EQ(readPaneLogOptions(m_path).timestamps, (std::array<bool, 2>{false, true}));
+    const std::string saved = readBytes(m_path);
+    EXPECT_EQ(saved.substr(0, older.size()), older);
+    PortTable table = portTableFromNames({"COM3"});
+    DialSettings dial;
+    readLineSettings(m_path, table, dial);
+    EXPECT_EQ(table[0].baudHundreds, 96);
+    EXPECT_EQ(dial.dialCommand, "ATD");
+}
+
 }  // namespace

@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <array>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -32,6 +33,7 @@ public:
     PortSettings settings{"COM1", 96, 8, 1, 0};
     bool knowsPort = true;
     DialSettings dial;
+    std::array<bool, 2> timestamps{};
     std::vector<std::string> closedPorts;
 
     std::optional<PortSettings> findPortSettings(const std::string& name) const override
@@ -45,6 +47,8 @@ public:
         return knowsPort && name == settings.portName ? "9600-N-8-1" : "";
     }
     DialSettings dialSettings() const override { return dial; }
+    bool logTimestamps(int pane) const override { return timestamps[static_cast<std::size_t>(pane)]; }
+    void setLogTimestamps(int pane, bool on) override { timestamps[static_cast<std::size_t>(pane)] = on; }
     void portWindowClosed(const std::string& name) override { closedPorts.push_back(name); }
 };
 
