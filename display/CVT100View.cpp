@@ -3,17 +3,14 @@
 #include <QAccessible>
 #include <QFontDatabase>
 #include <QFontInfo>
-#include <QFontMetrics>
-#include <QGlyphRun>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QThread>
+#include <QtMath>
 
 #include <algorithm>
 #include <cstring>
-#include <optional>
-#include <utility>
 
 #include "display/Cp949Cells.h"
 #include "display/TerminalAccessible.h"
@@ -38,14 +35,17 @@ QFont makeScreenFont()
     return font;
 }
 
-// Draws one character alone, clipped to its cells, for a character the
-// glyph cache cannot place (missing from the face, or of another width).
-void drawClippedCharacter(QPainter& painter, int x, int top, int baseline, int cells, QChar ch)
+// Texts end at their first zero byte. Local traffic comes one byte a call:
+// short texts are looked at in place rather than through a library call.
+std::string_view upToZero(std::string_view text)
 {
-    painter.save();
-    painter.setClipRect(QRect(x, top, cells * CVT100View::CellWidth, CVT100View::CellHeight), Qt::IntersectClip);
-    painter.drawText(QPoint(x, top + baseline), QString(ch));
-    painter.restore();
+    if (text.size() > 16)
+        return text.substr(0, std::min(text.find('\0'), text.size()));
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\0')
+            return text.substr(0, i);
+    }
+    return text;
 }
 
 }  // namespace
@@ -54,10 +54,10 @@ CVT100View::CVT100View(QWidget* parent)
     : QAbstractScrollArea(parent), m_font(makeScreenFont())
 {
     installTerminalAccessibility();
+    m_shownCells.fill(' ');
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_repaintTimer.setSingleShot(true);
     m_repaintTimer.setInterval(RepaintDelayMs);
     connect(&m_repaintTimer, &QTimer::timeout, this, &CVT100View::flushRepaint);
     updateScrollBars();
@@ -100,7 +100,7 @@ void CVT100View::putLine(std::string_view text)
 
 void CVT100View::writeLocked(std::string_view text)
 {
-    text = text.substr(0, std::min(text.find('\0'), text.size()));
+    text = upToZero(text);
     if (text.empty())
         return;
     if (m_log.isOpen() && !m_log.write(text))
@@ -146,12 +146,13 @@ bool CVT100View::isLogOpen() const
 }
 
 // Called with the model lock held, from any thread. The first change after a
-// repaint starts the repaint timer on the window thread; later changes only
-// add to the model's damage until the timer fires.
+// quiet spell starts the repaint tick on the window thread; while changes keep
+// coming the tick runs on and finds them, so a writer only sets a flag.
 void CVT100View::scheduleRepaint()
 {
-    if (m_repaintPending.exchange(true))
+    if (m_ticking)
         return;
+    m_ticking = true;
     if (QThread::currentThread() == thread())
         startRepaintTimer();
     else
@@ -165,22 +166,26 @@ void CVT100View::startRepaintTimer()
 }
 
 // The repaint tick, on the window thread: brings the log file up to date and
-// repaints what changed since the previous tick.
+// the shown rows to the screen's state, and repaints what changed since the
+// previous tick. Rows that came and left between two ticks are never drawn.
+// A tick that finds nothing changed stops the ticking.
 void CVT100View::flushRepaint()
 {
-    // Cleared before the damage is taken, so a change made meanwhile asks again.
-    m_repaintPending.store(false);
     ScreenDamage damage;
     {
         const auto guard = lockForWindow();
         damage = m_screen.takeDamage();
         if (m_log.isOpen() && !m_log.flush())
             reportLogFailureLocked();
+        if (damage.any()) {
+            takeShownRows(damage);
+        } else {
+            m_ticking = false;
+            m_repaintTimer.stop();
+        }
     }
     if (!damage.any())
         return;
-    const int aheadFirst = std::exchange(m_aheadFirstRow, 0) - damage.scrolledRows;
-    const int aheadLast = std::exchange(m_aheadLastRow, -1) - damage.scrolledRows;
     const int visibleRows = lastVisibleRow() - firstVisibleRow() + 1;
     if (damage.scrolledRows >= visibleRows) {
         viewport()->update();
@@ -190,8 +195,6 @@ void CVT100View::flushRepaint()
             // the bottom, and the row that held the cursor bar, need drawing.
             viewport()->scroll(0, -damage.scrolledRows * CellHeight);
             updateRows(TextScreen::CursorRow - damage.scrolledRows, TextScreen::CursorRow);
-            if (aheadLast >= 0)
-                updateRows(std::max(aheadFirst, 0), aheadLast);
         }
         if (damage.hasDirtyRows())
             updateRows(damage.firstDirtyRow, damage.lastDirtyRow);
@@ -200,6 +203,28 @@ void CVT100View::flushRepaint()
         QAccessibleEvent event(this, QAccessible::VisibleDataChanged);
         QAccessible::updateAccessibility(&event);
     }
+}
+
+// Under the model lock: the shown rows follow the screen. Rows that only
+// moved up keep their copy (the ring is indexed by line); the changed ones
+// are copied.
+void CVT100View::takeShownRows(const ScreenDamage& damage)
+{
+    m_shownFirstLine = m_screen.linesScrolled();
+    for (int row = damage.firstDirtyRow; row <= damage.lastDirtyRow; ++row) {
+        const long long line = m_shownFirstLine + row;
+        std::memcpy(&m_shownCells[static_cast<std::size_t>(line % TextScreen::Rows) * TextScreen::Columns],
+                    m_screen.rowText(row).data(), TextScreen::Columns);
+    }
+    m_shownCursorColumn = m_screen.cursorColumn();
+    m_shownCursor = m_cursorShown;
+}
+
+std::string_view CVT100View::shownRow(int row) const
+{
+    const long long line = m_shownFirstLine + row;
+    return std::string_view(&m_shownCells[static_cast<std::size_t>(line % TextScreen::Rows) * TextScreen::Columns],
+                            TextScreen::Columns);
 }
 
 void CVT100View::updateRows(int firstRow, int lastRow)
@@ -230,6 +255,17 @@ QString CVT100View::visibleText() const
     return lines.join(u'\n');
 }
 
+// Makes the drawn characters and the row picture for the window's pixel
+// density; a change of it starts them afresh.
+void CVT100View::preparePictures()
+{
+    const int scale = std::max(1, qCeil(viewport()->devicePixelRatioF()));
+    if (m_characters && m_characters->scale() == scale)
+        return;
+    m_characters = std::make_unique<CellPictures>(m_font, TextColour, BackgroundColour, CellWidth, CellHeight, scale);
+    m_rowPicture = std::make_unique<RowPicture>(DocumentWidth, CellHeight, scale, BackgroundColour.rgb());
+}
+
 void CVT100View::paintEvent(QPaintEvent* event)
 {
     const int dx = horizontalScrollBar()->value();
@@ -239,71 +275,24 @@ void CVT100View::paintEvent(QPaintEvent* event)
 
     const int firstRow = std::max(area.top() / CellHeight, 0);
     const int lastRow = std::min(area.bottom() / CellHeight, TextScreen::Rows - 1);
-    const int firstColumn = std::max(area.left() / CellWidth, 0);
-    const int lastColumn = std::min(area.right() / CellWidth, TextScreen::Columns - 1);
+    preparePictures();
 
-    // Copy the rows out under the lock; drawing then runs without holding it.
-    int cursorColumn = 0;
-    bool cursorShown = false;
-    {
-        const auto guard = lockForWindow();
-        for (int row = firstRow; row <= lastRow; ++row)
-            std::memcpy(&m_paintRows[static_cast<std::size_t>(row * TextScreen::Columns)],
-                        m_screen.rowText(row).data(), TextScreen::Columns);
-        cursorColumn = m_screen.cursorColumn();
-        cursorShown = m_cursorShown;
-        // These rows already show text that the next tick's shift moves again.
-        if (m_screen.pendingScrolledRows() > 0 && firstRow <= lastRow) {
-            const bool none = m_aheadFirstRow > m_aheadLastRow;
-            m_aheadFirstRow = none ? firstRow : std::min(m_aheadFirstRow, firstRow);
-            m_aheadLastRow = none ? lastRow : std::max(m_aheadLastRow, lastRow);
-        }
-    }
+    // Characters new to the pane are drawn together, before the rows need them.
+    for (int row = firstRow; row <= lastRow; ++row)
+        m_characters->prepare(shownRow(row));
+    m_characters->draw();
 
     QPainter painter(viewport());
-    painter.fillRect(exposed, BackgroundColour);
-    painter.setFont(m_font);
-    painter.setPen(TextColour);
-    const QFontMetrics metrics(m_font);
-    const int baseline = std::min(metrics.ascent(), CellHeight - 1);
-    if (!m_glyphs)
-        m_glyphs = std::make_unique<CellGlyphs>(m_font, CellWidth);
+    for (int row = firstRow; row <= lastRow; ++row)
+        painter.drawImage(QPoint(-dx, row * CellHeight - dy), m_rowPicture->compose(shownRow(row), *m_characters));
+    // Right of the rows and below the last one there is only background.
+    const QRect rows(-dx, -dy, DocumentWidth, TextScreen::Rows * CellHeight);
+    for (const QRect& rest : QRegion(exposed).subtracted(rows))
+        painter.fillRect(rest, BackgroundColour);
 
-    // Every cell's glyph goes into one run, placed at its cell: no shaping.
-    m_glyphIndexes.clear();
-    m_glyphPositions.clear();
-    for (int row = firstRow; row <= lastRow; ++row) {
-        const int top = row * CellHeight - dy;
-        const char* cells = &m_paintRows[static_cast<std::size_t>(row * TextScreen::Columns)];
-        for (int column = 0; column < TextScreen::Columns && column <= lastColumn;) {
-            const auto byte = static_cast<unsigned char>(cells[column]);
-            const int width = byte >= 0x80 && column + 1 < TextScreen::Columns ? 2 : 1;
-            if (column + width > firstColumn && !isBlankCell(byte)) {
-                QChar ch(static_cast<char16_t>(byte));
-                if (byte >= 0x80)
-                    ch = width == 2 ? cp949PairChar(byte, static_cast<unsigned char>(cells[column + 1]))
-                                    : QChar(0xFFFD);
-                const int x = column * CellWidth - dx;
-                if (const std::optional<std::uint32_t> glyph = m_glyphs->glyphFor(ch, width)) {
-                    m_glyphIndexes.append(*glyph);
-                    m_glyphPositions.append(QPointF(x, top + baseline));
-                } else {
-                    drawClippedCharacter(painter, x, top, baseline, width, ch);
-                }
-            }
-            column += width;
-        }
-    }
-    if (!m_glyphIndexes.isEmpty()) {
-        QGlyphRun run;
-        run.setRawFont(m_glyphs->rawFont());
-        run.setGlyphIndexes(m_glyphIndexes);
-        run.setPositions(m_glyphPositions);
-        painter.drawGlyphRun(QPointF(0, 0), run);
-    }
-
-    if (cursorShown)
-        painter.fillRect(QRect(cursorColumn * CellWidth - dx, CursorTop - dy, CellWidth, CursorHeight), TextColour);
+    if (m_shownCursor)
+        painter.fillRect(QRect(m_shownCursorColumn * CellWidth - dx, CursorTop - dy, CellWidth, CursorHeight),
+                         TextColour);
 }
 
 void CVT100View::resizeEvent(QResizeEvent* event)

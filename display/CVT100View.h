@@ -5,16 +5,19 @@
 // Threads: the writers (putText, putLine, clearScreen, openLog, closeLog) may
 // be called from any thread, serialized by the model lock (the connection
 // window's lock, see setModelLock). They only change the screen model and the
-// log, and ask for one coalesced repaint on the window thread; painting reads
-// the model under the same lock. A pane must outlive every writer's call.
+// log, and ask for one coalesced repaint on the window thread. Each repaint
+// tick copies the changed rows out under the same lock; painting draws that
+// copy without the lock. A pane must outlive every writer's call.
+//
+// Drawing: every character is drawn once into a picture of its cells
+// (CellPictures) and rows are put together from those pictures (RowPicture);
+// a tick shifts the shown picture with the text and draws only the rows that
+// came in, so rows that scroll away before the tick are never drawn.
 
 #include <QAbstractScrollArea>
 #include <QFont>
 #include <QString>
 #include <QTimer>
-
-#include <QList>
-#include <QPointF>
 
 #include <array>
 #include <atomic>
@@ -23,8 +26,9 @@
 #include <string>
 #include <string_view>
 
-#include "display/CellGlyphs.h"
+#include "display/CellPictures.h"
 #include "display/PaneLog.h"
+#include "display/RowPicture.h"
 #include "display/TextScreen.h"
 
 class CVT100View : public QAbstractScrollArea {
@@ -38,7 +42,8 @@ public:
     static constexpr int CursorTop = TextScreen::CursorRow * CellHeight + 1;     // 7985
     static constexpr int CursorHeight = CellHeight - 2;                         // 14
     // Changes are gathered this long before the window repaints them (and the
-    // log is flushed): about 25 repaints a second at most.
+    // log is flushed): about 25 repaints a second at most. The tick runs while
+    // changes keep coming and stops at the first tick that finds none.
     static constexpr int RepaintDelayMs = 40;
 
     explicit CVT100View(QWidget* parent = nullptr);
@@ -95,6 +100,9 @@ private:
     void scheduleRepaint();
     void startRepaintTimer();
     void flushRepaint();
+    void takeShownRows(const ScreenDamage& damage);
+    std::string_view shownRow(int row) const;
+    void preparePictures();
     void updateRows(int firstRow, int lastRow);
     void updateScrollBars();
     void scrollToBottom();
@@ -103,22 +111,25 @@ private:
     PaneLog m_log;
     std::recursive_mutex m_ownLock;
     std::recursive_mutex* m_lock = &m_ownLock;
-    std::atomic<bool> m_repaintPending{false};
+    // True while the repaint tick runs or is about to start; under the lock.
+    bool m_ticking = false;
     mutable std::atomic<bool> m_windowWaiting{false};
     QTimer m_repaintTimer;
     QFont m_font;
     bool m_shownOnce = false;
-    // Rows copied out of the model under the lock so drawing runs without it.
-    std::array<char, TextScreen::Rows * TextScreen::Columns> m_paintRows{};
-    // The cursor bar appears with the first text written and stays with the cursor.
+    // The cursor bar appears with the first text written and stays with the
+    // cursor. Model side, under the lock.
     bool m_cursorShown = false;
-    // Rows that a paint drew after the text had scrolled since the last
-    // repaint tick: the next tick's shift moves them too far, so it draws them
-    // again where they land. None while first > last.
-    int m_aheadFirstRow = 0;
-    int m_aheadLastRow = -1;
-    // Created at the first paint; reused glyph lists for the rows drawn.
-    std::unique_ptr<CellGlyphs> m_glyphs;
-    QList<quint32> m_glyphIndexes;
-    QList<QPointF> m_glyphPositions;
+
+    // What the window shows: the screen as it was at the last repaint tick,
+    // copied out under the lock. Painting reads only this, so a paint between
+    // two ticks draws the picture that the next tick's shift expects, and
+    // never waits for a writer. Line l is kept at (l % Rows) * Columns.
+    std::array<char, TextScreen::Rows * TextScreen::Columns> m_shownCells{};
+    long long m_shownFirstLine = 0;
+    int m_shownCursorColumn = 0;
+    bool m_shownCursor = false;
+    // Drawn characters and the row picture, made at the first paint.
+    std::unique_ptr<CellPictures> m_characters;
+    std::unique_ptr<RowPicture> m_rowPicture;
 };

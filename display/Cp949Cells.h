@@ -1,10 +1,12 @@
 #pragma once
 // Turns the byte cells of a screen row into characters: one character per
 // single-byte cell and one per double-byte pair, decoded from code page 949.
+// Drawing, copying and finding all read cells through cellCharacter().
 
 #include <QChar>
 #include <QString>
 
+#include <cstddef>
 #include <string_view>
 
 // The character of a lead/trail pair, U+FFFD when the pair is not valid text.
@@ -16,6 +18,15 @@ inline bool isBlankCell(unsigned char byte)
 {
     return byte <= 0x20 || byte == 0x7F;
 }
+
+// What the cell at a column of a row shows: its character (a space for a
+// blank cell, which is drawn as background) and how many cells that covers,
+// 2 for a double-byte pair. Window thread only.
+struct CellCharacter {
+    QChar ch;
+    int width = 1;
+};
+CellCharacter cellCharacter(std::string_view row, std::size_t column);
 
 // The row as text, trailing blanks trimmed. Window thread only.
 QString cp949RowText(std::string_view row);
