@@ -1,8 +1,12 @@
 #include "display/CVT100View.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -11,9 +15,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 #include "display/Cp949Cells.h"
+#include "display/FindBar.h"
 #include "display/TerminalAccessible.h"
+#include "serial/QtText.h"
 
 namespace {
 
@@ -218,6 +225,12 @@ void CVT100View::takeShownRows(const ScreenDamage& damage)
     }
     m_shownCursorColumn = m_screen.cursorColumn();
     m_shownCursor = m_cursorShown;
+    // A cleared screen takes the selection with its text.
+    if (m_screen.clears() != m_shownClears) {
+        m_shownClears = m_screen.clears();
+        m_selection.clear();
+        m_lastMatch.reset();
+    }
 }
 
 std::string_view CVT100View::shownRow(int row) const
@@ -262,7 +275,16 @@ void CVT100View::preparePictures()
     const int scale = std::max(1, qCeil(viewport()->devicePixelRatioF()));
     if (m_characters && m_characters->scale() == scale)
         return;
-    m_characters = std::make_unique<CellPictures>(m_font, TextColour, BackgroundColour, CellWidth, CellHeight, scale);
+    // One set for all panes that draw alike: a character new to the program
+    // is drawn once, not once per pane. Kept while a pane uses it.
+    static std::map<QString, std::weak_ptr<CellPictures>> shared;
+    const QString key = m_font.key() + QLatin1Char('@') + QString::number(scale);
+    m_characters = shared[key].lock();
+    if (!m_characters) {
+        m_characters =
+            std::make_shared<CellPictures>(m_font, TextColour, BackgroundColour, CellWidth, CellHeight, scale);
+        shared[key] = m_characters;
+    }
     m_rowPicture = std::make_unique<RowPicture>(DocumentWidth, CellHeight, scale, BackgroundColour.rgb());
 }
 
@@ -293,11 +315,34 @@ void CVT100View::paintEvent(QPaintEvent* event)
     if (m_shownCursor)
         painter.fillRect(QRect(m_shownCursorColumn * CellWidth - dx, CursorTop - dy, CellWidth, CursorHeight),
                          TextColour);
+    paintSelection(painter, firstRow, lastRow, dx, dy);
+}
+
+// The selected cells of the rows painted, inverted: each pixel's colour
+// subtracted from white, cursor bar included.
+void CVT100View::paintSelection(QPainter& painter, int firstRow, int lastRow, int dx, int dy)
+{
+    const CellSpan selected = m_selection.spanFrom(m_shownFirstLine);
+    if (selected.empty())
+        return;
+    const int first = static_cast<int>(std::max<long long>(selected.start.line - m_shownFirstLine, firstRow));
+    const int last = static_cast<int>(std::min<long long>(selected.end.line - m_shownFirstLine, lastRow));
+    painter.setCompositionMode(QPainter::CompositionMode_Difference);
+    for (int row = first; row <= last; ++row) {
+        const long long line = m_shownFirstLine + row;
+        const int from = line == selected.start.line ? selected.start.column : 0;
+        const int to = line == selected.end.line ? selected.end.column : TextScreen::Columns;
+        if (to > from)
+            painter.fillRect(QRect(from * CellWidth - dx, row * CellHeight - dy, (to - from) * CellWidth, CellHeight),
+                             Qt::white);
+    }
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 void CVT100View::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
+    placeFindBar();
     updateScrollBars();
     if (isVisible())
         scrollToBottom();
@@ -328,4 +373,270 @@ void CVT100View::scrollToBottom()
 {
     horizontalScrollBar()->setValue(0);
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+CellPoint CVT100View::cellAt(QPoint viewportPosition) const
+{
+    const int x = viewportPosition.x() + horizontalScrollBar()->value();
+    const int y = viewportPosition.y() + verticalScrollBar()->value();
+    const int row = std::clamp(y / CellHeight, 0, TextScreen::Rows - 1);
+    const int column = std::clamp(x / CellWidth, 0, TextScreen::Columns - 1);
+    return {m_shownFirstLine + row, column};
+}
+
+template <typename Change>
+void CVT100View::changeSelection(Change change)
+{
+    const CellSpan before = m_selection.spanFrom(m_shownFirstLine);
+    {
+        const auto guard = lockForWindow();
+        change(m_selection, m_screen);
+    }
+    const CellSpan after = m_selection.spanFrom(m_shownFirstLine);
+    if (before == after)
+        return;
+    // The rows either selection touches, as far as the shown screen has them.
+    long long first = TextScreen::Rows;
+    long long last = -1;
+    for (const CellSpan& span : {before, after}) {
+        if (span.empty())
+            continue;
+        first = std::min(first, span.start.line - m_shownFirstLine);
+        last = std::max(last, span.end.line - m_shownFirstLine);
+    }
+    if (first <= last) {
+        updateRows(static_cast<int>(std::max(first, 0LL)),
+                   static_cast<int>(std::min<long long>(last, TextScreen::Rows - 1)));
+    }
+    if (QAccessible::isActive()) {
+        QAccessibleTextSelectionEvent event(this, 0, 0);
+        int start = 0;
+        int end = 0;
+        if (visibleSelection(&start, &end))
+            event.setSelection(start, end);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void CVT100View::mousePressEvent(QMouseEvent* event)
+{
+    QAbstractScrollArea::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    event->accept();
+    const CellPoint at = cellAt(event->position().toPoint());
+    m_selecting = true;
+    m_pressPosition = event->position().toPoint();
+    const bool tripleClick = m_sinceDoubleClick.isValid()
+        && m_sinceDoubleClick.elapsed() < QApplication::doubleClickInterval()
+        && (m_pressPosition - m_doubleClickPosition).manhattanLength() < QApplication::startDragDistance();
+    m_sinceDoubleClick.invalidate();
+    if (event->modifiers().testFlag(Qt::ShiftModifier) && !tripleClick) {
+        changeSelection([at](TextSelection& selection, const TextScreen& screen) { selection.extend(screen, at); });
+        return;
+    }
+    const TextSelection::Unit unit = tripleClick ? TextSelection::Unit::Row : TextSelection::Unit::Character;
+    changeSelection(
+        [at, unit](TextSelection& selection, const TextScreen& screen) { selection.begin(screen, at, unit); });
+}
+
+void CVT100View::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mouseDoubleClickEvent(event);
+        return;
+    }
+    event->accept();
+    const CellPoint at = cellAt(event->position().toPoint());
+    m_selecting = true;
+    m_sinceDoubleClick.start();
+    m_doubleClickPosition = event->position().toPoint();
+    changeSelection([at](TextSelection& selection, const TextScreen& screen) {
+        selection.begin(screen, at, TextSelection::Unit::Word);
+    });
+}
+
+void CVT100View::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_selecting || !event->buttons().testFlag(Qt::LeftButton)) {
+        QAbstractScrollArea::mouseMoveEvent(event);
+        return;
+    }
+    event->accept();
+    const QPoint position = event->position().toPoint();
+    // Dragged past the top or bottom: the view follows a row at a time.
+    if (position.y() < 0)
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    else if (position.y() >= viewport()->height())
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    const CellPoint at = cellAt(position);
+    changeSelection([at](TextSelection& selection, const TextScreen& screen) { selection.extend(screen, at); });
+}
+
+void CVT100View::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_selecting = false;
+    QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
+bool CVT100View::hasSelection() const
+{
+    const auto guard = lockForWindow();
+    return !m_selection.span(m_screen).empty();
+}
+
+QString CVT100View::selectedText() const
+{
+    std::vector<std::string> rows;
+    {
+        const auto guard = lockForWindow();
+        rows = m_selection.rows(m_screen);
+    }
+    QStringList lines;
+    for (const std::string& row : rows)
+        lines.append(cp949RowText(row));
+    return lines.join(u'\n');
+}
+
+void CVT100View::copySelection()
+{
+    const QString text = selectedText();
+    if (!text.isEmpty())
+        QApplication::clipboard()->setText(text);
+}
+
+void CVT100View::selectAll()
+{
+    changeSelection([](TextSelection& selection, const TextScreen& screen) { selection.selectAll(screen); });
+}
+
+void CVT100View::clearSelection()
+{
+    changeSelection([](TextSelection& selection, const TextScreen&) { selection.clear(); });
+}
+
+bool CVT100View::visibleSelection(int* start, int* end) const
+{
+    const int first = firstVisibleRow();
+    const int last = lastVisibleRow();
+    const auto guard = lockForWindow();
+    const CellSpan selected = m_selection.span(m_screen);
+    if (selected.empty())
+        return false;
+    // The visible rows as visibleText() gives them, counted in characters.
+    int offset = 0;
+    bool begun = false;
+    for (int row = first; row <= last; ++row) {
+        const long long line = m_screen.linesScrolled() + row;
+        const std::string_view cells = m_screen.rowText(row);
+        const int length = static_cast<int>(cp949RowText(cells).size());
+        auto offsetOf = [&](int column) {
+            int characters = 0;
+            for (std::size_t cell = 0; cell < static_cast<std::size_t>(column) && cell < cells.size();
+                 cell += static_cast<std::size_t>(cellCharacter(cells, cell).width))
+                ++characters;
+            return offset + std::min(characters, length);
+        };
+        if (!begun) {
+            if (selected.end.line < line)
+                return false;  // all of it above the view
+            if (selected.start.line > line) {
+                offset += length + 1;
+                continue;
+            }
+            *start = selected.start.line == line ? offsetOf(selected.start.column) : offset;
+            begun = true;
+        }
+        if (selected.end.line == line) {
+            *end = offsetOf(selected.end.column);
+            return *end > *start;
+        }
+        *end = offset + length;  // goes on below this row
+        offset += length + 1;
+    }
+    return begun && *end > *start;
+}
+
+void CVT100View::openFindBar()
+{
+    if (!m_findBar) {
+        m_findBar = new FindBar(this);
+        connect(m_findBar, &FindBar::textEdited, this, [this](const QString& text) {
+            m_findBar->setFound(text.isEmpty() || find(text, FindDirection::Up, true));
+            if (text.isEmpty())
+                clearSelection();
+        });
+        connect(m_findBar, &FindBar::nextRequested, this, [this](bool downward) {
+            if (!m_findBar->text().isEmpty())
+                m_findBar->setFound(find(m_findBar->text(), downward ? FindDirection::Down : FindDirection::Up, false));
+        });
+        connect(m_findBar, &FindBar::closeRequested, this, &CVT100View::closeFindBar);
+    }
+    placeFindBar();
+    m_findBar->show();
+    m_findBar->raise();
+    m_findBar->input()->selectAll();
+    m_findBar->input()->setFocus(Qt::ShortcutFocusReason);
+}
+
+FindBar* CVT100View::findBar() const
+{
+    return m_findBar;
+}
+
+void CVT100View::closeFindBar()
+{
+    if (!m_findBar || m_findBar->isHidden())
+        return;
+    m_findBar->hide();
+    m_lastMatch.reset();
+    setFocus(Qt::OtherFocusReason);
+}
+
+void CVT100View::placeFindBar()
+{
+    if (!m_findBar)
+        return;
+    const QRect area = viewport()->geometry();
+    const int width = std::min(area.width(), std::max(m_findBar->sizeHint().width(), 320));
+    m_findBar->setGeometry(area.right() + 1 - width, area.top(), width, m_findBar->sizeHint().height());
+}
+
+bool CVT100View::find(const QString& text, FindDirection direction, bool fromBottom)
+{
+    const std::string sought = toCp949(text);
+    std::optional<CellSpan> match;
+    {
+        const auto guard = lockForWindow();
+        const CellPoint bottom{m_screen.linesScrolled() + TextScreen::Rows, 0};
+        match = findText(m_screen, sought, fromBottom || !m_lastMatch ? bottom : *m_lastMatch, direction);
+    }
+    if (!match) {
+        m_lastMatch.reset();
+        clearSelection();
+        return false;
+    }
+    m_lastMatch = match->start;
+    changeSelection([&match](TextSelection& selection, const TextScreen&) { selection.select(*match); });
+    scrollIntoView(*match);
+    return true;
+}
+
+// Scrolls so that the cells are in view, their row near the middle when the
+// view has to move up or down.
+void CVT100View::scrollIntoView(const CellSpan& cells)
+{
+    const int row =
+        static_cast<int>(std::clamp<long long>(cells.start.line - m_shownFirstLine, 0, TextScreen::Rows - 1));
+    QScrollBar* vertical = verticalScrollBar();
+    if (row * CellHeight < vertical->value() || (row + 1) * CellHeight > vertical->value() + viewport()->height())
+        vertical->setValue(row * CellHeight - (viewport()->height() - CellHeight) / 2);
+    const int left = cells.start.column * CellWidth;
+    const int right = (cells.end.line == cells.start.line ? cells.end.column : TextScreen::Columns) * CellWidth;
+    QScrollBar* horizontal = horizontalScrollBar();
+    if (left < horizontal->value())
+        horizontal->setValue(left);
+    else if (right > horizontal->value() + viewport()->width())
+        horizontal->setValue(std::min(left, right - viewport()->width()));
 }

@@ -10,12 +10,15 @@
 // copy without the lock. A pane must outlive every writer's call.
 //
 // Drawing: every character is drawn once into a picture of its cells
-// (CellPictures) and rows are put together from those pictures (RowPicture);
+// (CellPictures, shared by the panes) and rows are put together from those
+// pictures (RowPicture);
 // a tick shifts the shown picture with the text and draws only the rows that
 // came in, so rows that scroll away before the tick are never drawn.
 
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
 #include <QFont>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
@@ -23,13 +26,18 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "display/CellPictures.h"
 #include "display/PaneLog.h"
 #include "display/RowPicture.h"
+#include "display/TextFinder.h"
 #include "display/TextScreen.h"
+#include "display/TextSelection.h"
+
+class FindBar;
 
 class CVT100View : public QAbstractScrollArea {
     Q_OBJECT
@@ -81,6 +89,33 @@ public:
     int lastVisibleRow() const;
     QFont screenFont() const { return m_font; }
 
+    // Selection, on the window thread. The mouse selects: drag from cell to
+    // cell, double-click a word, triple-click a row, Shift+click extends. It
+    // is drawn inverted and moves up with its rows as new ones come in.
+    bool hasSelection() const;
+    // The selected text converted from code page 949: rows joined by '\n',
+    // each without its trailing blanks. Empty when nothing is selected.
+    QString selectedText() const;
+    // Puts the selected text on the clipboard; with nothing selected, nothing
+    // happens.
+    void copySelection();
+    void selectAll();
+    void clearSelection();
+    // Where the selection lies in visibleText(), as character offsets; false
+    // when none of it is in view.
+    bool visibleSelection(int* start, int* end) const;
+
+    // Find: the bar over the pane, opened (or focused again) and closed.
+    // Closing gives the focus back to the pane, which passes it on.
+    void openFindBar();
+    void closeFindBar();
+    FindBar* findBar() const;
+    // Finds the text as typed: the nearest match above the bottom, or the
+    // next one up or down from the last match, wrapping round. The match
+    // becomes the selection and is scrolled into view. False when there is
+    // none; the selection is then cleared.
+    bool find(const QString& text, FindDirection direction, bool fromBottom);
+
 signals:
     // The log could not be written and has been closed. Emitted once per
     // failure, on the window thread, after the failing write, repaint tick or
@@ -91,6 +126,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     // Takes the model lock on the window thread, showing that it waits.
@@ -106,6 +145,13 @@ private:
     void updateRows(int firstRow, int lastRow);
     void updateScrollBars();
     void scrollToBottom();
+    CellPoint cellAt(QPoint viewportPosition) const;
+    // Runs a change of the selection and repaints the rows it touched.
+    template <typename Change>
+    void changeSelection(Change change);
+    void paintSelection(QPainter& painter, int firstRow, int lastRow, int dx, int dy);
+    void scrollIntoView(const CellSpan& cells);
+    void placeFindBar();
 
     TextScreen m_screen;
     PaneLog m_log;
@@ -127,9 +173,20 @@ private:
     // never waits for a writer. Line l is kept at (l % Rows) * Columns.
     std::array<char, TextScreen::Rows * TextScreen::Columns> m_shownCells{};
     long long m_shownFirstLine = 0;
+    long long m_shownClears = 0;
     int m_shownCursorColumn = 0;
     bool m_shownCursor = false;
-    // Drawn characters and the row picture, made at the first paint.
-    std::unique_ptr<CellPictures> m_characters;
+    // Drawn characters, shared by the panes with the same font and pixel
+    // density, and the row picture, made at the first paint.
+    std::shared_ptr<CellPictures> m_characters;
     std::unique_ptr<RowPicture> m_rowPicture;
+
+    // Window thread only; reads the screen under the lock.
+    TextSelection m_selection;
+    bool m_selecting = false;          // the left button is down on the pane
+    QPoint m_pressPosition;
+    QElapsedTimer m_sinceDoubleClick;  // a press soon after is a triple-click
+    QPoint m_doubleClickPosition;
+    QPointer<FindBar> m_findBar;
+    std::optional<CellPoint> m_lastMatch;
 };

@@ -189,6 +189,7 @@ void TextScreen::clearScreen()
 {
     for (Row& row : m_rows)
         row.fill(static_cast<char>(Space));
+    ++m_clears;
     m_damage.firstDirtyRow = 0;
     m_damage.lastDirtyRow = Rows - 1;
 }

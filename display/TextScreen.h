@@ -47,6 +47,8 @@ public:
     // line number of row 0. Row r holds line linesScrolled() + r, so a line
     // keeps its number while it moves up.
     long long linesScrolled() const { return m_linesScrolled; }
+    // How many times the screen has been cleared.
+    long long clears() const { return m_clears; }
     // True while a lead byte waits for its trail byte from the next text.
     bool hasPendingLead() const { return m_pendingLead != 0; }
 
@@ -74,6 +76,7 @@ private:
     std::array<Row, Rows> m_rows;
     int m_top = 0;
     long long m_linesScrolled = 0;
+    long long m_clears = 0;
     int m_cursorColumn = 0;
     unsigned char m_pendingLead = 0;
     ScreenDamage m_damage;

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QSplitter>
@@ -92,6 +93,9 @@ void CChildFrame::buildWindow()
                     focusActivePane();
                 },
                 Qt::QueuedConnection);
+        // "붙여넣기" in a pane's menu puts the text into its bar, not yet sent.
+        connect(m_panes[side], &CTerminalView::pasteRequested, m_bars[side],
+                [bar = m_bars[side]](const QString& text) { bar->inputLine()->insert(text); bar->setFocus(); });
         connect(m_panes[side], &CVT100View::logWriteFailed, this, [this, pane](const QString& path) {
             std::lock_guard<std::recursive_mutex> lock(connectionLock());
             m_panes[pane]->closeLog();

@@ -1,6 +1,8 @@
 // The connection window over a real pseudo-terminal playing the modem: the raw
 // path of modem commands and result lines, where no carrier is ever reported.
 
+#include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -251,6 +253,26 @@ private slots:
         QCoreApplication::sendEvent(input, &override);
         QVERIFY(!override.isAccepted());
         QCOMPARE(input->text(), QStringLiteral("AT"));
+    }
+
+    void paneMenuPastesIntoItsOwnBarAndFindOpensOverThePaneOfTheFocusedBar()
+    {
+        openWindow();
+        m_frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+        m_modem->forget();
+        QApplication::clipboard()->setText(QStringLiteral("ATI\r\nATZ"));
+        m_frame->pane(CChildFrame::RightPane)->pasteClipboard();  // "붙여넣기"
+        QLineEdit* right = m_frame->sendBar(CChildFrame::RightPane)->inputLine();
+        QCOMPARE(right->text(), QStringLiteral("ATI ATZ"));
+        QVERIFY(m_frame->sendBar(CChildFrame::LeftPane)->inputLine()->text().isEmpty());
+        QTRY_COMPARE(QApplication::focusWidget(), right);
+        QTest::qWait(100);
+        QCOMPARE(m_modem->heard(), std::string());  // not sent before Enter
+
+        QTest::keyClick(right, Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(m_frame->pane(CChildFrame::RightPane)->findBar() != nullptr);
+        QVERIFY(m_frame->pane(CChildFrame::LeftPane)->findBar() == nullptr);
     }
 
     void aPortHeldElsewhereFailsToOpenAndTheWindowCloses()
