@@ -1,21 +1,25 @@
 #include "display/CVT100View.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
 #include <QFontDatabase>
 #include <QFontInfo>
-#include <QFontMetrics>
-#include <QGlyphRun>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QThread>
+#include <QtMath>
 
 #include <algorithm>
 #include <cstring>
-#include <optional>
-#include <utility>
+#include <map>
 
+#include "base/QtText.h"
 #include "display/Cp949Cells.h"
+#include "display/FindBar.h"
 #include "display/TerminalAccessible.h"
 
 namespace {
@@ -38,14 +42,17 @@ QFont makeScreenFont()
     return font;
 }
 
-// Draws one character alone, clipped to its cells, for a character the
-// glyph cache cannot place (missing from the face, or of another width).
-void drawClippedCharacter(QPainter& painter, int x, int top, int baseline, int cells, QChar ch)
+// Texts end at their first zero byte. Local traffic comes one byte a call:
+// short texts are looked at in place rather than through a library call.
+std::string_view upToZero(std::string_view text)
 {
-    painter.save();
-    painter.setClipRect(QRect(x, top, cells * CVT100View::cellWidth, CVT100View::cellHeight), Qt::IntersectClip);
-    painter.drawText(QPoint(x, top + baseline), QString(ch));
-    painter.restore();
+    if (text.size() > 16)
+        return text.substr(0, std::min(text.find('\0'), text.size()));
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\0')
+            return text.substr(0, i);
+    }
+    return text;
 }
 
 }  // namespace
@@ -54,10 +61,10 @@ CVT100View::CVT100View(QWidget* parent)
     : QAbstractScrollArea(parent), m_font(makeScreenFont())
 {
     installTerminalAccessibility();
+    m_shownCells.fill(' ');
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_repaintTimer.setSingleShot(true);
     m_repaintTimer.setInterval(repaintDelayMs);
     connect(&m_repaintTimer, &QTimer::timeout, this, &CVT100View::flushRepaint);
     updateScrollBars();
@@ -100,7 +107,7 @@ void CVT100View::putLine(std::string_view text)
 
 void CVT100View::writeLocked(std::string_view text)
 {
-    text = text.substr(0, std::min(text.find('\0'), text.size()));
+    text = upToZero(text);
     if (text.empty())
         return;
     if (m_log.isOpen() && !m_log.write(text))
@@ -146,12 +153,13 @@ bool CVT100View::isLogOpen() const
 }
 
 // Called with the model lock held, from any thread. The first change after a
-// repaint starts the repaint timer on the window thread; later changes only
-// add to the model's damage until the timer fires.
+// quiet spell starts the repaint tick on the window thread; while changes keep
+// coming the tick runs on and finds them, so a writer only sets a flag.
 void CVT100View::scheduleRepaint()
 {
-    if (m_repaintPending.exchange(true))
+    if (m_ticking)
         return;
+    m_ticking = true;
     if (QThread::currentThread() == thread())
         startRepaintTimer();
     else
@@ -165,22 +173,26 @@ void CVT100View::startRepaintTimer()
 }
 
 // The repaint tick, on the window thread: brings the log file up to date and
-// repaints what changed since the previous tick.
+// the shown rows to the screen's state, and repaints what changed since the
+// previous tick. Rows that came and left between two ticks are never drawn.
+// A tick that finds nothing changed stops the ticking.
 void CVT100View::flushRepaint()
 {
-    // Cleared before the damage is taken, so a change made meanwhile asks again.
-    m_repaintPending.store(false);
     ScreenDamage damage;
     {
         const auto guard = lockForWindow();
         damage = m_screen.takeDamage();
         if (m_log.isOpen() && !m_log.flush())
             reportLogFailureLocked();
+        if (damage.any()) {
+            takeShownRows(damage);
+        } else {
+            m_ticking = false;
+            m_repaintTimer.stop();
+        }
     }
     if (!damage.any())
         return;
-    const int aheadFirst = std::exchange(m_aheadFirstRow, 0) - damage.scrolledRows;
-    const int aheadLast = std::exchange(m_aheadLastRow, -1) - damage.scrolledRows;
     const int visibleRows = lastVisibleRow() - firstVisibleRow() + 1;
     if (damage.scrolledRows >= visibleRows) {
         viewport()->update();
@@ -190,8 +202,6 @@ void CVT100View::flushRepaint()
             // the bottom, and the row that held the cursor bar, need drawing.
             viewport()->scroll(0, -damage.scrolledRows * cellHeight);
             updateRows(TextScreen::cursorRow - damage.scrolledRows, TextScreen::cursorRow);
-            if (aheadLast >= 0)
-                updateRows(std::max(aheadFirst, 0), aheadLast);
         }
         if (damage.hasDirtyRows())
             updateRows(damage.firstDirtyRow, damage.lastDirtyRow);
@@ -200,6 +210,34 @@ void CVT100View::flushRepaint()
         QAccessibleEvent event(this, QAccessible::VisibleDataChanged);
         QAccessible::updateAccessibility(&event);
     }
+}
+
+// Under the model lock: the shown rows follow the screen. Rows that only
+// moved up keep their copy (the ring is indexed by line); the changed ones
+// are copied.
+void CVT100View::takeShownRows(const ScreenDamage& damage)
+{
+    m_shownFirstLine = m_screen.linesScrolled();
+    for (int row = damage.firstDirtyRow; row <= damage.lastDirtyRow; ++row) {
+        const long long line = m_shownFirstLine + row;
+        std::memcpy(&m_shownCells[static_cast<std::size_t>(line % TextScreen::rows) * TextScreen::columns],
+                    m_screen.rowText(row).data(), TextScreen::columns);
+    }
+    m_shownCursorColumn = m_screen.cursorColumn();
+    m_shownCursor = m_cursorShown;
+    // A cleared screen takes the selection with its text.
+    if (m_screen.clears() != m_shownClears) {
+        m_shownClears = m_screen.clears();
+        m_selection.clear();
+        m_lastMatch.reset();
+    }
+}
+
+std::string_view CVT100View::shownRow(int row) const
+{
+    const long long line = m_shownFirstLine + row;
+    return std::string_view(&m_shownCells[static_cast<std::size_t>(line % TextScreen::rows) * TextScreen::columns],
+                            TextScreen::columns);
 }
 
 void CVT100View::updateRows(int firstRow, int lastRow)
@@ -230,6 +268,26 @@ QString CVT100View::visibleText() const
     return lines.join(u'\n');
 }
 
+// Makes the drawn characters and the row picture for the window's pixel
+// density; a change of it starts them afresh.
+void CVT100View::preparePictures()
+{
+    const int scale = std::max(1, qCeil(viewport()->devicePixelRatioF()));
+    if (m_characters && m_characters->scale() == scale)
+        return;
+    // One set for all panes that draw alike: a character new to the program
+    // is drawn once, not once per pane. Kept while a pane uses it.
+    static std::map<QString, std::weak_ptr<CellPictures>> shared;
+    const QString key = m_font.key() + QLatin1Char('@') + QString::number(scale);
+    m_characters = shared[key].lock();
+    if (!m_characters) {
+        m_characters =
+            std::make_shared<CellPictures>(m_font, TextColour, BackgroundColour, cellWidth, cellHeight, scale);
+        shared[key] = m_characters;
+    }
+    m_rowPicture = std::make_unique<RowPicture>(documentWidth, cellHeight, scale, BackgroundColour.rgb());
+}
+
 void CVT100View::paintEvent(QPaintEvent* event)
 {
     const int dx = horizontalScrollBar()->value();
@@ -239,76 +297,52 @@ void CVT100View::paintEvent(QPaintEvent* event)
 
     const int firstRow = std::max(area.top() / cellHeight, 0);
     const int lastRow = std::min(area.bottom() / cellHeight, TextScreen::rows - 1);
-    const int firstColumn = std::max(area.left() / cellWidth, 0);
-    const int lastColumn = std::min(area.right() / cellWidth, TextScreen::columns - 1);
+    preparePictures();
 
-    // Copy the rows out under the lock; drawing then runs without holding it.
-    int cursorColumn = 0;
-    bool cursorShown = false;
-    {
-        const auto guard = lockForWindow();
-        for (int row = firstRow; row <= lastRow; ++row)
-            std::memcpy(&m_paintRows[static_cast<std::size_t>(row * TextScreen::columns)],
-                        m_screen.rowText(row).data(), TextScreen::columns);
-        cursorColumn = m_screen.cursorColumn();
-        cursorShown = m_cursorShown;
-        // These rows already show text that the next tick's shift moves again.
-        if (m_screen.pendingScrolledRows() > 0 && firstRow <= lastRow) {
-            const bool none = m_aheadFirstRow > m_aheadLastRow;
-            m_aheadFirstRow = none ? firstRow : std::min(m_aheadFirstRow, firstRow);
-            m_aheadLastRow = none ? lastRow : std::max(m_aheadLastRow, lastRow);
-        }
-    }
+    // Characters new to the pane are drawn together, before the rows need them.
+    for (int row = firstRow; row <= lastRow; ++row)
+        m_characters->prepare(shownRow(row));
+    m_characters->draw();
 
     QPainter painter(viewport());
-    painter.fillRect(exposed, BackgroundColour);
-    painter.setFont(m_font);
-    painter.setPen(TextColour);
-    const QFontMetrics metrics(m_font);
-    const int baseline = std::min(metrics.ascent(), cellHeight - 1);
-    if (!m_glyphs)
-        m_glyphs = std::make_unique<CellGlyphs>(m_font, cellWidth);
+    for (int row = firstRow; row <= lastRow; ++row)
+        painter.drawImage(QPoint(-dx, row * cellHeight - dy), m_rowPicture->compose(shownRow(row), *m_characters));
+    // Right of the rows and below the last one there is only background.
+    const QRect rows(-dx, -dy, documentWidth, TextScreen::rows * cellHeight);
+    for (const QRect& rest : QRegion(exposed).subtracted(rows))
+        painter.fillRect(rest, BackgroundColour);
 
-    // Every cell's glyph goes into one run, placed at its cell: no shaping.
-    m_glyphIndexes.clear();
-    m_glyphPositions.clear();
-    for (int row = firstRow; row <= lastRow; ++row) {
-        const int top = row * cellHeight - dy;
-        const char* cells = &m_paintRows[static_cast<std::size_t>(row * TextScreen::columns)];
-        for (int column = 0; column < TextScreen::columns && column <= lastColumn;) {
-            const auto byte = static_cast<unsigned char>(cells[column]);
-            const int width = byte >= 0x80 && column + 1 < TextScreen::columns ? 2 : 1;
-            if (column + width > firstColumn && !isBlankCell(byte)) {
-                QChar ch(static_cast<char16_t>(byte));
-                if (byte >= 0x80)
-                    ch = width == 2 ? cp949PairChar(byte, static_cast<unsigned char>(cells[column + 1]))
-                                    : QChar(0xFFFD);
-                const int x = column * cellWidth - dx;
-                if (const std::optional<std::uint32_t> glyph = m_glyphs->glyphFor(ch, width)) {
-                    m_glyphIndexes.append(*glyph);
-                    m_glyphPositions.append(QPointF(x, top + baseline));
-                } else {
-                    drawClippedCharacter(painter, x, top, baseline, width, ch);
-                }
-            }
-            column += width;
-        }
-    }
-    if (!m_glyphIndexes.isEmpty()) {
-        QGlyphRun run;
-        run.setRawFont(m_glyphs->rawFont());
-        run.setGlyphIndexes(m_glyphIndexes);
-        run.setPositions(m_glyphPositions);
-        painter.drawGlyphRun(QPointF(0, 0), run);
-    }
+    if (m_shownCursor)
+        painter.fillRect(QRect(m_shownCursorColumn * cellWidth - dx, cursorTop - dy, cellWidth, cursorHeight),
+                         TextColour);
+    paintSelection(painter, firstRow, lastRow, dx, dy);
+}
 
-    if (cursorShown)
-        painter.fillRect(QRect(cursorColumn * cellWidth - dx, cursorTop - dy, cellWidth, cursorHeight), TextColour);
+// The selected cells of the rows painted, inverted: each pixel's colour
+// subtracted from white, cursor bar included.
+void CVT100View::paintSelection(QPainter& painter, int firstRow, int lastRow, int dx, int dy)
+{
+    const CellSpan selected = m_selection.spanFrom(m_shownFirstLine);
+    if (selected.empty())
+        return;
+    const int first = static_cast<int>(std::max<long long>(selected.start.line - m_shownFirstLine, firstRow));
+    const int last = static_cast<int>(std::min<long long>(selected.end.line - m_shownFirstLine, lastRow));
+    painter.setCompositionMode(QPainter::CompositionMode_Difference);
+    for (int row = first; row <= last; ++row) {
+        const long long line = m_shownFirstLine + row;
+        const int from = line == selected.start.line ? selected.start.column : 0;
+        const int to = line == selected.end.line ? selected.end.column : TextScreen::columns;
+        if (to > from)
+            painter.fillRect(QRect(from * cellWidth - dx, row * cellHeight - dy, (to - from) * cellWidth, cellHeight),
+                             Qt::white);
+    }
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 void CVT100View::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
+    placeFindBar();
     updateScrollBars();
     if (isVisible())
         scrollToBottom();
@@ -339,4 +373,270 @@ void CVT100View::scrollToBottom()
 {
     horizontalScrollBar()->setValue(0);
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+CellPoint CVT100View::cellAt(QPoint viewportPosition) const
+{
+    const int x = viewportPosition.x() + horizontalScrollBar()->value();
+    const int y = viewportPosition.y() + verticalScrollBar()->value();
+    const int row = std::clamp(y / cellHeight, 0, TextScreen::rows - 1);
+    const int column = std::clamp(x / cellWidth, 0, TextScreen::columns - 1);
+    return {m_shownFirstLine + row, column};
+}
+
+template <typename Change>
+void CVT100View::changeSelection(Change change)
+{
+    const CellSpan before = m_selection.spanFrom(m_shownFirstLine);
+    {
+        const auto guard = lockForWindow();
+        change(m_selection, m_screen);
+    }
+    const CellSpan after = m_selection.spanFrom(m_shownFirstLine);
+    if (before == after)
+        return;
+    // The rows either selection touches, as far as the shown screen has them.
+    long long first = TextScreen::rows;
+    long long last = -1;
+    for (const CellSpan& span : {before, after}) {
+        if (span.empty())
+            continue;
+        first = std::min(first, span.start.line - m_shownFirstLine);
+        last = std::max(last, span.end.line - m_shownFirstLine);
+    }
+    if (first <= last) {
+        updateRows(static_cast<int>(std::max(first, 0LL)),
+                   static_cast<int>(std::min<long long>(last, TextScreen::rows - 1)));
+    }
+    if (QAccessible::isActive()) {
+        QAccessibleTextSelectionEvent event(this, 0, 0);
+        int start = 0;
+        int end = 0;
+        if (visibleSelection(&start, &end))
+            event.setSelection(start, end);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void CVT100View::mousePressEvent(QMouseEvent* event)
+{
+    QAbstractScrollArea::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    event->accept();
+    const CellPoint at = cellAt(event->position().toPoint());
+    m_selecting = true;
+    m_pressPosition = event->position().toPoint();
+    const bool tripleClick = m_sinceDoubleClick.isValid()
+        && m_sinceDoubleClick.elapsed() < QApplication::doubleClickInterval()
+        && (m_pressPosition - m_doubleClickPosition).manhattanLength() < QApplication::startDragDistance();
+    m_sinceDoubleClick.invalidate();
+    if (event->modifiers().testFlag(Qt::ShiftModifier) && !tripleClick) {
+        changeSelection([at](TextSelection& selection, const TextScreen& screen) { selection.extend(screen, at); });
+        return;
+    }
+    const TextSelection::Unit unit = tripleClick ? TextSelection::Unit::Row : TextSelection::Unit::Character;
+    changeSelection(
+        [at, unit](TextSelection& selection, const TextScreen& screen) { selection.begin(screen, at, unit); });
+}
+
+void CVT100View::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mouseDoubleClickEvent(event);
+        return;
+    }
+    event->accept();
+    const CellPoint at = cellAt(event->position().toPoint());
+    m_selecting = true;
+    m_sinceDoubleClick.start();
+    m_doubleClickPosition = event->position().toPoint();
+    changeSelection([at](TextSelection& selection, const TextScreen& screen) {
+        selection.begin(screen, at, TextSelection::Unit::Word);
+    });
+}
+
+void CVT100View::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_selecting || !event->buttons().testFlag(Qt::LeftButton)) {
+        QAbstractScrollArea::mouseMoveEvent(event);
+        return;
+    }
+    event->accept();
+    const QPoint position = event->position().toPoint();
+    // Dragged past the top or bottom: the view follows a row at a time.
+    if (position.y() < 0)
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    else if (position.y() >= viewport()->height())
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    const CellPoint at = cellAt(position);
+    changeSelection([at](TextSelection& selection, const TextScreen& screen) { selection.extend(screen, at); });
+}
+
+void CVT100View::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_selecting = false;
+    QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
+bool CVT100View::hasSelection() const
+{
+    const auto guard = lockForWindow();
+    return !m_selection.span(m_screen).empty();
+}
+
+QString CVT100View::selectedText() const
+{
+    std::vector<std::string> rows;
+    {
+        const auto guard = lockForWindow();
+        rows = m_selection.rows(m_screen);
+    }
+    QStringList lines;
+    for (const std::string& row : rows)
+        lines.append(cp949RowText(row));
+    return lines.join(u'\n');
+}
+
+void CVT100View::copySelection()
+{
+    const QString text = selectedText();
+    if (!text.isEmpty())
+        QApplication::clipboard()->setText(text);
+}
+
+void CVT100View::selectAll()
+{
+    changeSelection([](TextSelection& selection, const TextScreen& screen) { selection.selectAll(screen); });
+}
+
+void CVT100View::clearSelection()
+{
+    changeSelection([](TextSelection& selection, const TextScreen&) { selection.clear(); });
+}
+
+bool CVT100View::visibleSelection(int* start, int* end) const
+{
+    const int first = firstVisibleRow();
+    const int last = lastVisibleRow();
+    const auto guard = lockForWindow();
+    const CellSpan selected = m_selection.span(m_screen);
+    if (selected.empty())
+        return false;
+    // The visible rows as visibleText() gives them, counted in characters.
+    int offset = 0;
+    bool begun = false;
+    for (int row = first; row <= last; ++row) {
+        const long long line = m_screen.linesScrolled() + row;
+        const std::string_view cells = m_screen.rowText(row);
+        const int length = static_cast<int>(cp949RowText(cells).size());
+        auto offsetOf = [&](int column) {
+            int characters = 0;
+            for (std::size_t cell = 0; cell < static_cast<std::size_t>(column) && cell < cells.size();
+                 cell += static_cast<std::size_t>(cellCharacter(cells, cell).width))
+                ++characters;
+            return offset + std::min(characters, length);
+        };
+        if (!begun) {
+            if (selected.end.line < line)
+                return false;  // all of it above the view
+            if (selected.start.line > line) {
+                offset += length + 1;
+                continue;
+            }
+            *start = selected.start.line == line ? offsetOf(selected.start.column) : offset;
+            begun = true;
+        }
+        if (selected.end.line == line) {
+            *end = offsetOf(selected.end.column);
+            return *end > *start;
+        }
+        *end = offset + length;  // goes on below this row
+        offset += length + 1;
+    }
+    return begun && *end > *start;
+}
+
+void CVT100View::openFindBar()
+{
+    if (!m_findBar) {
+        m_findBar = new FindBar(this);
+        connect(m_findBar, &FindBar::textEdited, this, [this](const QString& text) {
+            m_findBar->setFound(text.isEmpty() || find(text, FindDirection::Up, true));
+            if (text.isEmpty())
+                clearSelection();
+        });
+        connect(m_findBar, &FindBar::nextRequested, this, [this](bool downward) {
+            if (!m_findBar->text().isEmpty())
+                m_findBar->setFound(find(m_findBar->text(), downward ? FindDirection::Down : FindDirection::Up, false));
+        });
+        connect(m_findBar, &FindBar::closeRequested, this, &CVT100View::closeFindBar);
+    }
+    placeFindBar();
+    m_findBar->show();
+    m_findBar->raise();
+    m_findBar->input()->selectAll();
+    m_findBar->input()->setFocus(Qt::ShortcutFocusReason);
+}
+
+FindBar* CVT100View::findBar() const
+{
+    return m_findBar;
+}
+
+void CVT100View::closeFindBar()
+{
+    if (!m_findBar || m_findBar->isHidden())
+        return;
+    m_findBar->hide();
+    m_lastMatch.reset();
+    setFocus(Qt::OtherFocusReason);
+}
+
+void CVT100View::placeFindBar()
+{
+    if (!m_findBar)
+        return;
+    const QRect area = viewport()->geometry();
+    const int width = std::min(area.width(), std::max(m_findBar->sizeHint().width(), 320));
+    m_findBar->setGeometry(area.right() + 1 - width, area.top(), width, m_findBar->sizeHint().height());
+}
+
+bool CVT100View::find(const QString& text, FindDirection direction, bool fromBottom)
+{
+    const std::string sought = toCp949(text);
+    std::optional<CellSpan> match;
+    {
+        const auto guard = lockForWindow();
+        const CellPoint bottom{m_screen.linesScrolled() + TextScreen::rows, 0};
+        match = findText(m_screen, sought, fromBottom || !m_lastMatch ? bottom : *m_lastMatch, direction);
+    }
+    if (!match) {
+        m_lastMatch.reset();
+        clearSelection();
+        return false;
+    }
+    m_lastMatch = match->start;
+    changeSelection([&match](TextSelection& selection, const TextScreen&) { selection.select(*match); });
+    scrollIntoView(*match);
+    return true;
+}
+
+// Scrolls so that the cells are in view, their row near the middle when the
+// view has to move up or down.
+void CVT100View::scrollIntoView(const CellSpan& cells)
+{
+    const int row =
+        static_cast<int>(std::clamp<long long>(cells.start.line - m_shownFirstLine, 0, TextScreen::rows - 1));
+    QScrollBar* vertical = verticalScrollBar();
+    if (row * cellHeight < vertical->value() || (row + 1) * cellHeight > vertical->value() + viewport()->height())
+        vertical->setValue(row * cellHeight - (viewport()->height() - cellHeight) / 2);
+    const int left = cells.start.column * cellWidth;
+    const int right = (cells.end.line == cells.start.line ? cells.end.column : TextScreen::columns) * cellWidth;
+    QScrollBar* horizontal = horizontalScrollBar();
+    if (left < horizontal->value())
+        horizontal->setValue(left);
+    else if (right > horizontal->value() + viewport()->width())
+        horizontal->setValue(std::min(left, right - viewport()->width()));
 }

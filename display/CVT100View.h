@@ -5,27 +5,39 @@
 // Threads: the writers (putText, putLine, clearScreen, openLog, closeLog) may
 // be called from any thread, serialized by the model lock (the connection
 // window's lock, see setModelLock). They only change the screen model and the
-// log, and ask for one coalesced repaint on the window thread; painting reads
-// the model under the same lock. A pane must outlive every writer's call.
+// log, and ask for one coalesced repaint on the window thread. Each repaint
+// tick copies the changed rows out under the same lock; painting draws that
+// copy without the lock. A pane must outlive every writer's call.
+//
+// Drawing: every character is drawn once into a picture of its cells
+// (CellPictures, shared by the panes) and rows are put together from those
+// pictures (RowPicture);
+// a tick shifts the shown picture with the text and draws only the rows that
+// came in, so rows that scroll away before the tick are never drawn.
 
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
 #include <QFont>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
-
-#include <QList>
-#include <QPointF>
 
 #include <array>
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "display/CellGlyphs.h"
+#include "display/CellPictures.h"
 #include "display/PaneLog.h"
+#include "display/RowPicture.h"
+#include "display/TextFinder.h"
 #include "display/TextScreen.h"
+#include "display/TextSelection.h"
+
+class FindBar;
 
 class CVT100View : public QAbstractScrollArea {
     Q_OBJECT
@@ -38,7 +50,8 @@ public:
     static constexpr int cursorTop = TextScreen::cursorRow * cellHeight + 1;     // 7985
     static constexpr int cursorHeight = cellHeight - 2;                         // 14
     // Changes are gathered this long before the window repaints them (and the
-    // log is flushed): about 25 repaints a second at most.
+    // log is flushed): about 25 repaints a second at most. The tick runs while
+    // changes keep coming and stops at the first tick that finds none.
     static constexpr int repaintDelayMs = 40;
 
     explicit CVT100View(QWidget* parent = nullptr);
@@ -76,6 +89,33 @@ public:
     int lastVisibleRow() const;
     QFont screenFont() const { return m_font; }
 
+    // Selection, on the window thread. The mouse selects: drag from cell to
+    // cell, double-click a word, triple-click a row, Shift+click extends. It
+    // is drawn inverted and moves up with its rows as new ones come in.
+    bool hasSelection() const;
+    // The selected text converted from code page 949: rows joined by '\n',
+    // each without its trailing blanks. Empty when nothing is selected.
+    QString selectedText() const;
+    // Puts the selected text on the clipboard; with nothing selected, nothing
+    // happens.
+    void copySelection();
+    void selectAll();
+    void clearSelection();
+    // Where the selection lies in visibleText(), as character offsets; false
+    // when none of it is in view.
+    bool visibleSelection(int* start, int* end) const;
+
+    // Find: the bar over the pane, opened (or focused again) and closed.
+    // Closing gives the focus back to the pane, which passes it on.
+    void openFindBar();
+    void closeFindBar();
+    FindBar* findBar() const;
+    // Finds the text as typed: the nearest match above the bottom, or the
+    // next one up or down from the last match, wrapping round. The match
+    // becomes the selection and is scrolled into view. False when there is
+    // none; the selection is then cleared.
+    bool find(const QString& text, FindDirection direction, bool fromBottom);
+
 signals:
     // The log could not be written and has been closed. Emitted once per
     // failure, on the window thread, after the failing write, repaint tick or
@@ -86,6 +126,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     // Takes the model lock on the window thread, showing that it waits.
@@ -95,30 +139,54 @@ private:
     void scheduleRepaint();
     void startRepaintTimer();
     void flushRepaint();
+    void takeShownRows(const ScreenDamage& damage);
+    std::string_view shownRow(int row) const;
+    void preparePictures();
     void updateRows(int firstRow, int lastRow);
     void updateScrollBars();
     void scrollToBottom();
+    CellPoint cellAt(QPoint viewportPosition) const;
+    // Runs a change of the selection and repaints the rows it touched.
+    template <typename Change>
+    void changeSelection(Change change);
+    void paintSelection(QPainter& painter, int firstRow, int lastRow, int dx, int dy);
+    void scrollIntoView(const CellSpan& cells);
+    void placeFindBar();
 
     TextScreen m_screen;
     PaneLog m_log;
     std::recursive_mutex m_ownLock;
     std::recursive_mutex* m_lock = &m_ownLock;
-    std::atomic<bool> m_repaintPending{false};
+    // True while the repaint tick runs or is about to start; under the lock.
+    bool m_ticking = false;
     mutable std::atomic<bool> m_windowWaiting{false};
     QTimer m_repaintTimer;
     QFont m_font;
     bool m_shownOnce = false;
-    // Rows copied out of the model under the lock so drawing runs without it.
-    std::array<char, TextScreen::rows * TextScreen::columns> m_paintRows{};
-    // The cursor bar appears with the first text written and stays with the cursor.
+    // The cursor bar appears with the first text written and stays with the
+    // cursor. Model side, under the lock.
     bool m_cursorShown = false;
-    // Rows that a paint drew after the text had scrolled since the last
-    // repaint tick: the next tick's shift moves them too far, so it draws them
-    // again where they land. None while first > last.
-    int m_aheadFirstRow = 0;
-    int m_aheadLastRow = -1;
-    // Created at the first paint; reused glyph lists for the rows drawn.
-    std::unique_ptr<CellGlyphs> m_glyphs;
-    QList<quint32> m_glyphIndexes;
-    QList<QPointF> m_glyphPositions;
+
+    // What the window shows: the screen as it was at the last repaint tick,
+    // copied out under the lock. Painting reads only this, so a paint between
+    // two ticks draws the picture that the next tick's shift expects, and
+    // never waits for a writer. Line l is kept at (l % Rows) * Columns.
+    std::array<char, TextScreen::rows * TextScreen::columns> m_shownCells{};
+    long long m_shownFirstLine = 0;
+    long long m_shownClears = 0;
+    int m_shownCursorColumn = 0;
+    bool m_shownCursor = false;
+    // Drawn characters, shared by the panes with the same font and pixel
+    // density, and the row picture, made at the first paint.
+    std::shared_ptr<CellPictures> m_characters;
+    std::unique_ptr<RowPicture> m_rowPicture;
+
+    // Window thread only; reads the screen under the lock.
+    TextSelection m_selection;
+    bool m_selecting = false;          // the left button is down on the pane
+    QPoint m_pressPosition;
+    QElapsedTimer m_sinceDoubleClick;  // a press soon after is a triple-click
+    QPoint m_doubleClickPosition;
+    QPointer<FindBar> m_findBar;
+    std::optional<CellPoint> m_lastMatch;
 };

@@ -18,22 +18,26 @@ QChar cp949PairChar(unsigned char lead, unsigned char trail)
     return QChar(slot);
 }
 
+CellCharacter cellCharacter(std::string_view row, std::size_t column)
+{
+    const auto byte = static_cast<unsigned char>(row[column]);
+    if (byte >= 0x80) {
+        // A lead byte in the last column has no trail byte in the row.
+        if (column + 1 < row.size())
+            return {cp949PairChar(byte, static_cast<unsigned char>(row[column + 1])), 2};
+        return {QChar(0xFFFD), 1};
+    }
+    return {isBlankCell(byte) ? QChar(u' ') : QChar(singleByteCellCharacter(byte)), 1};
+}
+
 QString cp949RowText(std::string_view row)
 {
     QString text;
     text.reserve(static_cast<qsizetype>(row.size()));
-    for (std::size_t column = 0; column < row.size(); ++column) {
-        const auto byte = static_cast<unsigned char>(row[column]);
-        if (byte >= 0x80) {
-            if (column + 1 < row.size()) {
-                text.append(cp949PairChar(byte, static_cast<unsigned char>(row[column + 1])));
-                ++column;
-            } else {
-                text.append(QChar(0xFFFD));
-            }
-        } else {
-            text.append(isBlankCell(byte) ? QChar(u' ') : QChar(singleByteCellCharacter(byte)));
-        }
+    for (std::size_t column = 0; column < row.size();) {
+        const CellCharacter cell = cellCharacter(row, column);
+        text.append(cell.ch);
+        column += static_cast<std::size_t>(cell.width);
     }
     while (!text.isEmpty() && text.back() == u' ')
         text.chop(1);

@@ -59,15 +59,23 @@ void TerminalAccessible::setCursorPosition(int)
 {
 }
 
-void TerminalAccessible::selection(int, int* startOffset, int* endOffset) const
+void TerminalAccessible::selection(int selectionIndex, int* startOffset, int* endOffset) const
 {
     *startOffset = 0;
     *endOffset = 0;
+    int start = 0;
+    int end = 0;
+    if (selectionIndex == 0 && view()->visibleSelection(&start, &end)) {
+        *startOffset = start;
+        *endOffset = end;
+    }
 }
 
 int TerminalAccessible::selectionCount() const
 {
-    return 0;
+    int start = 0;
+    int end = 0;
+    return view()->visibleSelection(&start, &end) ? 1 : 0;
 }
 
 void TerminalAccessible::addSelection(int, int)

@@ -15,8 +15,9 @@ public:
     QAccessible::State state() const override;
     QString text(QAccessible::Text type) const override;
 
-    // The text interface: the visible rows, joined by '\n'. Read-only and
-    // without selection.
+    // The text interface: the visible rows, joined by '\n'. Read-only; the
+    // selection made with the mouse or by find is reported, as far as it is
+    // in view.
     QString text(int startOffset, int endOffset) const override;
     int characterCount() const override;
     int cursorPosition() const override;

@@ -4,15 +4,17 @@
 
 namespace {
 
-enum ControlByte : unsigned char {
-    Backspace = 0x08,
-    Tab = 0x09,
-    LineFeed = 0x0A,
-    CarriageReturn = 0x0D,
-    Space = 0x20,
-};
+constexpr unsigned char Backspace = 0x08;
+constexpr unsigned char Tab = 0x09;
+constexpr unsigned char LineFeed = 0x0A;
+constexpr unsigned char CarriageReturn = 0x0D;
+constexpr unsigned char Space = 0x20;
 
 bool isLeadByte(unsigned char byte) { return byte >= 0x80; }
+
+// A byte that is stored as it is and advances the cursor by one.
+bool isPlain(unsigned char byte) { return byte >= 0x20 && byte < 0x80; }
+
 
 // A control byte never completes a double-byte character: taking a line feed
 // as a trail byte would swallow the line break after a stray lead byte.
@@ -53,8 +55,14 @@ std::string_view TextScreen::rowText(int row) const
 
 void TextScreen::putText(std::string_view text)
 {
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (m_pendingLead == 0 && byte != 0) {
+            if (const std::size_t taken = putRun(text.substr(i)); taken > 0) {
+                i += taken - 1;
+                continue;
+            }
+        }
         if (byte == 0)
             return;  // texts end at their first zero byte
         if (m_pendingLead != 0) {
@@ -68,6 +76,38 @@ void TextScreen::putText(std::string_view text)
         }
         putByte(byte);
     }
+}
+
+// Stores the characters at the start of the text that need no more than
+// storing, as long as they fit into the cursor row: single bytes that are
+// not controls, and double-byte pairs. The same as storing them one at a
+// time, with the row marked once. Returns how many bytes it took (0: none).
+std::size_t TextScreen::putRun(std::string_view text)
+{
+    char* cells = physicalRow(cursorRow).data();
+    int column = m_cursorColumn;
+    std::size_t taken = 0;
+    while (taken < text.size() && column < columns) {
+        const auto byte = static_cast<unsigned char>(text[taken]);
+        if (isPlain(byte)) {
+            cells[column++] = text[taken++];
+        } else if (isLeadByte(byte) && taken + 1 < text.size() && column + 1 < columns
+                   && canBeTrail(static_cast<unsigned char>(text[taken + 1]))) {
+            cells[column++] = text[taken++];
+            cells[column++] = text[taken++];
+        } else {
+            break;
+        }
+    }
+    if (taken == 0)
+        return 0;
+    m_cursorColumn = column;
+    markDirty(cursorRow);
+    if (m_cursorColumn == columns) {
+        lineFeed();
+        m_cursorColumn = 0;
+    }
+    return taken;
 }
 
 void TextScreen::putByte(unsigned char byte)
@@ -134,6 +174,7 @@ void TextScreen::advance()
 void TextScreen::lineFeed()
 {
     m_top = (m_top + 1) % rows;
+    ++m_linesScrolled;
     physicalRow(cursorRow).fill(static_cast<char>(Space));
 
     m_damage.scrolledRows = std::min(m_damage.scrolledRows + 1, rows);
@@ -148,6 +189,7 @@ void TextScreen::clearScreen()
 {
     for (Row& row : m_rows)
         row.fill(static_cast<char>(Space));
+    ++m_clears;
     m_damage.firstDirtyRow = 0;
     m_damage.lastDirtyRow = rows - 1;
 }

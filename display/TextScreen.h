@@ -43,6 +43,12 @@ public:
     // The 128 bytes of a row; empty outside the screen.
     std::string_view rowText(int row) const;
     int cursorColumn() const { return m_cursorColumn; }
+    // How many rows have scrolled off the top since the screen was made: the
+    // line number of row 0. Row r holds line linesScrolled() + r, so a line
+    // keeps its number while it moves up.
+    long long linesScrolled() const { return m_linesScrolled; }
+    // How many times the screen has been cleared.
+    long long clears() const { return m_clears; }
     // True while a lead byte waits for its trail byte from the next text.
     bool hasPendingLead() const { return m_pendingLead != 0; }
 
@@ -57,6 +63,7 @@ private:
     Row& physicalRow(int row);
     const Row& physicalRow(int row) const;
     void putByte(unsigned char byte);
+    std::size_t putRun(std::string_view text);
     void putPair(unsigned char lead, unsigned char trail);
     void store(unsigned char byte);
     void advance();
@@ -68,6 +75,8 @@ private:
     // screen row r is m_rows[(m_top + r) % rows].
     std::array<Row, rows> m_rows;
     int m_top = 0;
+    long long m_linesScrolled = 0;
+    long long m_clears = 0;
     int m_cursorColumn = 0;
     unsigned char m_pendingLead = 0;
     ScreenDamage m_damage;

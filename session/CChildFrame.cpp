@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTimer>
@@ -55,6 +56,9 @@ CChildFrame::CChildFrame(ConnectionHost& host, QWidget* parent)
         connect(m_bars[side], &SendBar::sendRequested, this, &CChildFrame::sendFromBar, Qt::QueuedConnection);
         connect(m_bars[side], &SendBar::interruptRequested, this, &CChildFrame::sendInterrupt, Qt::QueuedConnection);
         connect(m_bars[side], &SendBar::clearRequested, this, &CChildFrame::clearPane, Qt::QueuedConnection);
+        // "붙여넣기" in a pane's menu puts the text into its bar, not yet sent.
+        connect(m_panes[side], &CTerminalView::pasteRequested, m_bars[side],
+                [bar = m_bars[side]](const QString& text) { bar->inputLine()->insert(text); bar->setFocus(); });
         connect(m_panes[side], &CTerminalView::paneFocused, this,
                 [this](CTerminalView* focused) {
                     m_lastFocusedPane = focused;

@@ -90,6 +90,7 @@ TEST(TextScreenText, OtherControlBytesAreStoredAndZeroEndsTheText)
 
 TEST(TextScreenText, StoredControlBytesShowAsTheirControlPictures)
 {
+    constexpr int last = TextScreen::rows - 1;
     TextScreen screen;
     screen.putText(std::string_view("A\x01\x1F\x7F\x1B", 5));
     std::u16string shown;
@@ -123,6 +124,10 @@ TEST(TextScreenText, LineLeavesTheTopAfterFiveHundredLineFeeds)
     screen.putText("\n");
     for (int row = 0; row < TextScreen::rows; ++row)
         ASSERT_EQ(screen.rowText(row).find("first"), std::string_view::npos) << "row " << row;
+    // Lines keep their numbers while they move up.
+    EXPECT_EQ(screen.linesScrolled(), 500);
+    screen.putText(std::string(130, 'w'));
+    EXPECT_EQ(screen.linesScrolled(), 501);
 }
 
 TEST(TextScreenText, ClearKeepsTheCursorColumn)
@@ -208,20 +213,29 @@ TEST(TextScreenDoubleByte, ControlByteAfterLeadKeepsItsMeaning)
     EXPECT_FALSE(screen.hasPendingLead());
 }
 
-TEST(TextScreenRobustness, RandomBytesNeverLeaveTheGrid)
+TEST(TextScreenRobustness, RandomBytesNeverLeaveTheGridAndReadTheSameByteByByte)
 {
     std::mt19937 random(949);
     std::uniform_int_distribution<int> byte(0, 255);
-    std::uniform_int_distribution<int> length(0, 40);
+    std::uniform_int_distribution<int> printable(0x20, 0x7F);
+    std::uniform_int_distribution<int> length(0, 200);
     TextScreen screen;
-    for (int i = 0; i < 20000; ++i) {
+    TextScreen byteByByte;  // local traffic's way: one byte per text
+    for (int i = 0; i < 5000; ++i) {
+        // Mostly printable, so long runs of plain bytes are taken in one go.
         std::string text(static_cast<std::size_t>(length(random)), '\0');
         for (char& c : text)
-            c = static_cast<char>(byte(random));
+            c = static_cast<char>(random() % 8 == 0 ? byte(random) : printable(random));
         screen.putText(text);
+        for (std::size_t k = 0; k < text.size() && text[k] != '\0'; ++k)
+            byteByByte.putText(text.substr(k, 1));
         ASSERT_GE(screen.cursorColumn(), 0);
         ASSERT_LE(screen.cursorColumn(), TextScreen::columns - 1);
     }
+    EXPECT_EQ(byteByByte.cursorColumn(), screen.cursorColumn());
+    EXPECT_EQ(byteByByte.linesScrolled(), screen.linesScrolled());
+    for (int row = 0; row < TextScreen::rows; ++row)
+        ASSERT_EQ(byteByByte.rowText(row), screen.rowText(row)) << "row " << row;
     for (int row = 0; row < TextScreen::rows; ++row)
         ASSERT_EQ(screen.rowText(row).size(), static_cast<std::size_t>(TextScreen::columns));
     EXPECT_EQ(screen.cell(-1, 0), ' ');

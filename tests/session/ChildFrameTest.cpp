@@ -4,6 +4,8 @@
 // a wait or a dialog. What the dialogue decides is tested without a window.
 
 #include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
@@ -243,6 +245,26 @@ private slots:
         m_modem->feed(frameBytes('D', '0', "data"));
         QTest::qWait(50);
         QCOMPARE(monitor->log().rows().size(), rows);
+    }
+
+    void paneMenuPastesIntoItsOwnBarAndFindOpensOverThePaneOfTheFocusedBar()
+    {
+        openWindow();
+        m_frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+        m_modem->clearWritten();
+        QApplication::clipboard()->setText(QStringLiteral("ATI\r\nATZ"));
+        m_frame->pane(CChildFrame::RightPane)->pasteClipboard();  // "붙여넣기"
+        QLineEdit* right = m_frame->sendBar(CChildFrame::RightPane)->inputLine();
+        QCOMPARE(right->text(), QStringLiteral("ATI ATZ"));
+        QVERIFY(m_frame->sendBar(CChildFrame::LeftPane)->inputLine()->text().isEmpty());
+        QTRY_COMPARE(QApplication::focusWidget(), right);
+        QTest::qWait(100);
+        QCOMPARE(written(), std::string());  // not sent before Enter
+
+        QTest::keyClick(right, Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(m_frame->pane(CChildFrame::RightPane)->findBar() != nullptr);
+        QVERIFY(m_frame->pane(CChildFrame::LeftPane)->findBar() == nullptr);
     }
 
     void togglesAndLogBoxesAnswerTheirAccessibleAction()
