@@ -16,17 +16,17 @@
 #include <QVBoxLayout>
 
 #include "app/AppIcon.h"
+#include "app/CEmuVOLADoc.h"
 #include "app/CommandLine.h"
+#include "base/AppPaths.h"
+#include "base/QtText.h"
 #include "directory/DialSettingsDialog.h"
 #include "directory/FileFaultText.h"
 #include "directory/IpBookDialog.h"
 #include "directory/LocalPortSettingsDialog.h"
 #include "directory/PortNumberDialog.h"
 #include "directory/UserPrompts.h"
-#include "serial/AppPaths.h"
-#include "serial/QtText.h"
 #include "session/CChildFrame.h"
-#include "session/CEmuVOLADoc.h"
 
 CMainFrame::CMainFrame(const std::vector<std::string>& discoveredPorts, std::string dataDirectory, QWidget* parent)
     : QMainWindow(parent)
@@ -42,7 +42,8 @@ CMainFrame::CMainFrame(const std::vector<std::string>& discoveredPorts, std::str
 
     if (const FileFault fault = readLineSettings(filePath("pinfo.dat"), m_ports, m_dial); !fault.ok())
         m_unreadableFiles.push_back({filePath("pinfo.dat"), fault});
-    for (int slot = 0; slot < 4; ++slot) {
+    m_paneLogs = readPaneLogOptions(filePath("pinfo.dat"));
+    for (int slot = 0; slot < portSlotCount; ++slot) {
         const std::string& name = m_ports[slot].portName;
         m_portButtons[slot]->setText(name.empty() ? QStringLiteral("not use") : fromCp949(portNameLabel(name)));
         m_portButtons[slot]->setEnabled(!name.empty());
@@ -152,8 +153,8 @@ void CMainFrame::buildDialogBar()
     m_dialogBar->setMovable(false);
     m_dialogBar->setFloatable(false);
     m_dialogBar->toggleViewAction()->setVisible(false);
-    const std::array<const char*, 4> initialLabels{"COM3", "COM4", "COM5", "COM6"};
-    for (int slot = 0; slot < 4; ++slot) {
+    const std::array<const char*, portSlotCount> initialLabels{"COM3", "COM4", "COM5", "COM6"};
+    for (int slot = 0; slot < portSlotCount; ++slot) {
         m_portButtons[slot] = new QPushButton(QString::fromLatin1(initialLabels[slot]), m_dialogBar);
         m_portButtons[slot]->setCheckable(true);
         m_dialogBar->addWidget(m_portButtons[slot]);
@@ -176,7 +177,7 @@ void CMainFrame::buildDialogBar()
     auto* console = new QPushButton(QStringLiteral("콘솔"), m_dialogBar);
     connect(console, &QPushButton::clicked, this, &CMainFrame::launchConsole);
     m_dialogBar->addWidget(console);
-    for (int port = 0; port < 4; ++port) {
+    for (int port = 0; port < remotePortCount; ++port) {
         auto* button = new QPushButton(QStringLiteral("포트%1").arg(port), m_dialogBar);
         connect(button, &QPushButton::clicked, this, [this, port] { launchPort(port); });
         m_dialogBar->addWidget(button);
@@ -197,7 +198,7 @@ std::string CMainFrame::portSettingsText(const std::string& portName) const
 
 void CMainFrame::portWindowClosed(const std::string& portName)
 {
-    for (int slot = 0; slot < 4; ++slot) {
+    for (int slot = 0; slot < portSlotCount; ++slot) {
         if (!m_ports[slot].portName.empty() && m_ports[slot].portName == portName) {
             const QSignalBlocker quiet(m_portButtons[slot]);
             m_portButtons[slot]->setChecked(false);
@@ -249,7 +250,7 @@ void CMainFrame::editLocalPortSettings()
     LocalPortSettingsDialog dialog(m_ports, this);
     dialog.setCommit([this, &dialog](QWidget* shown) {
         PortTable edited = dialog.table();
-        for (int slot = 0; slot < 4; ++slot) {
+        for (int slot = 0; slot < portSlotCount; ++slot) {
             // The names never change in the dialog; only the line settings do.
             edited[slot].portName = m_ports[slot].portName;
         }
@@ -274,6 +275,24 @@ void CMainFrame::editDialSettings()
         return true;
     });
     dialog.exec();
+}
+
+bool CMainFrame::logTimestamps(int pane) const
+{
+    return (pane == 0 || pane == 1) && m_paneLogs.timestamps[static_cast<std::size_t>(pane)];
+}
+
+void CMainFrame::setLogTimestamps(int pane, bool on)
+{
+    if ((pane != 0 && pane != 1) || logTimestamps(pane) == on)
+        return;
+    PaneLogOptions edited = m_paneLogs;
+    edited.timestamps[static_cast<std::size_t>(pane)] = on;
+    // The option takes effect either way; a failed save is told, and the
+    // choice is then kept only until the program ends.
+    m_paneLogs = edited;
+    const std::string path = filePath("pinfo.dat");
+    tellSaveResult(this, path, writePaneLogOptions(path, edited));
 }
 
 void CMainFrame::showAbout()

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/LineSettings.h"
+#include "app/LineSettingsFile.h"
 #include "directory/IpBook.h"
 #include "session/ConnectionHost.h"
 
@@ -35,6 +35,8 @@ public:
     std::optional<PortSettings> findPortSettings(const std::string& portName) const override;
     std::string portSettingsText(const std::string& portName) const override;
     DialSettings dialSettings() const override { return m_dial; }
+    bool logTimestamps(int pane) const override;
+    void setLogTimestamps(int pane, bool on) override;
     void portWindowClosed(const std::string& portName) override;
 
     // A new connection window for the port, opened at once.
@@ -91,14 +93,15 @@ private:
     std::string m_dataDirectory;
     PortTable m_ports;
     DialSettings m_dial;
+    PaneLogOptions m_paneLogs;
     IpBook m_ipBook;
     bool m_templateRegistered = false;
     std::vector<FileProblem> m_unreadableFiles;
 
     QMdiArea* m_mdi = nullptr;
     QToolBar* m_dialogBar = nullptr;
-    std::array<QPushButton*, 4> m_portButtons{};
-    std::array<QPointer<QMdiSubWindow>, 4> m_windows;
+    std::array<QPushButton*, portSlotCount> m_portButtons{};
+    std::array<QPointer<QMdiSubWindow>, portSlotCount> m_windows;
     QComboBox* m_ipSelector = nullptr;
     QMenu* m_windowMenu = nullptr;
     QAction* m_aboutAction = nullptr;

@@ -9,8 +9,8 @@
 
 #include "app/AppIcon.h"
 #include "app/CMainFrame.h"
+#include "base/AppPaths.h"
 #include "directory/FileFaultText.h"
-#include "serial/AppPaths.h"
 #include "serial/PortDiscovery.h"
 
 namespace {

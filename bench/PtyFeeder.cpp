@@ -14,9 +14,9 @@
 namespace {
 
 // What one write may hand the pseudo-terminal at full speed.
-constexpr std::size_t FloodChunk = 4096;
+constexpr std::size_t floodChunk = 4096;
 // Give up when the pseudo-terminal takes nothing for this long.
-constexpr int StuckMs = 10000;
+constexpr int stuckMs = 10000;
 
 }  // namespace
 
@@ -97,7 +97,7 @@ bool PtyFeeder::writeRange(std::size_t from, std::size_t to)
     const std::string& period = m_traffic.period;
     while (from < to) {
         const std::size_t offset = from % period.size();
-        const std::size_t length = std::min({FloodChunk, to - from, period.size() - offset});
+        const std::size_t length = std::min({floodChunk, to - from, period.size() - offset});
         if (!writeSome(period.data() + offset, length))
             return false;
         from += length;
@@ -119,7 +119,7 @@ bool PtyFeeder::writeSome(const char* data, std::size_t length)
             return false;
         discardEcho();
         pollfd p{m_master, POLLOUT, 0};
-        if (::poll(&p, 1, StuckMs) <= 0)
+        if (::poll(&p, 1, stuckMs) <= 0)
             return false;
     }
     return true;

@@ -25,7 +25,7 @@
 
 namespace {
 
-constexpr int LineRateBytesPerSecond = 11520;
+constexpr int lineRateBytesPerSecond = 11520;
 
 double mib(long kb)
 {
@@ -69,7 +69,7 @@ int main(int argc, char** argv)
     const auto floodBytes = static_cast<std::size_t>(options.megabytes * 1024.0 * 1024.0);
     const Traffic ascii = asciiTraffic(floodBytes);
     const Traffic korean = koreanTraffic(floodBytes);
-    const auto pacedBytes = static_cast<std::size_t>(options.lineRateSeconds * LineRateBytesPerSecond);
+    const auto pacedBytes = static_cast<std::size_t>(options.lineRateSeconds * lineRateBytesPerSecond);
     const Traffic pacedText = asciiPrefix(pacedBytes);
     if (!reachesLogWhole(ascii) || !reachesLogWhole(korean)) {
         std::fprintf(stderr, "traffic holds bytes the receive path does not log\n");
@@ -92,9 +92,9 @@ int main(int argc, char** argv)
     printFlood("ASCII", asciiFlood);
     const FloodResult koreanFlood = run.flood(korean);
     printFlood("Korean", koreanFlood);
-    const PacedResult lineRate = run.paced(pacedText, LineRateBytesPerSecond);
+    const PacedResult lineRate = run.paced(pacedText, lineRateBytesPerSecond);
     std::printf("line rate: %zu bytes at %d bytes/s over %.2f s, %.3f CPU s = %.2f %% of a core%s\n",
-                pacedText.total, LineRateBytesPerSecond, lineRate.seconds, lineRate.cpuSeconds,
+                pacedText.total, lineRateBytesPerSecond, lineRate.seconds, lineRate.cpuSeconds,
                 lineRate.cpuPercent(), lineRate.complete ? "" : " (INCOMPLETE)");
     if (options.hostile) {
         printFlood("empty frames", run.flood(emptyFrameStorm(floodBytes, hostileMarker("END-1")), "END-1"));

@@ -25,9 +25,9 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr int TickMs = 5;
+constexpr int tickMs = 5;
 // A log that has not grown for this long ends the wait: the run is incomplete.
-constexpr auto NoProgressLimit = std::chrono::seconds(10);
+constexpr auto noProgressLimit = std::chrono::seconds(10);
 
 double secondsBetween(Clock::time_point from, Clock::time_point to)
 {
@@ -51,6 +51,8 @@ public:
         return name == m_settings.portName ? "115200-N-8-1" : "";
     }
     DialSettings dialSettings() const override { return {}; }
+    bool logTimestamps(int) const override { return false; }
+    void setLogTimestamps(int, bool) override {}
     void portWindowClosed(const std::string&) override {}
 
 private:
@@ -125,7 +127,7 @@ FloodResult ReceiveRun::flood(const Traffic& traffic, const std::string& marker)
     Clock::duration worstGap{};
     QTimer ticker;
     ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(TickMs);
+    ticker.setInterval(tickMs);
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         const Clock::time_point now = Clock::now();
         worstGap = std::max(worstGap, now - lastTick);
@@ -143,7 +145,7 @@ FloodResult ReceiveRun::flood(const Traffic& traffic, const std::string& marker)
     result.seconds = secondsBetween(m_feeder.firstByteTime(), done.when);
     result.cpuSeconds = done.processCpu - cpuBefore - m_feeder.writerCpuSeconds() - done.watcherCpu;
     const double gapMs = std::chrono::duration<double, std::milli>(worstGap).count();
-    result.worstStallMs = std::max(0.0, gapMs - TickMs);
+    result.worstStallMs = std::max(0.0, gapMs - tickMs);
     // The log is complete once the reader has split every byte; what the
     // window thread still has queued is handled while this settles.
     settle(500);
@@ -186,7 +188,7 @@ ReceiveRun::Completion ReceiveRun::waitForMarker(const std::string& marker)
             complete = true;
             std::lock_guard<std::recursive_mutex> lock(connectionLock());
             const TextScreen& screen = m_frame->pane(CChildFrame::LeftPane)->screen();
-            for (int row = TextScreen::CursorRow - 2; row <= TextScreen::CursorRow; ++row) {
+            for (int row = TextScreen::cursorRow - 2; row <= TextScreen::cursorRow; ++row) {
                 if (screen.rowText(row).find(marker) != std::string_view::npos)
                     return true;
             }
@@ -218,7 +220,7 @@ ReceiveRun::Completion ReceiveRun::waitFor(const std::function<bool(bool& comple
             if (size != lastSize || !m_feeder.finished()) {
                 lastSize = size;
                 lastGrowth = now;
-            } else if (now - lastGrowth > NoProgressLimit) {
+            } else if (now - lastGrowth > noProgressLimit) {
                 result.when = lastGrowth;
                 break;
             }

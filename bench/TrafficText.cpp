@@ -4,16 +4,16 @@
 #include <cstdio>
 #include <random>
 
-#include "serial/TextCodec.h"
+#include "base/TextCodec.h"
 
 namespace {
 
-constexpr std::size_t LineLength = 80;
+constexpr std::size_t lineLength = 80;
 
 std::string repeatToLines(const std::string& unit, std::size_t bytes, bool numbered)
 {
     std::string text;
-    text.reserve(bytes + 2 * LineLength);
+    text.reserve(bytes + 2 * lineLength);
     unsigned long lineNumber = 0;
     while (text.size() < bytes) {
         std::string line;
@@ -23,7 +23,7 @@ std::string repeatToLines(const std::string& unit, std::size_t bytes, bool numbe
             line = number;
         }
         // Whole units only, so a double-byte character is never cut.
-        while (line.size() + unit.size() <= LineLength)
+        while (line.size() + unit.size() <= lineLength)
             line += unit;
         text += line;
         text += "\r\n";

@@ -9,8 +9,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "base/QtText.h"
 #include "directory/DialogHelpers.h"
-#include "serial/QtText.h"
 
 namespace {
 

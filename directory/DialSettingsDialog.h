@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "app/LineSettings.h"
+#include "base/PortRecords.h"
 #include "directory/DialogHelpers.h"
 
 class QLineEdit;

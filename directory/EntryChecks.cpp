@@ -1,6 +1,6 @@
 #include "directory/EntryChecks.h"
 
-#include "directory/LeadingNumber.h"
+#include "base/LeadingNumber.h"
 
 #include <climits>
 #include <cstdint>

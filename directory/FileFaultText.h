@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "serial/DataFile.h"
+#include "base/DataFile.h"
 
 class QWidget;
 

@@ -1,6 +1,6 @@
 #include "directory/IpBook.h"
 
-#include "directory/ProfileFile.h"
+#include "base/ProfileFile.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "base/QtText.h"
 #include "directory/BookEditing.h"
 #include "directory/DialogHelpers.h"
 #include "directory/IpEntryDialog.h"
 #include "directory/UserPrompts.h"
-#include "serial/QtText.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <QValidator>
 #include <QVBoxLayout>
 
+#include "base/QtText.h"
 #include "directory/DialogHelpers.h"
 #include "directory/EntryChecks.h"
 #include "directory/UserPrompts.h"
-#include "serial/QtText.h"
 
 namespace {
 

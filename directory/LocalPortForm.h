@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "app/LineSettings.h"
+#include "base/PortRecords.h"
 
 inline constexpr std::array<std::string_view, 8> localSpeedItems{"2400",  "4800",  "9600",  "19200",
                                                                  "28800", "38400", "57600", "115200"};

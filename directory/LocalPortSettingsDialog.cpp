@@ -12,8 +12,8 @@
 
 #include <span>
 
+#include "base/QtText.h"
 #include "directory/DialogHelpers.h"
-#include "serial/QtText.h"
 
 LocalPortSettingsDialog::LocalPortSettingsDialog(const PortTable& table, QWidget* parent)
     : QDialog(parent)

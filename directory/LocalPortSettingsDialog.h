@@ -6,7 +6,7 @@
 
 #include <QDialog>
 
-#include "app/LineSettings.h"
+#include "base/PortRecords.h"
 #include "directory/DialogHelpers.h"
 #include "directory/LocalPortForm.h"
 

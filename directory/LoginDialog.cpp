@@ -7,10 +7,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "base/QtText.h"
 #include "directory/DialogHelpers.h"
 #include "directory/EntryChecks.h"
 #include "directory/UserPrompts.h"
-#include "serial/QtText.h"
 
 LoginDialog::LoginDialog(const QString& caption, const std::string& userId, const std::string& password,
                          QWidget* parent)

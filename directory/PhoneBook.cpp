@@ -1,6 +1,6 @@
 #include "directory/PhoneBook.h"
 
-#include "directory/ProfileFile.h"
+#include "base/ProfileFile.h"
 
 namespace {
 

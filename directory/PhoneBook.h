@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "serial/DataFile.h"
+#include "base/DataFile.h"
 
 struct PhoneEntry {
     int index = 0;

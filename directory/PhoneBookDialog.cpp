@@ -8,12 +8,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "base/QtText.h"
 #include "directory/BookEditing.h"
 #include "directory/DialogHelpers.h"
 #include "directory/FileFaultText.h"
 #include "directory/PhoneEntryDialog.h"
 #include "directory/UserPrompts.h"
-#include "serial/QtText.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "base/QtText.h"
 #include "directory/DialogHelpers.h"
 #include "directory/EntryChecks.h"
 #include "directory/UserPrompts.h"
-#include "serial/QtText.h"
 
 PhoneEntryDialog::PhoneEntryDialog(const PhoneEntry& initial, bool isNew, QWidget* parent)
     : QDialog(parent)

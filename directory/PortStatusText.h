@@ -8,7 +8,9 @@
 #include <string>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 4> remotePortItems{"0", "1", "2", "3"};
+#include "base/PortRecords.h"
+
+inline constexpr std::array<std::string_view, remotePortCount> remotePortItems{"0", "1", "2", "3"};
 inline constexpr std::array<std::string_view, 7> remoteSpeedItems{"2400", "4800", "9600", "19200",
                                                                   "38400", "57600", "115200"};
 inline constexpr std::array<std::string_view, 2> remoteDataBitsItems{"7", "8"};

@@ -11,7 +11,7 @@
 
 #include "directory/DialogHelpers.h"
 
-RemotePortSettingsDialog::RemotePortSettingsDialog(int initialPort, const std::array<std::string, 4>& statusTexts,
+RemotePortSettingsDialog::RemotePortSettingsDialog(int initialPort, const std::array<std::string, remotePortCount>& statusTexts,
                                                    QWidget* parent)
     : QDialog(parent)
     , m_statusTexts(statusTexts)
@@ -42,7 +42,7 @@ RemotePortSettingsDialog::RemotePortSettingsDialog(int initialPort, const std::a
     layout->addLayout(form);
     layout->addLayout(buttons);
 
-    const int first = (initialPort >= 0 && initialPort < static_cast<int>(remotePortItems.size())) ? initialPort : 0;
+    const int first = (initialPort >= 0 && initialPort < remotePortCount) ? initialPort : 0;
     m_portList->setCurrentIndex(first);
     showPort(first);
     // Only a choice the user confirms in the port list shows another port.

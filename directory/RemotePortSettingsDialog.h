@@ -18,7 +18,7 @@ class RemotePortSettingsDialog : public QDialog {
 public:
     // initialPort: the remote port the active pane shows, or -1 for local
     // traffic (port 0 is shown then, as for any value outside 0..3).
-    RemotePortSettingsDialog(int initialPort, const std::array<std::string, 4>& statusTexts,
+    RemotePortSettingsDialog(int initialPort, const std::array<std::string, remotePortCount>& statusTexts,
                              QWidget* parent = nullptr);
 
     int port() const { return m_port; }
@@ -31,7 +31,7 @@ private:
     void showPort(int port);
     RemotePortChoice listsNow() const;
 
-    std::array<std::string, 4> m_statusTexts;
+    std::array<std::string, remotePortCount> m_statusTexts;
     QComboBox* m_portList;
     QComboBox* m_speed;
     QComboBox* m_dataBits;

@@ -12,4 +12,5 @@ add_library(emu_directory STATIC
   PortNumberDialog.cpp
   RemotePortSettingsDialog.cpp
   UserPrompts.cpp)
-target_link_libraries(emu_directory PUBLIC emu_directory_logic emu_directory_files emu_app_files Qt6::Widgets)
+emu_headers(emu_directory directory)
+target_link_libraries(emu_directory PUBLIC emu_directory_logic emu_directory_files emu_base_qt Qt6::Widgets)

@@ -1,2 +1,3 @@
-add_library(emu_directory_files STATIC ProfileFile.cpp LeadingNumber.cpp PhoneBook.cpp IpBook.cpp)
-target_link_libraries(emu_directory_files PUBLIC emu_serial)
+add_library(emu_directory_files STATIC PhoneBook.cpp IpBook.cpp)
+emu_headers(emu_directory_files directory)
+target_link_libraries(emu_directory_files PUBLIC emu_base)

@@ -5,5 +5,6 @@ add_library(emu_directory_logic STATIC
   ListChoice.cpp
   LocalPortForm.cpp
   PortStatusText.cpp)
-target_link_libraries(emu_directory_logic PUBLIC emu_directory_files emu_app_files)
+emu_headers(emu_directory_logic directory)
+target_link_libraries(emu_directory_logic PUBLIC emu_directory_files emu_base)
 

@@ -28,11 +28,11 @@ const QColor BackgroundColour(255, 255, 255);
 QFont makeScreenFont()
 {
     QFont font(QStringLiteral("Unifont"));
-    font.setPixelSize(CVT100View::CellHeight);
+    font.setPixelSize(CVT100View::cellHeight);
     font.setStyleStrategy(QFont::NoAntialias);
     if (!QFontInfo(font).family().startsWith(QStringLiteral("Unifont"), Qt::CaseInsensitive)) {
         font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        font.setPixelSize(CVT100View::CellHeight);
+        font.setPixelSize(CVT100View::cellHeight);
         font.setStyleStrategy(QFont::NoAntialias);
     }
     return font;
@@ -43,7 +43,7 @@ QFont makeScreenFont()
 void drawClippedCharacter(QPainter& painter, int x, int top, int baseline, int cells, QChar ch)
 {
     painter.save();
-    painter.setClipRect(QRect(x, top, cells * CVT100View::CellWidth, CVT100View::CellHeight), Qt::IntersectClip);
+    painter.setClipRect(QRect(x, top, cells * CVT100View::cellWidth, CVT100View::cellHeight), Qt::IntersectClip);
     painter.drawText(QPoint(x, top + baseline), QString(ch));
     painter.restore();
 }
@@ -58,7 +58,7 @@ CVT100View::CVT100View(QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_repaintTimer.setSingleShot(true);
-    m_repaintTimer.setInterval(RepaintDelayMs);
+    m_repaintTimer.setInterval(repaintDelayMs);
     connect(&m_repaintTimer, &QTimer::timeout, this, &CVT100View::flushRepaint);
     updateScrollBars();
 }
@@ -188,8 +188,8 @@ void CVT100View::flushRepaint()
         if (damage.scrolledRows > 0) {
             // Shift the picture up with the text; only the rows that came in at
             // the bottom, and the row that held the cursor bar, need drawing.
-            viewport()->scroll(0, -damage.scrolledRows * CellHeight);
-            updateRows(TextScreen::CursorRow - damage.scrolledRows, TextScreen::CursorRow);
+            viewport()->scroll(0, -damage.scrolledRows * cellHeight);
+            updateRows(TextScreen::cursorRow - damage.scrolledRows, TextScreen::cursorRow);
             if (aheadLast >= 0)
                 updateRows(std::max(aheadFirst, 0), aheadLast);
         }
@@ -204,19 +204,19 @@ void CVT100View::flushRepaint()
 
 void CVT100View::updateRows(int firstRow, int lastRow)
 {
-    const QRect rows(0, firstRow * CellHeight, DocumentWidth, (lastRow - firstRow + 1) * CellHeight);
+    const QRect rows(0, firstRow * cellHeight, documentWidth, (lastRow - firstRow + 1) * cellHeight);
     viewport()->update(rows.translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value()));
 }
 
 int CVT100View::firstVisibleRow() const
 {
-    return std::clamp(verticalScrollBar()->value() / CellHeight, 0, TextScreen::Rows - 1);
+    return std::clamp(verticalScrollBar()->value() / cellHeight, 0, TextScreen::rows - 1);
 }
 
 int CVT100View::lastVisibleRow() const
 {
     const int bottom = verticalScrollBar()->value() + std::max(viewport()->height(), 1) - 1;
-    return std::clamp(bottom / CellHeight, 0, TextScreen::Rows - 1);
+    return std::clamp(bottom / cellHeight, 0, TextScreen::rows - 1);
 }
 
 QString CVT100View::visibleText() const
@@ -237,10 +237,10 @@ void CVT100View::paintEvent(QPaintEvent* event)
     const QRect exposed = event->rect();
     const QRect area = exposed.translated(dx, dy);  // document coordinates
 
-    const int firstRow = std::max(area.top() / CellHeight, 0);
-    const int lastRow = std::min(area.bottom() / CellHeight, TextScreen::Rows - 1);
-    const int firstColumn = std::max(area.left() / CellWidth, 0);
-    const int lastColumn = std::min(area.right() / CellWidth, TextScreen::Columns - 1);
+    const int firstRow = std::max(area.top() / cellHeight, 0);
+    const int lastRow = std::min(area.bottom() / cellHeight, TextScreen::rows - 1);
+    const int firstColumn = std::max(area.left() / cellWidth, 0);
+    const int lastColumn = std::min(area.right() / cellWidth, TextScreen::columns - 1);
 
     // Copy the rows out under the lock; drawing then runs without holding it.
     int cursorColumn = 0;
@@ -248,8 +248,8 @@ void CVT100View::paintEvent(QPaintEvent* event)
     {
         const auto guard = lockForWindow();
         for (int row = firstRow; row <= lastRow; ++row)
-            std::memcpy(&m_paintRows[static_cast<std::size_t>(row * TextScreen::Columns)],
-                        m_screen.rowText(row).data(), TextScreen::Columns);
+            std::memcpy(&m_paintRows[static_cast<std::size_t>(row * TextScreen::columns)],
+                        m_screen.rowText(row).data(), TextScreen::columns);
         cursorColumn = m_screen.cursorColumn();
         cursorShown = m_cursorShown;
         // These rows already show text that the next tick's shift moves again.
@@ -265,25 +265,25 @@ void CVT100View::paintEvent(QPaintEvent* event)
     painter.setFont(m_font);
     painter.setPen(TextColour);
     const QFontMetrics metrics(m_font);
-    const int baseline = std::min(metrics.ascent(), CellHeight - 1);
+    const int baseline = std::min(metrics.ascent(), cellHeight - 1);
     if (!m_glyphs)
-        m_glyphs = std::make_unique<CellGlyphs>(m_font, CellWidth);
+        m_glyphs = std::make_unique<CellGlyphs>(m_font, cellWidth);
 
     // Every cell's glyph goes into one run, placed at its cell: no shaping.
     m_glyphIndexes.clear();
     m_glyphPositions.clear();
     for (int row = firstRow; row <= lastRow; ++row) {
-        const int top = row * CellHeight - dy;
-        const char* cells = &m_paintRows[static_cast<std::size_t>(row * TextScreen::Columns)];
-        for (int column = 0; column < TextScreen::Columns && column <= lastColumn;) {
+        const int top = row * cellHeight - dy;
+        const char* cells = &m_paintRows[static_cast<std::size_t>(row * TextScreen::columns)];
+        for (int column = 0; column < TextScreen::columns && column <= lastColumn;) {
             const auto byte = static_cast<unsigned char>(cells[column]);
-            const int width = byte >= 0x80 && column + 1 < TextScreen::Columns ? 2 : 1;
+            const int width = byte >= 0x80 && column + 1 < TextScreen::columns ? 2 : 1;
             if (column + width > firstColumn && !isBlankCell(byte)) {
                 QChar ch(static_cast<char16_t>(byte));
                 if (byte >= 0x80)
                     ch = width == 2 ? cp949PairChar(byte, static_cast<unsigned char>(cells[column + 1]))
                                     : QChar(0xFFFD);
-                const int x = column * CellWidth - dx;
+                const int x = column * cellWidth - dx;
                 if (const std::optional<std::uint32_t> glyph = m_glyphs->glyphFor(ch, width)) {
                     m_glyphIndexes.append(*glyph);
                     m_glyphPositions.append(QPointF(x, top + baseline));
@@ -303,7 +303,7 @@ void CVT100View::paintEvent(QPaintEvent* event)
     }
 
     if (cursorShown)
-        painter.fillRect(QRect(cursorColumn * CellWidth - dx, CursorTop - dy, CellWidth, CursorHeight), TextColour);
+        painter.fillRect(QRect(cursorColumn * cellWidth - dx, cursorTop - dy, cellWidth, cursorHeight), TextColour);
 }
 
 void CVT100View::resizeEvent(QResizeEvent* event)
@@ -327,12 +327,12 @@ void CVT100View::showEvent(QShowEvent* event)
 void CVT100View::updateScrollBars()
 {
     const QSize page = viewport()->size();
-    horizontalScrollBar()->setRange(0, std::max(0, DocumentWidth - page.width()));
+    horizontalScrollBar()->setRange(0, std::max(0, documentWidth - page.width()));
     horizontalScrollBar()->setPageStep(page.width());
-    horizontalScrollBar()->setSingleStep(CellWidth);
-    verticalScrollBar()->setRange(0, std::max(0, DocumentHeight - page.height()));
+    horizontalScrollBar()->setSingleStep(cellWidth);
+    verticalScrollBar()->setRange(0, std::max(0, documentHeight - page.height()));
     verticalScrollBar()->setPageStep(page.height());
-    verticalScrollBar()->setSingleStep(CellHeight);
+    verticalScrollBar()->setSingleStep(cellHeight);
 }
 
 void CVT100View::scrollToBottom()

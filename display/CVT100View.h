@@ -31,15 +31,15 @@ class CVT100View : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
-    static constexpr int CellWidth = 8;
-    static constexpr int CellHeight = 16;
-    static constexpr int DocumentWidth = TextScreen::Columns * CellWidth + 3;   // 1027
-    static constexpr int DocumentHeight = TextScreen::Rows * CellHeight + 3;    // 8003
-    static constexpr int CursorTop = TextScreen::CursorRow * CellHeight + 1;     // 7985
-    static constexpr int CursorHeight = CellHeight - 2;                         // 14
+    static constexpr int cellWidth = 8;
+    static constexpr int cellHeight = 16;
+    static constexpr int documentWidth = TextScreen::columns * cellWidth + 3;   // 1027
+    static constexpr int documentHeight = TextScreen::rows * cellHeight + 3;    // 8003
+    static constexpr int cursorTop = TextScreen::cursorRow * cellHeight + 1;     // 7985
+    static constexpr int cursorHeight = cellHeight - 2;                         // 14
     // Changes are gathered this long before the window repaints them (and the
     // log is flushed): about 25 repaints a second at most.
-    static constexpr int RepaintDelayMs = 40;
+    static constexpr int repaintDelayMs = 40;
 
     explicit CVT100View(QWidget* parent = nullptr);
     ~CVT100View() override;
@@ -109,7 +109,7 @@ private:
     QFont m_font;
     bool m_shownOnce = false;
     // Rows copied out of the model under the lock so drawing runs without it.
-    std::array<char, TextScreen::Rows * TextScreen::Columns> m_paintRows{};
+    std::array<char, TextScreen::rows * TextScreen::columns> m_paintRows{};
     // The cursor bar appears with the first text written and stays with the cursor.
     bool m_cursorShown = false;
     // Rows that a paint drew after the text had scrolled since the last

@@ -14,7 +14,7 @@
 namespace {
 
 // Enough for every character a screen could show at once that the font cannot place.
-constexpr qsizetype MaxPictures = 1024;
+constexpr qsizetype maxPictures = 1024;
 
 QChar shownCharacter(QChar ch)
 {
@@ -67,7 +67,7 @@ void CellGlyphs::drawFitted(QPainter& painter, int x, int top, int baseline, int
     const QRgb colour = painter.pen().color().rgba();
     auto picture = m_pictures.find(keyOf(ch, cells));
     if (picture == m_pictures.end() || picture->colour != colour) {
-        if (m_pictures.size() >= MaxPictures)
+        if (m_pictures.size() >= maxPictures)
             m_pictures.clear();
         picture = m_pictures.insert(keyOf(ch, cells), Picture{renderFitted(ch, cells * m_cellWidth, baseline, colour), colour});
     }

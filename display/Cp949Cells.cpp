@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "serial/QtText.h"
+#include "base/QtText.h"
 
 QChar cp949PairChar(unsigned char lead, unsigned char trail)
 {

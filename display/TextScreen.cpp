@@ -4,11 +4,13 @@
 
 namespace {
 
-constexpr unsigned char Backspace = 0x08;
-constexpr unsigned char Tab = 0x09;
-constexpr unsigned char LineFeed = 0x0A;
-constexpr unsigned char CarriageReturn = 0x0D;
-constexpr unsigned char Space = 0x20;
+enum ControlByte : unsigned char {
+    Backspace = 0x08,
+    Tab = 0x09,
+    LineFeed = 0x0A,
+    CarriageReturn = 0x0D,
+    Space = 0x20,
+};
 
 bool isLeadByte(unsigned char byte) { return byte >= 0x80; }
 
@@ -26,24 +28,24 @@ TextScreen::TextScreen()
 
 TextScreen::Row& TextScreen::physicalRow(int row)
 {
-    return m_rows[static_cast<std::size_t>((m_top + row) % Rows)];
+    return m_rows[static_cast<std::size_t>((m_top + row) % rows)];
 }
 
 const TextScreen::Row& TextScreen::physicalRow(int row) const
 {
-    return m_rows[static_cast<std::size_t>((m_top + row) % Rows)];
+    return m_rows[static_cast<std::size_t>((m_top + row) % rows)];
 }
 
 unsigned char TextScreen::cell(int row, int column) const
 {
-    if (row < 0 || row >= Rows || column < 0 || column >= Columns)
+    if (row < 0 || row >= rows || column < 0 || column >= columns)
         return Space;
     return static_cast<unsigned char>(physicalRow(row)[static_cast<std::size_t>(column)]);
 }
 
 std::string_view TextScreen::rowText(int row) const
 {
-    if (row < 0 || row >= Rows)
+    if (row < 0 || row >= rows)
         return {};
     const Row& r = physicalRow(row);
     return std::string_view(r.data(), r.size());
@@ -82,7 +84,7 @@ void TextScreen::putByte(unsigned char byte)
         return;
     case Tab:
         // One column, no tab stops; in the last column the cursor stays.
-        if (m_cursorColumn < Columns - 1)
+        if (m_cursorColumn < columns - 1)
             ++m_cursorColumn;
         markCursorMoved();
         return;
@@ -103,7 +105,7 @@ void TextScreen::putByte(unsigned char byte)
 void TextScreen::putPair(unsigned char lead, unsigned char trail)
 {
     // Both halves share one row: a lead byte in the last column starts a new row.
-    if (m_cursorColumn == Columns - 1) {
+    if (m_cursorColumn == columns - 1) {
         lineFeed();
         m_cursorColumn = 0;
     }
@@ -115,14 +117,14 @@ void TextScreen::putPair(unsigned char lead, unsigned char trail)
 
 void TextScreen::store(unsigned char byte)
 {
-    physicalRow(CursorRow)[static_cast<std::size_t>(m_cursorColumn)] = static_cast<char>(byte);
-    markDirty(CursorRow);
+    physicalRow(cursorRow)[static_cast<std::size_t>(m_cursorColumn)] = static_cast<char>(byte);
+    markDirty(cursorRow);
 }
 
 void TextScreen::advance()
 {
     ++m_cursorColumn;
-    if (m_cursorColumn == Columns) {
+    if (m_cursorColumn == columns) {
         lineFeed();
         m_cursorColumn = 0;
     }
@@ -131,15 +133,15 @@ void TextScreen::advance()
 
 void TextScreen::lineFeed()
 {
-    m_top = (m_top + 1) % Rows;
-    physicalRow(CursorRow).fill(static_cast<char>(Space));
+    m_top = (m_top + 1) % rows;
+    physicalRow(cursorRow).fill(static_cast<char>(Space));
 
-    m_damage.scrolledRows = std::min(m_damage.scrolledRows + 1, Rows);
+    m_damage.scrolledRows = std::min(m_damage.scrolledRows + 1, rows);
     if (m_damage.hasDirtyRows()) {
         m_damage.firstDirtyRow = std::max(m_damage.firstDirtyRow - 1, 0);
         --m_damage.lastDirtyRow;
     }
-    markDirty(CursorRow);
+    markDirty(cursorRow);
 }
 
 void TextScreen::clearScreen()
@@ -147,7 +149,7 @@ void TextScreen::clearScreen()
     for (Row& row : m_rows)
         row.fill(static_cast<char>(Space));
     m_damage.firstDirtyRow = 0;
-    m_damage.lastDirtyRow = Rows - 1;
+    m_damage.lastDirtyRow = rows - 1;
 }
 
 void TextScreen::markDirty(int row)

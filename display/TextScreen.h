@@ -23,9 +23,9 @@ struct ScreenDamage {
 
 class TextScreen {
 public:
-    static constexpr int Rows = 500;
-    static constexpr int Columns = 128;
-    static constexpr int CursorRow = Rows - 1;
+    static constexpr int rows = 500;
+    static constexpr int columns = 128;
+    static constexpr int cursorRow = rows - 1;
 
     TextScreen();
 
@@ -52,7 +52,7 @@ public:
     int pendingScrolledRows() const { return m_damage.scrolledRows; }
 
 private:
-    using Row = std::array<char, Columns>;
+    using Row = std::array<char, columns>;
 
     Row& physicalRow(int row);
     const Row& physicalRow(int row) const;
@@ -62,11 +62,11 @@ private:
     void advance();
     void lineFeed();
     void markDirty(int row);
-    void markCursorMoved() { markDirty(CursorRow); }
+    void markCursorMoved() { markDirty(cursorRow); }
 
     // Rows live in a ring so that a line feed moves an index, not 64,000 bytes;
-    // screen row r is m_rows[(m_top + r) % Rows].
-    std::array<Row, Rows> m_rows;
+    // screen row r is m_rows[(m_top + r) % rows].
+    std::array<Row, rows> m_rows;
     int m_top = 0;
     int m_cursorColumn = 0;
     unsigned char m_pendingLead = 0;

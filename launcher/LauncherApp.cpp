@@ -33,9 +33,9 @@ void LauncherApp::start(const std::vector<std::string>& args, const std::string&
     const std::string& addressArg = args[1];
     const std::string& portArg = args[2];
     const std::string& nameArg = args[3];
-    std::optional<std::string> address = acceptField(addressArg, kAddressWidth);
-    std::optional<std::string> portText = acceptField(portArg, kPortTextWidth);
-    std::optional<std::string> name = acceptField(nameArg, kNameWidth);
+    std::optional<std::string> address = acceptField(addressArg, addressWidth);
+    std::optional<std::string> portText = acceptField(portArg, portTextWidth);
+    std::optional<std::string> name = acceptField(nameArg, nameWidth);
     if (!address || !portText || !name)
         return;
 
@@ -43,7 +43,7 @@ void LauncherApp::start(const std::vector<std::string>& args, const std::string&
     // The file name keeps the arguments' own UTF-8 text: file names on Linux
     // are UTF-8, only the file's content is code page 949.
     const std::string path = directory + sessionFileName(nameArg, addressArg, portArg, port);
-    if (path.size() > kPathWidth)
+    if (path.size() > pathWidth)
         return;
 
     m_valid = true;
@@ -56,8 +56,8 @@ void LauncherApp::start(const std::vector<std::string>& args, const std::string&
 
 void LauncherApp::useDefaultServer()
 {
-    m_address = kDefaultServerAddress;
-    m_portText = kDefaultServerPortText;
+    m_address = defaultServerAddress;
+    m_portText = defaultServerPortText;
     m_portValue = portValueOf(m_portText);
 }
 

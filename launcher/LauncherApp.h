@@ -17,13 +17,13 @@ namespace launcher {
 // output path 255 bytes.
 class LauncherApp {
 public:
-    static constexpr std::size_t kAddressWidth = 19;
-    static constexpr std::size_t kPortTextWidth = 7;
-    static constexpr std::size_t kNameWidth = 15;
-    static constexpr std::size_t kPathWidth = 255;
+    static constexpr std::size_t addressWidth = 19;
+    static constexpr std::size_t portTextWidth = 7;
+    static constexpr std::size_t nameWidth = 15;
+    static constexpr std::size_t pathWidth = 255;
     // Address and port the hidden developer button "C" writes a session for.
-    static constexpr const char* kDefaultServerAddress = "192.168.0.10";
-    static constexpr const char* kDefaultServerPortText = "4";
+    static constexpr const char* defaultServerAddress = "192.168.0.10";
+    static constexpr const char* defaultServerPortText = "4";
 
     // Takes the arguments as main received them (the program path first) and
     // the directory to write into, ending with '/'.

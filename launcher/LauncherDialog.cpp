@@ -15,8 +15,8 @@ namespace launcher {
 namespace {
 
 // Size of the window in dialog units of its font.
-constexpr int kWidthUnits = 127;
-constexpr int kHeightUnits = 19;
+constexpr int widthUnits = 127;
+constexpr int heightUnits = 19;
 
 } // namespace
 
@@ -31,7 +31,7 @@ LauncherDialog::LauncherDialog(LauncherApp& app, QWidget* parent)
 
     setFont(QFont(QStringLiteral("굴림"), 9));
     const QFontMetrics metrics(font());
-    setFixedSize(kWidthUnits * metrics.averageCharWidth() / 4, kHeightUnits * metrics.height() / 8);
+    setFixedSize(widthUnits * metrics.averageCharWidth() / 4, heightUnits * metrics.height() / 8);
 
     m_status = new QLabel(this);
     m_status->setAlignment(Qt::AlignCenter);
@@ -58,10 +58,10 @@ LauncherDialog::LauncherDialog(LauncherApp& app, QWidget* parent)
 
     if (m_app.valid()) {
         m_status->setText(QStringLiteral("임시파일 확인"));
-        QTimer::singleShot(kStepMs, this, &LauncherDialog::writeStep);
+        QTimer::singleShot(stepMs, this, &LauncherDialog::writeStep);
     } else {
         m_status->setText(QStringLiteral("올바른 인자가 아닙니다."));
-        QTimer::singleShot(kInvalidCloseMs, this, &QDialog::reject);
+        QTimer::singleShot(invalidCloseMs, this, &QDialog::reject);
     }
     centreOnScreen();
 }
@@ -75,14 +75,14 @@ void LauncherDialog::writeStep()
 {
     m_app.writeSession();
     m_status->setText(QStringLiteral("하이퍼터미널 실행"));
-    QTimer::singleShot(kStepMs, this, &LauncherDialog::openStep);
+    QTimer::singleShot(stepMs, this, &LauncherDialog::openStep);
 }
 
 void LauncherDialog::openStep()
 {
     if (m_opener)
         m_opener(m_app.outputPath());
-    QTimer::singleShot(kStepMs, this, &QDialog::reject);
+    QTimer::singleShot(stepMs, this, &QDialog::reject);
 }
 
 void LauncherDialog::dumpTemplate()

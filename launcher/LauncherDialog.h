@@ -22,8 +22,8 @@ class LauncherDialog : public QDialog {
 public:
     using Opener = std::function<void(const std::string& path)>;
 
-    static constexpr int kStepMs = 500;
-    static constexpr int kInvalidCloseMs = 1500;
+    static constexpr int stepMs = 500;
+    static constexpr int invalidCloseMs = 1500;
 
     // `app` must outlive the dialog. The opener defaults to openSessionFile,
     // the message hook to a message box; tests replace both.

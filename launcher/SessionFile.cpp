@@ -92,16 +92,16 @@ bool writeSessionFile(const std::string& path, std::string_view address, std::ui
     // address; its terminator with the port tag and length; the port's low two
     // bytes; the port's zero high bytes and every later record.
     const Piece pieces[] = {
-        {base, T::kAddressLengthOffset},
+        {base, T::addressLengthOffset},
         {lengthField, sizeof lengthField},
         {address.data(), address.size()},
-        {base + T::kAddressTerminatorOffset, T::kPortValueOffset - T::kAddressTerminatorOffset},
+        {base + T::addressTerminatorOffset, T::portValueOffset - T::addressTerminatorOffset},
         {portLow, sizeof portLow},
-        {base + T::kPortValueOffset + 2, T::kSize - T::kPortValueOffset - 2},
+        {base + T::portValueOffset + 2, T::imageSize - T::portValueOffset - 2},
     };
 
     std::vector<std::uint8_t> bytes;
-    bytes.reserve(T::kSize + address.size());
+    bytes.reserve(T::imageSize + address.size());
     for (const Piece& p : pieces) {
         const auto* data = static_cast<const std::uint8_t*>(p.data);
         if (p.size != 0)

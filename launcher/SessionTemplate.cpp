@@ -53,8 +53,8 @@ Bytes paddedText(std::string_view text, std::size_t width)
 }
 
 // "굴림체" (a fixed-pitch Hangul face) in code page 949.
-constexpr std::string_view kFaceName = "\xB1\xBC\xB8\xB2\xC3\xBC";
-constexpr std::uint8_t kHangulCharset = 129;
+constexpr std::string_view faceName = "\xB1\xBC\xB8\xB2\xC3\xBC";
+constexpr std::uint8_t hangulCharset = 129;
 
 // A font description in the 60-byte LOGFONT layout.
 Bytes fontDescription(std::int32_t height)
@@ -68,25 +68,25 @@ Bytes fontDescription(std::int32_t height)
     b.push_back(0);     // italic
     b.push_back(0);     // underline
     b.push_back(0);     // strikeout
-    b.push_back(kHangulCharset);
+    b.push_back(hangulCharset);
     b.push_back(3);     // output precision: stroke
     b.push_back(2);     // clip precision: stroke
     b.push_back(1);     // quality: draft
     b.push_back(0x31);  // pitch and family: fixed pitch, modern family
-    const Bytes face = paddedText(kFaceName, 32);
+    const Bytes face = paddedText(faceName, 32);
     b.insert(b.end(), face.begin(), face.end());
     return b;
 }
 
-constexpr std::string_view kPrinterName = "Shared Laser Printer Queue 001";
-constexpr std::string_view kPrinterPath = "\\\\OPSROOM\\Shared Laser Printer Queue 001";
-static_assert(kPrinterPath.size() + 1 == 41, "printer path record holds 41 bytes");
+constexpr std::string_view printerName = "Shared Laser Printer Queue 001";
+constexpr std::string_view printerPath = "\\\\OPSROOM\\Shared Laser Printer Queue 001";
+static_assert(printerPath.size() + 1 == 41, "printer path record holds 41 bytes");
 
 // Setup block of the printer above: its name, then A4 portrait, one copy at
 // full scale and 600 dpi, then zeroed driver-private space.
 Bytes printerSetup()
 {
-    Bytes b = paddedText(kPrinterName, 32);
+    Bytes b = paddedText(printerName, 32);
     appendLe16(b, 1);   // orientation: portrait
     appendLe16(b, 9);   // paper: A4
     appendLe16(b, 1);   // copies
@@ -97,7 +97,7 @@ Bytes printerSetup()
 }
 
 // The placeholder host address; always replaced when a file is written.
-constexpr std::string_view kPlaceholderAddress = "192.168.0.1";
+constexpr std::string_view placeholderAddress = "192.168.0.1";
 
 Bytes twentyFourThirteens()
 {
@@ -112,7 +112,7 @@ std::vector<Record> records()
     return {
         {0x0001, u32(101)},
         {0x0005, raw({0x78, 0x56, 0x34, 0x12})},
-        {0x0010, zText(kPrinterPath)},
+        {0x0010, zText(printerPath)},
         {0x0011, printerSetup()},
         {0x0022, fontDescription(-17)},
         {0x0023, zeros(16)},
@@ -123,8 +123,8 @@ std::vector<Record> records()
         {0x0044, raw({0xD5, 0x75, 0x21, 0x5A})},
         {0x0046, u32(1)},
         {0x0047, u32(0)},
-        {SessionTemplate::kAddressTag, zText(kPlaceholderAddress)},
-        {SessionTemplate::kPortTag, u32(23)},
+        {SessionTemplate::addressTag, zText(placeholderAddress)},
+        {SessionTemplate::portTag, u32(23)},
         {0x0129, u32(4)},
         {0x012A, u32(1)},
         {0x0132, twentyFourThirteens()},
@@ -164,17 +164,17 @@ std::vector<Record> records()
     };
 }
 
-constexpr std::string_view kHeaderText =
+constexpr std::string_view headerText =
     "HyperTerminal 1.0 -- HyperTerminal data file\r\n"
     "Please do not attempt to modify this file directly.\r\n"
     "\r\n\r\n";
-static_assert(kHeaderText.size() == SessionTemplate::kHeaderTextSize);
+static_assert(headerText.size() == SessionTemplate::headerTextSize);
 
 Bytes build()
 {
-    Bytes b(kHeaderText.begin(), kHeaderText.end());
+    Bytes b(headerText.begin(), headerText.end());
     b.push_back(0x1A);
-    b.resize(SessionTemplate::kRecordsOffset, 0);
+    b.resize(SessionTemplate::recordsOffset, 0);
     for (const Record& r : records()) {
         appendLe16(b, r.tag);
         appendLe32(b, static_cast<std::uint32_t>(r.value.size()));

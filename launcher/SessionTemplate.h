@@ -15,21 +15,21 @@ namespace launcher {
 // bytes (integers little-endian).
 class SessionTemplate {
 public:
-    static constexpr std::size_t kSize = 1296;
-    static constexpr std::size_t kHeaderTextSize = 103;
-    static constexpr std::size_t kRecordsOffset = 256;
-    static constexpr std::size_t kRecordCount = 51;
+    static constexpr std::size_t imageSize = 1296;
+    static constexpr std::size_t headerTextSize = 103;
+    static constexpr std::size_t recordsOffset = 256;
+    static constexpr std::size_t recordCount = 51;
 
-    static constexpr std::uint16_t kAddressTag = 0x0051;
-    static constexpr std::size_t kAddressTagOffset = 811;
-    static constexpr std::size_t kAddressLengthOffset = 813;
-    static constexpr std::size_t kAddressValueOffset = 817;
+    static constexpr std::uint16_t addressTag = 0x0051;
+    static constexpr std::size_t addressTagOffset = 811;
+    static constexpr std::size_t addressLengthOffset = 813;
+    static constexpr std::size_t addressValueOffset = 817;
     // Offset of the placeholder address's zero terminator.
-    static constexpr std::size_t kAddressTerminatorOffset = 828;
+    static constexpr std::size_t addressTerminatorOffset = 828;
 
-    static constexpr std::uint16_t kPortTag = 0x0052;
-    static constexpr std::size_t kPortTagOffset = 829;
-    static constexpr std::size_t kPortValueOffset = 835;
+    static constexpr std::uint16_t portTag = 0x0052;
+    static constexpr std::size_t portTagOffset = 829;
+    static constexpr std::size_t portValueOffset = 835;
 
     // The 1296 template bytes, built once from the record list.
     static const std::vector<std::uint8_t>& bytes();

@@ -7,8 +7,8 @@ namespace launcher {
 
 bool dumpTemplateSource(const MessageHook& showMessage, const std::string& directory)
 {
-    constexpr std::size_t kMaxBytes = 2048;
-    constexpr std::size_t kItemsPerLine = 16;
+    constexpr std::size_t maxBytes = 2048;
+    constexpr std::size_t itemsPerLine = 16;
     const std::string prefix = directory.empty() || directory.back() == '/' ? directory : directory + '/';
 
     // Opened for reading only: a read-only source file still dumps.
@@ -18,8 +18,8 @@ bool dumpTemplateSource(const MessageHook& showMessage, const std::string& direc
             showMessage("ht파일이 없어요..ㅠ,ㅜ");
         return false;
     }
-    std::vector<unsigned char> bytes(kMaxBytes);
-    bytes.resize(std::fread(bytes.data(), 1, kMaxBytes, in));
+    std::vector<unsigned char> bytes(maxBytes);
+    bytes.resize(std::fread(bytes.data(), 1, maxBytes, in));
     std::fclose(in);
 
     std::FILE* out = std::fopen((prefix + "1234.txt").c_str(), "w");
@@ -29,7 +29,7 @@ bool dumpTemplateSource(const MessageHook& showMessage, const std::string& direc
         return false;
     }
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i % kItemsPerLine == 0)
+        if (i % itemsPerLine == 0)
             std::fputc('\n', out);
         std::fprintf(out, "0x%2.2X,", bytes[i]);
     }

@@ -12,10 +12,6 @@
 # `make package` (or `cpack -G DEB` in the build directory) writes
 # emuvola_<version>_<arch>.deb into the build directory.
 
-if(EMU_PLAIN_ONLY)
-  return()
-endif()
-
 set(EMU_INSTALL_PROGRAM_DIR "lib/emuvola")
 set(EMU_PACKAGING_DIR "${CMAKE_CURRENT_LIST_DIR}")
 

@@ -6,13 +6,15 @@
 #include <filesystem>
 #include <system_error>
 
-#include "serial/AppPaths.h"
+#include "base/AppPaths.h"
+#include "base/ProfileFile.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::size_t maxValueBytes = 259;
+constexpr const char* serialMapFileName = "serialmap.dat";
+constexpr const char* mapSection = "SERIALCOMM";
 
 std::string trimmed(const std::string& text)
 {
@@ -99,36 +101,16 @@ std::vector<SerialMapEntry> parsePortMapText(const std::string& text)
 std::vector<SerialMapEntry> parseSerialMapFile(const std::string& text)
 {
     std::vector<SerialMapEntry> entries;
-    bool inSection = false;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        const std::string line = trimmed(text.substr(start, end - start));
-        start = end + 1;
-        if (line.empty() || line[0] == ';' || line[0] == '#') {
+    ProfileFile file(serialMapFileName);
+    if (!file.loadText(text)) {
+        return entries;
+    }
+    for (const std::string& portName : file.keys(mapSection)) {
+        // Lines starting with '#' have always been comments in this file.
+        if (portName.front() == '#') {
             continue;
         }
-        if (line.front() == '[') {
-            const std::size_t close = line.find(']');
-            inSection = close != std::string::npos
-                && equalsIgnoringCase(trimmed(line.substr(1, close - 1)), "SERIALCOMM");
-            continue;
-        }
-        SerialMapEntry entry;
-        if (!inSection || !splitPair(line, entry)) {
-            continue;
-        }
-        std::string& value = entry.deviceName;
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-            value = value.substr(1, value.size() - 2);
-        }
-        if (value.size() > maxValueBytes) {
-            value.resize(maxValueBytes);
-        }
-        entries.push_back(std::move(entry));
+        entries.push_back({file.getString(mapSection, portName, ""), portName});
     }
     return entries;
 }
@@ -204,7 +186,7 @@ bool readSerialDeviceMap(const SerialMapSources& sources, std::vector<SerialMapE
 std::string serialMapFilePath()
 {
     const std::string dataDir = dataDirectory();
-    return dataDir.empty() ? std::string() : dataDir + "serialmap.dat";
+    return dataDir.empty() ? std::string() : dataDir + serialMapFileName;
 }
 
 SerialMapSources systemSerialMapSources()
@@ -218,6 +200,11 @@ SerialMapSources systemSerialMapSources()
         // Anything but a readable regular file counts as no map file; the fault
         // is kept for the start-up report.
         DataFileContents contents = readDataFile(mapFile);
+        ProfileFile file(mapFile);
+        if (contents.fault.ok() && !file.loadText(contents.bytes)) {
+            contents.fault = file.fault();  // more lines than a settings file may hold
+            contents.bytes.clear();
+        }
         sources.mapFileText = std::move(contents.bytes);
         sources.mapFileFault = contents.fault;
     }

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "serial/DataFile.h"
+#include "base/DataFile.h"
 
 struct SerialMapEntry {
     std::string deviceName;  // what the "OXSER" filter looks at
@@ -29,9 +29,11 @@ struct SerialMapSources {
 // and targets are dropped; items without '=' are ignored; "=TARGET" gives an
 // entry with an empty port name.
 std::vector<SerialMapEntry> parsePortMapText(const std::string& text);
-// Entries of section [SERIALCOMM] of serialmap.dat (INI text; section names
-// compare without case; ';' and '#' start comment lines; values lose their
-// surrounding blanks and one pair of double quotes, and are cut to 259 bytes).
+// Entries of section [SERIALCOMM] of serialmap.dat, read as a profile file
+// (base/ProfileFile.h: names compare without case, the first of a repeated
+// section or key counts, ';' starts a comment line, values lose their outer
+// blanks and one pair of double quotes and are cut to 259 bytes). A key that
+// starts with '#' is a comment too, as this file has always had it.
 std::vector<SerialMapEntry> parseSerialMapFile(const std::string& text);
 // Local serial devices under ttyClassDir, in natural name order (ttyS2 before
 // ttyS10). Entries without a "device" link are not serial ports; ttyS ports

@@ -8,9 +8,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "base/QtText.h"
 #include "directory/UserPrompts.h"
 #include "display/CTerminalView.h"
-#include "serial/QtText.h"
 #include "session/ConnectionHost.h"
 #include "session/ConnectionLock.h"
 #include "session/ConnectionMessages.h"
@@ -41,7 +41,8 @@ CChildFrame::CChildFrame(ConnectionHost& host, QWidget* parent)
     connect(m_toolBar->hangUpButton, &QPushButton::clicked, this, &CChildFrame::hangUp);
     connect(m_toolBar->idPasswordButton, &QPushButton::clicked, this, &CChildFrame::changeIdAndPassword);
     connect(m_toolBar->portSettingsButton, &QPushButton::clicked, this, &CChildFrame::configureRemotePort);
-    for (int port = 0; port < 4; ++port)
+    connect(m_toolBar->linkMonitorButton, &QPushButton::clicked, this, &CChildFrame::showLinkMonitor);
+    for (int port = 0; port < remotePortCount; ++port)
         connect(m_toolBar->portToggles[port], &QPushButton::toggled, this, [this, port] { togglePort(port); });
     for (int side = 0; side < 2; ++side) {
         const Pane pane = static_cast<Pane>(side);
@@ -145,6 +146,8 @@ void CChildFrame::setDocumentTitle(const std::string& title)
 {
     setWindowTitle(fromCp949(title));
     setAccessibleName(windowTitle());
+    if (m_monitor)
+        m_monitor->setWindowTitle(QStringLiteral("링크 모니터 - ") + windowTitle());
     if (QWidget* window = frameWindow(); window != this) {
         window->setWindowTitle(windowTitle());
         window->setAccessibleName(windowTitle());
@@ -161,5 +164,25 @@ void CChildFrame::onFrameReceived(const std::string& frame)
     // The whole decoding, follow-up steps included, runs under the connection
     // lock, so reader threads pause at their next byte meanwhile.
     std::lock_guard<std::recursive_mutex> lock(connectionLock());
+    if (monitoring())
+        m_monitor->recordReceivedFrame(frame, m_dialogue.requestKind());
     perform(m_dialogue.frameReceived(frame));
+}
+
+void CChildFrame::onLineReceived(const std::string& line)
+{
+    if (monitoring())
+        m_monitor->recordModemLine(line, m_dialogue.requestKind());
+    handleModemLine(line);
+}
+
+void CChildFrame::showLinkMonitor()
+{
+    if (!m_monitor) {
+        m_monitor = new LinkMonitorWindow(this);
+        m_monitor->setWindowTitle(QStringLiteral("링크 모니터 - ") + windowTitle());
+    }
+    m_monitor->show();
+    m_monitor->raise();
+    m_monitor->activateWindow();
 }

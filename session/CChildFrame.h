@@ -19,6 +19,7 @@
 #include "session/ConnectionDialogue.h"
 #include "session/DialWaitDialog.h"
 #include "session/LineOutput.h"
+#include "session/LinkMonitorWindow.h"
 #include "session/PaneLogSwitch.h"
 #include "session/ReaderHandOff.h"
 
@@ -46,7 +47,7 @@ public:
     void sendText(const std::string& text, int port, bool cr) { perform(m_dialogue.sendText(text, port, cr, carrier())); }
     void sendFrame(const std::string& payload, int port) { perform(m_dialogue.sendFrame(payload, port, carrier())); }
     void onFrameReceived(const std::string& frame);
-    void onLineReceived(const std::string& line) { handleModemLine(line); }
+    void onLineReceived(const std::string& line);
 
     // Connection lifecycle.
     void dial() { perform(m_dialogue.dial()); }
@@ -80,6 +81,9 @@ public:
     void showPortData(int port, const std::string& text);
     void showPortMessage(int port, const std::string& text);
     void showInAllPanes(const std::string& text);
+    // The link monitor of this window, made at its first showing.
+    void showLinkMonitor();
+    LinkMonitorWindow* linkMonitor() const { return m_monitor; }
     void toggleLog(Pane pane) { m_logs[pane]->toggle(m_selection[pane], [this] { return m_closing; }); }
 
     // State, for the main frame and for tests.
@@ -111,6 +115,7 @@ private:
     void ask(const DialogueAction& action);
     bool portToggled(int port) const;
     bool carrier() { return m_port.carrierDetected(); }
+    bool monitoring() const { return m_monitor && m_monitor->isRecording(); }
 
     void startReader();
     void stopReader();
@@ -129,6 +134,7 @@ private:
     std::array<SendBar*, 2> m_bars{};
     std::array<PaneLogSwitch*, 2> m_logs{};
     QPointer<DialWaitDialog> m_waitWindow;
+    QPointer<LinkMonitorWindow> m_monitor;
 
     std::string m_portName;
     bool m_closing = false;

@@ -2,10 +2,10 @@
 
 #include <QFileDialog>
 
+#include "base/AppPaths.h"
 #include "directory/LoginDialog.h"
 #include "directory/PhoneBookDialog.h"
 #include "directory/RemotePortSettingsDialog.h"
-#include "serial/AppPaths.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ public:
     }
 
     std::optional<RemotePortAnswer> askRemotePortSettings(QWidget* parent, int initialPort,
-                                                          const std::array<std::string, 4>& statusTexts) override
+                                                          const std::array<std::string, remotePortCount>& statusTexts) override
     {
         RemotePortSettingsDialog dialog(initialPort, statusTexts, parent);
         if (dialog.exec() != QDialog::Accepted)

@@ -24,7 +24,7 @@ public:
                                                 const std::string& password) = 0;
     // The remote port settings dialog; nothing when cancelled.
     virtual std::optional<RemotePortAnswer> askRemotePortSettings(QWidget* parent, int initialPort,
-                                                                  const std::array<std::string, 4>& statusTexts) = 0;
+                                                                  const std::array<std::string, remotePortCount>& statusTexts) = 0;
     // The save-file dialog for a pane log; an empty text when cancelled.
     virtual QString askLogPath(QWidget* parent, const QString& folder, const QString& proposedName) = 0;
 };

@@ -18,7 +18,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/LineSettings.h"
+#include "base/PortRecords.h"
 #include "directory/PhoneBook.h"
 #include "serial/SerialDevice.h"
 #include "session/DialogueAction.h"

@@ -1,6 +1,6 @@
 #include "session/ConnectionMessages.h"
 
-#include "serial/TextCodec.h"
+#include "base/TextCodec.h"
 
 // The texts are written here in UTF-8 and converted once, on first use.
 namespace connectionMessages {

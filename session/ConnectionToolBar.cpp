@@ -37,8 +37,9 @@ QComboBox* paneSelector(QWidget* parent, const QString& name)
 {
     auto* box = new QComboBox(parent);
     box->setAccessibleName(name);
-    box->addItems({QStringLiteral("로컬"), QStringLiteral("포트0"), QStringLiteral("포트1"), QStringLiteral("포트2"),
-                   QStringLiteral("포트3")});
+    box->addItem(QStringLiteral("로컬"));
+    for (int port = 0; port < remotePortCount; ++port)
+        box->addItem(QStringLiteral("포트%1").arg(port));
     return box;
 }
 
@@ -56,7 +57,7 @@ ConnectionToolBar::ConnectionToolBar(QWidget* parent)
 
     auto* toggles = new QGridLayout;
     toggles->setSpacing(1);
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < remotePortCount; ++i) {
         portToggles[i] = new QPushButton(QStringLiteral("포트%1").arg(i), this);
         portToggles[i]->setCheckable(true);
         toggles->addWidget(portToggles[i], i / 2, i % 2);
@@ -82,6 +83,10 @@ ConnectionToolBar::ConnectionToolBar(QWidget* parent)
         layout->addWidget(paneSelectors[pane]);
         layout->addWidget(logBoxes[pane]);
     }
+    // Always enabled: the monitor lists the modem dialogue before a link is up.
+    linkMonitorButton = new QPushButton(QStringLiteral("링크 모니터"), this);
+    layout->addSpacing(8);
+    layout->addWidget(linkMonitorButton);
     layout->addStretch(1);
     m_outputHeld->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
     layout->addWidget(m_outputHeld);

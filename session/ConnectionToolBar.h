@@ -1,16 +1,24 @@
 #pragma once
 // The row of controls at the top of a connection window: connection icon, dial,
 // hang up, the four port toggles, ID/PWD, remote port settings, and per pane a
-// source selector with its "로그저장" box.
+// source selector with its "로그저장" box, and the link monitor.
 
 #include <QWidget>
 
 #include <array>
 
+#include "session/RequestKind.h"
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
+
+// A pane's source list holds the local line traffic first, then the remote ports
+// in order: row 0 is the pane selection noPort, row n + 1 remote port n.
+constexpr int paneSelectionOfRow(int row) { return row - 1; }
+constexpr int rowOfPaneSelection(int selection) { return selection + 1; }
+static_assert(paneSelectionOfRow(0) == noPort);
 
 class ConnectionToolBar : public QWidget {
     Q_OBJECT
@@ -26,11 +34,12 @@ public:
 
     QPushButton* dialButton;
     QPushButton* hangUpButton;
-    std::array<QPushButton*, 4> portToggles;
+    std::array<QPushButton*, remotePortCount> portToggles;
     QPushButton* idPasswordButton;
     QPushButton* portSettingsButton;
     std::array<QComboBox*, 2> paneSelectors;  // left, right
     std::array<QCheckBox*, 2> logBoxes;       // left, right
+    QPushButton* linkMonitorButton;
 
 private:
     QLabel* m_icon;

@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
-#include "serial/QtText.h"
+#include "base/QtText.h"
 #include "session/CChildFrame.h"
 #include "session/ConnectionDialogs.h"
 #include "session/ConnectionHost.h"
@@ -29,7 +29,11 @@ void CChildFrame::carryOut(const DialogueAction& action)
     using Kind = DialogueAction::Kind;
     switch (action.kind) {
     case Kind::WriteRaw:
-    case Kind::WriteFrame: m_output.write(action.text); break;
+    case Kind::WriteFrame:
+        if (monitoring())
+            m_monitor->recordWritten(action.kind == Kind::WriteFrame, action.text, m_dialogue.requestKind());
+        m_output.write(action.text);
+        break;
     case Kind::DropOutput: m_output.drop(); break;
     case Kind::ShowInAllPanes: showInAllPanes(action.text); break;
     case Kind::ShowPortMessage: showPortMessage(action.port, action.text); break;

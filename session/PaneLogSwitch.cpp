@@ -6,9 +6,9 @@
 
 #include <mutex>
 
+#include "base/AppPaths.h"
 #include "directory/UserPrompts.h"
 #include "display/CTerminalView.h"
-#include "serial/AppPaths.h"
 #include "session/ConnectionDialogs.h"
 #include "session/ConnectionLock.h"
 #include "session/RequestKind.h"

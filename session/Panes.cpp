@@ -6,9 +6,9 @@
 
 #include <mutex>
 
+#include "base/QtText.h"
+#include "base/WaitPumping.h"
 #include "display/CTerminalView.h"
-#include "serial/QtText.h"
-#include "serial/WaitPumping.h"
 #include "session/CChildFrame.h"
 #include "session/ConnectionLock.h"
 #include "session/ConnectionToolBar.h"
@@ -22,7 +22,7 @@ CChildFrame::Pane CChildFrame::paneOfBar(const SendBar* bar) const
 
 void CChildFrame::selectPaneSource(Pane pane)
 {
-    m_selection[pane] = m_toolBar->paneSelectors[pane]->currentIndex() - 1;
+    m_selection[pane] = paneSelectionOfRow(m_toolBar->paneSelectors[pane]->currentIndex());
     m_activePane = pane;
     m_lastFocusedPane = m_panes[pane];  // as if the pane had been clicked
     m_bars[pane]->setFocus();
@@ -31,7 +31,7 @@ void CChildFrame::selectPaneSource(Pane pane)
 void CChildFrame::resetPaneSelections()
 {
     for (int side = 0; side < 2; ++side) {
-        m_toolBar->paneSelectors[side]->setCurrentIndex(0);
+        m_toolBar->paneSelectors[side]->setCurrentIndex(rowOfPaneSelection(noPort));
         m_selection[side] = noPort;
     }
 }

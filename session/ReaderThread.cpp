@@ -108,8 +108,8 @@ void CChildFrame::readerLoop()
     // Bytes taken from the port per taking of the connection lock: enough to
     // make the locking and the pane writes cheap per byte, few enough that the
     // window thread never waits long for the lock.
-    constexpr std::size_t ReadBatchSize = 4096;
-    std::array<std::uint8_t, ReadBatchSize> bytes{};
+    constexpr std::size_t readBatchSize = 4096;
+    std::array<std::uint8_t, readBatchSize> bytes{};
     FrameSplitter splitter;
     ReaderEvents events(*this, m_received);
     bool lossReported = false;

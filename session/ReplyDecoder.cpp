@@ -98,7 +98,7 @@ ReplyOutcome decodeReply(std::string_view frame, RequestKind kind)
     ReplyOutcome out;
     const char frameClass = frame[1];
     out.subCode = frame[2];
-    out.portIndex = (out.subCode >= '0' && out.subCode <= '3') ? out.subCode - '0' : noPort;
+    out.portIndex = isRemotePort(out.subCode - '0') ? out.subCode - '0' : noPort;
     out.payload = std::string(frame.substr(3, frame.size() - 4));
 
     if (frameClass == 'A' || frameClass == 'C') {

@@ -2,6 +2,8 @@
 // The request kind: the last command a connection window framed. It fixes the
 // header of the next frame sent and how the next reply frame is read.
 
+#include "base/PortRecords.h"  // remotePortCount
+
 enum class RequestKind {
     LoginId = 0,
     LoginPassword = 1,
@@ -16,8 +18,6 @@ enum class RequestKind {
 // Port value meaning "no remote port": frames for it carry the port digit '/',
 // and as a pane selection it means the local line traffic.
 inline constexpr int noPort = -1;
-// The KR-V's remote ports are numbered 0 to remotePortCount - 1.
-inline constexpr int remotePortCount = 4;
 
 constexpr bool isRemotePort(int port)
 {

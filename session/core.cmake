@@ -7,6 +7,8 @@ add_library(emu_session_core STATIC
   ConnectionMessages.cpp
   FrameSplitter.cpp
   LinkFrame.cpp
+  LinkMonitorLog.cpp
   ReaderHandOff.cpp
   ReplyDecoder.cpp)
-target_link_libraries(emu_session_core PUBLIC emu_serial Threads::Threads)
+emu_headers(emu_session_core session)
+target_link_libraries(emu_session_core PUBLIC emu_serial emu_directory_files Threads::Threads)

@@ -12,31 +12,36 @@
 
 namespace comport {
 
-constexpr std::uint8_t Signature = 0;
-constexpr std::uint8_t SetBaudRate = 1;
-constexpr std::uint8_t SetDataSize = 2;
-constexpr std::uint8_t SetParity = 3;
-constexpr std::uint8_t SetStopSize = 4;
-constexpr std::uint8_t SetControl = 5;
-constexpr std::uint8_t NotifyLineState = 6;
-constexpr std::uint8_t NotifyModemState = 7;
-constexpr std::uint8_t FlowControlSuspend = 8;
-constexpr std::uint8_t FlowControlResume = 9;
-constexpr std::uint8_t SetLineStateMask = 10;
-constexpr std::uint8_t SetModemStateMask = 11;
-constexpr std::uint8_t PurgeData = 12;
-constexpr std::uint8_t ServerOffset = 100;
+// Client command codes; a server's answer carries code + ServerOffset.
+enum CommandCode : std::uint8_t {
+    Signature = 0,
+    SetBaudRate = 1,
+    SetDataSize = 2,
+    SetParity = 3,
+    SetStopSize = 4,
+    SetControl = 5,
+    NotifyLineState = 6,
+    NotifyModemState = 7,
+    FlowControlSuspend = 8,
+    FlowControlResume = 9,
+    SetLineStateMask = 10,
+    SetModemStateMask = 11,
+    PurgeData = 12,
+    ServerOffset = 100,
+};
 
-constexpr std::uint8_t ParityNone = 1;
-constexpr std::uint8_t ParityOdd = 2;
-constexpr std::uint8_t ParityEven = 3;
-constexpr std::uint8_t ControlXonXoff = 2;
-constexpr std::uint8_t PurgeBoth = 3;
+// Values of SET-PARITY, SET-CONTROL and PURGE-DATA.
+enum ParityValue : std::uint8_t { ParityNone = 1, ParityOdd = 2, ParityEven = 3 };
+enum ControlValue : std::uint8_t { ControlXonXoff = 2 };
+enum PurgeValue : std::uint8_t { PurgeBoth = 3 };
 
-constexpr std::uint8_t ModemCarrier = 0x80;
-constexpr std::uint8_t ModemDsr = 0x20;
-constexpr std::uint8_t ModemCts = 0x10;
-constexpr std::uint8_t ModemDeltaCarrier = 0x08;
+// Bits of the modem state NOTIFY-MODEMSTATE reports.
+enum ModemStateBit : std::uint8_t {
+    ModemCarrier = 0x80,
+    ModemDsr = 0x20,
+    ModemCts = 0x10,
+    ModemDeltaCarrier = 0x08,
+};
 
 struct Command {
     std::uint8_t code = 0;

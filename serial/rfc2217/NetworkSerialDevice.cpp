@@ -24,47 +24,47 @@ OptionNegotiator clientOptions()
 }  // namespace
 
 NetworkSerialDevice::NetworkSerialDevice(std::string host, int port, Timing timing)
-    : host_(std::move(host)), port_(port), timing_(timing), options_(clientOptions())
+    : m_host(std::move(host)), m_port(port), m_timing(timing), m_options(clientOptions())
 {
-    wakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
 }
 
 NetworkSerialDevice::~NetworkSerialDevice()
 {
     close();
-    if (wakeFd_ >= 0) {
-        ::close(wakeFd_);
+    if (m_wakeFd >= 0) {
+        ::close(m_wakeFd);
     }
 }
 
 bool NetworkSerialDevice::open(const LineSettings& settings)
 {
     close();
-    const std::int64_t negotiationDeadline = tcp::nowMs() + timing_.connectMs;
-    const int fd = tcp::connectWithTimeout(host_, port_, timing_.connectMs);
+    const std::int64_t negotiationDeadline = tcp::nowMs() + m_timing.connectMs;
+    const int fd = tcp::connectWithTimeout(m_host, m_port, m_timing.connectMs);
     if (fd < 0) {
         return false;
     }
-    std::unique_lock receiveLock(receiveMutex_);
+    std::unique_lock receiveLock(m_receiveMutex);
     {
-        std::lock_guard bufferLock(bufferMutex_);
-        buffer_.clear();
-        acks_.reset();
+        std::lock_guard bufferLock(m_bufferMutex);
+        m_buffer.clear();
+        m_acks.reset();
     }
-    parser_ = Parser{};
-    options_ = clientOptions();
-    gone_ = false;
-    carrier_ = false;
-    modemStateSeen_ = false;
-    comPortReplySeen_ = false;
-    closing_ = false;
-    fd_ = fd;
+    m_parser = Parser{};
+    m_options = clientOptions();
+    m_gone = false;
+    m_carrier = false;
+    m_modemStateSeen = false;
+    m_comPortReplySeen = false;
+    m_closing = false;
+    m_fd = fd;
 
     Bytes out;
     const std::pair<std::uint8_t, std::uint8_t> offers[] = {
         {Will, OptComPort}, {Will, OptBinary}, {Do, OptBinary}, {Will, OptSga}, {Do, OptSga}};
     for (const auto& [verb, option] : offers) {
-        const Bytes request = options_.request(verb, option);
+        const Bytes request = m_options.request(verb, option);
         out.insert(out.end(), request.begin(), request.end());
     }
     const auto commands = comport::lineSettingCommands(settings);
@@ -93,21 +93,21 @@ bool NetworkSerialDevice::open(const LineSettings& settings)
     // Give the server a moment to acknowledge the settings and report the
     // modem state; missing acks are common and never fail the open.
     const auto allAcked = [&] {
-        if (!modemStateSeen_) {
+        if (!m_modemStateSeen) {
             return false;
         }
-        std::lock_guard bufferLock(bufferMutex_);
+        std::lock_guard bufferLock(m_bufferMutex);
         for (const auto& command : commands) {
-            if (!acks_.test(command.code)) {
+            if (!m_acks.test(command.code)) {
                 return false;
             }
         }
         return true;
     };
-    bool alive = pumpUntil(tcp::nowMs() + timing_.acksMs, allAcked);
-    if (alive && !modemStateSeen_) {
+    bool alive = pumpUntil(tcp::nowMs() + m_timing.acksMs, allAcked);
+    if (alive && !m_modemStateSeen) {
         // The first report can be lost; ask once more.
-        alive = sendControl(mask) && pumpUntil(tcp::nowMs() + timing_.modemStateMs, [&] { return modemStateSeen_.load(); });
+        alive = sendControl(mask) && pumpUntil(tcp::nowMs() + m_timing.modemStateMs, [&] { return m_modemStateSeen.load(); });
     }
     receiveLock.unlock();
     if (!alive) {
@@ -122,7 +122,7 @@ bool NetworkSerialDevice::pumpUntil(std::int64_t deadline, Done done)
 {
     for (;;) {
         pump();
-        if (gone_) {
+        if (m_gone) {
             return false;
         }
         if (done()) {
@@ -132,25 +132,25 @@ bool NetworkSerialDevice::pumpUntil(std::int64_t deadline, Done done)
         if (left <= 0) {
             return true;
         }
-        pollfd p{fd_, POLLIN, 0};
+        pollfd p{m_fd, POLLIN, 0};
         ::poll(&p, 1, static_cast<int>(left));
     }
 }
 
 bool NetworkSerialDevice::comPortAccepted() const
 {
-    return (options_.localEnabled(OptComPort) && !options_.localPending(OptComPort))
-        || options_.remoteEnabled(OptComPort) || comPortReplySeen_;
+    return (m_options.localEnabled(OptComPort) && !m_options.localPending(OptComPort))
+        || m_options.remoteEnabled(OptComPort) || m_comPortReplySeen;
 }
 
 bool NetworkSerialDevice::comPortRefused() const
 {
-    return !options_.localEnabled(OptComPort) && !options_.localPending(OptComPort);
+    return !m_options.localEnabled(OptComPort) && !m_options.localPending(OptComPort);
 }
 
 void NetworkSerialDevice::closeSocket()
 {
-    const int fd = fd_.exchange(-1);
+    const int fd = m_fd.exchange(-1);
     if (fd >= 0) {
         ::close(fd);
     }
@@ -158,60 +158,60 @@ void NetworkSerialDevice::closeSocket()
 
 void NetworkSerialDevice::close()
 {
-    if (fd_ < 0) {
+    if (m_fd < 0) {
         return;
     }
-    closing_ = true;
+    m_closing = true;
     wake();
-    std::lock_guard receiveLock(receiveMutex_);
-    std::lock_guard sendLock(sendMutex_);
+    std::lock_guard receiveLock(m_receiveMutex);
+    std::lock_guard sendLock(m_sendMutex);
     closeSocket();
-    carrier_ = false;
+    m_carrier = false;
     {
-        std::lock_guard bufferLock(bufferMutex_);
-        buffer_.clear();
+        std::lock_guard bufferLock(m_bufferMutex);
+        m_buffer.clear();
     }
-    closing_ = false;
+    m_closing = false;
 }
 
 void NetworkSerialDevice::purge()
 {
-    if (fd_ >= 0) {
+    if (m_fd >= 0) {
         sendControl(comport::encode({comport::PurgeData, {comport::PurgeBoth}}));
     }
-    std::lock_guard bufferLock(bufferMutex_);
-    buffer_.clear();
+    std::lock_guard bufferLock(m_bufferMutex);
+    m_buffer.clear();
 }
 
 void NetworkSerialDevice::wake()
 {
-    if (wakeFd_ >= 0) {
+    if (m_wakeFd >= 0) {
         const std::uint64_t one = 1;
-        [[maybe_unused]] const ssize_t n = ::write(wakeFd_, &one, sizeof one);
+        [[maybe_unused]] const ssize_t n = ::write(m_wakeFd, &one, sizeof one);
     }
 }
 
 DeviceWait NetworkSerialDevice::waitForInput()
 {
-    if (closing_) {
+    if (m_closing) {
         // close() is waiting for the receive side; never block it.
         return DeviceWait::Woken;
     }
-    std::lock_guard receiveLock(receiveMutex_);
+    std::lock_guard receiveLock(m_receiveMutex);
     for (;;) {
         {
-            std::lock_guard bufferLock(bufferMutex_);
-            if (!buffer_.empty()) {
+            std::lock_guard bufferLock(m_bufferMutex);
+            if (!m_buffer.empty()) {
                 return DeviceWait::Readable;
             }
         }
-        pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {fd_, POLLIN, 0}};
-        const bool connected = fds[1].fd >= 0 && !gone_;
+        pollfd fds[2] = {{m_wakeFd, POLLIN, 0}, {m_fd, POLLIN, 0}};
+        const bool connected = fds[1].fd >= 0 && !m_gone;
         // Without a connection only a wake can end the wait, and the caller
         // learns at once that the device is gone.
         if (!connected) {
             std::uint64_t count = 0;
-            if (::read(wakeFd_, &count, sizeof count) > 0) {
+            if (::read(m_wakeFd, &count, sizeof count) > 0) {
                 return DeviceWait::Woken;
             }
             return DeviceWait::Gone;
@@ -225,7 +225,7 @@ DeviceWait NetworkSerialDevice::waitForInput()
         }
         if ((fds[0].revents & POLLIN) != 0) {
             std::uint64_t count = 0;
-            [[maybe_unused]] const ssize_t n = ::read(wakeFd_, &count, sizeof count);
+            [[maybe_unused]] const ssize_t n = ::read(m_wakeFd, &count, sizeof count);
             return DeviceWait::Woken;
         }
         if (fds[1].revents != 0) {
@@ -236,18 +236,18 @@ DeviceWait NetworkSerialDevice::waitForInput()
 
 std::size_t NetworkSerialDevice::readAvailable(std::uint8_t* buffer, std::size_t capacity)
 {
-    std::lock_guard bufferLock(bufferMutex_);
+    std::lock_guard bufferLock(m_bufferMutex);
     std::size_t count = 0;
-    while (count < capacity && !buffer_.empty()) {
-        buffer[count++] = buffer_.front();
-        buffer_.pop_front();
+    while (count < capacity && !m_buffer.empty()) {
+        buffer[count++] = m_buffer.front();
+        m_buffer.pop_front();
     }
     return count;
 }
 
 std::size_t NetworkSerialDevice::write(const std::uint8_t* data, std::size_t length, int timeoutMs)
 {
-    if (length == 0 || fd_ < 0 || gone_) {
+    if (length == 0 || m_fd < 0 || m_gone) {
         return 0;
     }
     Bytes escaped;
@@ -255,11 +255,11 @@ std::size_t NetworkSerialDevice::write(const std::uint8_t* data, std::size_t len
     appendEscaped(escaped, data, length);
     std::size_t sent = 0;
     {
-        std::lock_guard sendLock(sendMutex_);
-        if (fd_ < 0) {
+        std::lock_guard sendLock(m_sendMutex);
+        if (m_fd < 0) {
             return 0;
         }
-        sent = tcp::sendAll(fd_, escaped.data(), escaped.size(), timeoutMs);
+        sent = tcp::sendAll(m_fd, escaped.data(), escaped.size(), timeoutMs);
     }
     if (sent == escaped.size()) {
         return length;
@@ -280,23 +280,23 @@ std::size_t NetworkSerialDevice::write(const std::uint8_t* data, std::size_t len
 bool NetworkSerialDevice::carrierDetected()
 {
     // Pick up a pending modem state report when no receive thread is reading.
-    std::unique_lock receiveLock(receiveMutex_, std::try_to_lock);
-    if (receiveLock.owns_lock() && fd_ >= 0) {
+    std::unique_lock receiveLock(m_receiveMutex, std::try_to_lock);
+    if (receiveLock.owns_lock() && m_fd >= 0) {
         pump();
     }
-    return carrier_ && !gone_ && fd_ >= 0;
+    return m_carrier && !m_gone && m_fd >= 0;
 }
 
 bool NetworkSerialDevice::acknowledged(std::uint8_t code) const
 {
-    std::lock_guard bufferLock(bufferMutex_);
-    return code < acks_.size() && acks_.test(code);
+    std::lock_guard bufferLock(m_bufferMutex);
+    return code < m_acks.size() && m_acks.test(code);
 }
 
 void NetworkSerialDevice::pump()
 {
-    const int fd = fd_;
-    if (fd < 0 || gone_) {
+    const int fd = m_fd;
+    if (fd < 0 || m_gone) {
         return;
     }
     std::uint8_t chunk[4096];
@@ -306,14 +306,14 @@ void NetworkSerialDevice::pump()
     // stopped reading holds the peer back through the TCP window.
     std::size_t alreadyBuffered = 0;
     {
-        std::lock_guard bufferLock(bufferMutex_);
-        alreadyBuffered = buffer_.size();
+        std::lock_guard bufferLock(m_bufferMutex);
+        alreadyBuffered = m_buffer.size();
     }
     std::size_t decoded = 0;  // data bytes in `events`
     while (alreadyBuffered + decoded < maxBuffered) {
         const ssize_t n = ::recv(fd, chunk, sizeof chunk, MSG_DONTWAIT);
         if (n > 0) {
-            parser_.feed(chunk, static_cast<std::size_t>(n), events);
+            m_parser.feed(chunk, static_cast<std::size_t>(n), events);
             decoded = 0;
             for (const Event& event : events) {
                 if (event.kind == Event::Kind::Data) {
@@ -326,8 +326,8 @@ void NetworkSerialDevice::pump()
             continue;
         }
         if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
-            gone_ = true;
-            carrier_ = false;
+            m_gone = true;
+            m_carrier = false;
         }
         break;
     }
@@ -340,12 +340,12 @@ void NetworkSerialDevice::handle(const Event& event)
 {
     switch (event.kind) {
     case Event::Kind::Data: {
-        std::lock_guard bufferLock(bufferMutex_);
-        buffer_.insert(buffer_.end(), event.payload.begin(), event.payload.end());
+        std::lock_guard bufferLock(m_bufferMutex);
+        m_buffer.insert(m_buffer.end(), event.payload.begin(), event.payload.end());
         break;
     }
     case Event::Kind::Negotiation: {
-        const Bytes reply = options_.receive(event.verb, event.option);
+        const Bytes reply = m_options.receive(event.verb, event.option);
         if (!reply.empty()) {
             sendControl(reply);
         }
@@ -367,23 +367,23 @@ void NetworkSerialDevice::handleComPort(const Bytes& payload)
         return;
     }
     const std::uint8_t code = payload[0] - comport::ServerOffset;
-    comPortReplySeen_ = true;
+    m_comPortReplySeen = true;
     if (code == comport::NotifyModemState) {
         if (payload.size() >= 2) {
-            carrier_ = (payload[1] & comport::ModemCarrier) != 0;
-            modemStateSeen_ = true;
+            m_carrier = (payload[1] & comport::ModemCarrier) != 0;
+            m_modemStateSeen = true;
         }
         return;
     }
-    std::lock_guard bufferLock(bufferMutex_);
-    if (code < acks_.size()) {
-        acks_.set(code);
+    std::lock_guard bufferLock(m_bufferMutex);
+    if (code < m_acks.size()) {
+        m_acks.set(code);
     }
 }
 
 bool NetworkSerialDevice::sendControl(const Bytes& bytes)
 {
-    std::lock_guard sendLock(sendMutex_);
-    const int fd = fd_;
-    return fd >= 0 && tcp::sendAll(fd, bytes.data(), bytes.size(), timing_.controlSendMs) == bytes.size();
+    std::lock_guard sendLock(m_sendMutex);
+    const int fd = m_fd;
+    return fd >= 0 && tcp::sendAll(fd, bytes.data(), bytes.size(), m_timing.controlSendMs) == bytes.size();
 }

@@ -51,7 +51,7 @@ public:
     // Whether the server acknowledged a com port command (by its client code).
     bool acknowledged(std::uint8_t code) const;
     // Whether a modem state report has arrived since open.
-    bool modemStateKnown() const { return modemStateSeen_; }
+    bool modemStateKnown() const { return m_modemStateSeen; }
 
     // Decoded data bytes held at most before the socket is left unread.
     static constexpr std::size_t maxBuffered = 64 * 1024;
@@ -59,7 +59,7 @@ public:
 private:
     // Reads and decodes what the socket holds, without blocking, until
     // maxBuffered data bytes wait to be read. Caller
-    // holds receiveMutex_. Marks the device gone when the peer closed.
+    // holds m_receiveMutex. Marks the device gone when the peer closed.
     void pump();
     void handle(const telnet::Event& event);
     void handleComPort(const telnet::Bytes& payload);
@@ -68,28 +68,28 @@ private:
     template <typename Done>
     bool pumpUntil(std::int64_t deadline, Done done);
     void closeSocket();
-    // Caller holds receiveMutex_.
+    // Caller holds m_receiveMutex.
     bool comPortAccepted() const;
     bool comPortRefused() const;
 
-    const std::string host_;
-    const int port_;
-    const Timing timing_;
-    int wakeFd_ = -1;
-    std::atomic<int> fd_{-1};
-    std::atomic<bool> gone_{false};
-    std::atomic<bool> closing_{false};
-    std::atomic<bool> carrier_{false};
-    std::atomic<bool> modemStateSeen_{false};
-    bool comPortReplySeen_ = false;  // guarded by receiveMutex_
+    const std::string m_host;
+    const int m_port;
+    const Timing m_timing;
+    int m_wakeFd = -1;
+    std::atomic<int> m_fd{-1};
+    std::atomic<bool> m_gone{false};
+    std::atomic<bool> m_closing{false};
+    std::atomic<bool> m_carrier{false};
+    std::atomic<bool> m_modemStateSeen{false};
+    bool m_comPortReplySeen = false;  // guarded by m_receiveMutex
 
-    std::mutex receiveMutex_;
-    telnet::Parser parser_;
-    telnet::OptionNegotiator options_;
+    std::mutex m_receiveMutex;
+    telnet::Parser m_parser;
+    telnet::OptionNegotiator m_options;
 
-    std::mutex sendMutex_;
+    std::mutex m_sendMutex;
 
-    mutable std::mutex bufferMutex_;
-    std::deque<std::uint8_t> buffer_;
-    std::bitset<16> acks_;
+    mutable std::mutex m_bufferMutex;
+    std::deque<std::uint8_t> m_buffer;
+    std::bitset<16> m_acks;
 };

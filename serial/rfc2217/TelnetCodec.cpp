@@ -14,10 +14,10 @@ void Parser::feed(const std::uint8_t* bytes, std::size_t length, std::vector<Eve
 {
     for (std::size_t i = 0; i < length; ++i) {
         const std::uint8_t b = bytes[i];
-        switch (state_) {
+        switch (m_state) {
         case State::Data:
             if (b == Iac) {
-                state_ = State::Iac;
+                m_state = State::Iac;
             } else {
                 pushData(b, events);
             }
@@ -25,55 +25,55 @@ void Parser::feed(const std::uint8_t* bytes, std::size_t length, std::vector<Eve
         case State::Iac:
             if (b == Iac) {
                 pushData(Iac, events);
-                state_ = State::Data;
+                m_state = State::Data;
             } else if (b == Will || b == Wont || b == Do || b == Dont) {
-                verb_ = b;
-                state_ = State::Verb;
+                m_verb = b;
+                m_state = State::Verb;
             } else if (b == Sb) {
-                state_ = State::SbOption;
+                m_state = State::SbOption;
             } else {
                 events.push_back(Event{Event::Kind::Command, b, 0, {}});
-                state_ = State::Data;
+                m_state = State::Data;
             }
             break;
         case State::Verb:
-            events.push_back(Event{Event::Kind::Negotiation, verb_, b, {}});
-            state_ = State::Data;
+            events.push_back(Event{Event::Kind::Negotiation, m_verb, b, {}});
+            m_state = State::Data;
             break;
         case State::SbOption:
-            sbOption_ = b;
-            sbPayload_.clear();
-            sbOverflow_ = false;
-            state_ = State::SbData;
+            m_sbOption = b;
+            m_sbPayload.clear();
+            m_sbOverflow = false;
+            m_state = State::SbData;
             break;
         case State::SbData:
             if (b == Iac) {
-                state_ = State::SbIac;
-            } else if (sbPayload_.size() < maxSubnegotiation) {
-                sbPayload_.push_back(b);
+                m_state = State::SbIac;
+            } else if (m_sbPayload.size() < maxSubnegotiation) {
+                m_sbPayload.push_back(b);
             } else {
-                sbOverflow_ = true;
+                m_sbOverflow = true;
             }
             break;
         case State::SbIac:
             if (b == Iac) {
-                if (sbPayload_.size() < maxSubnegotiation) {
-                    sbPayload_.push_back(Iac);
+                if (m_sbPayload.size() < maxSubnegotiation) {
+                    m_sbPayload.push_back(Iac);
                 } else {
-                    sbOverflow_ = true;
+                    m_sbOverflow = true;
                 }
-                state_ = State::SbData;
+                m_state = State::SbData;
             } else if (b == Se) {
-                if (!sbOverflow_) {
-                    events.push_back(Event{Event::Kind::Subnegotiation, Sb, sbOption_, sbPayload_});
+                if (!m_sbOverflow) {
+                    events.push_back(Event{Event::Kind::Subnegotiation, Sb, m_sbOption, m_sbPayload});
                 }
-                sbPayload_.clear();
-                state_ = State::Data;
+                m_sbPayload.clear();
+                m_state = State::Data;
             } else {
                 // A command inside a subnegotiation: the peer broke off; drop
                 // what was collected and read the command normally.
-                sbPayload_.clear();
-                state_ = State::Iac;
+                m_sbPayload.clear();
+                m_state = State::Iac;
                 --i;
             }
             break;

@@ -10,18 +10,24 @@
 
 namespace telnet {
 
-constexpr std::uint8_t Iac = 0xFF;
-constexpr std::uint8_t Dont = 0xFE;
-constexpr std::uint8_t Do = 0xFD;
-constexpr std::uint8_t Wont = 0xFC;
-constexpr std::uint8_t Will = 0xFB;
-constexpr std::uint8_t Sb = 0xFA;
-constexpr std::uint8_t Se = 0xF0;
+// Command bytes; they stand for themselves on the wire.
+enum CommandByte : std::uint8_t {
+    Iac = 0xFF,
+    Dont = 0xFE,
+    Do = 0xFD,
+    Wont = 0xFC,
+    Will = 0xFB,
+    Sb = 0xFA,
+    Se = 0xF0,
+};
 
-constexpr std::uint8_t OptBinary = 0x00;
-constexpr std::uint8_t OptEcho = 0x01;
-constexpr std::uint8_t OptSga = 0x03;
-constexpr std::uint8_t OptComPort = 0x2C;
+// Option codes.
+enum OptionCode : std::uint8_t {
+    OptBinary = 0x00,
+    OptEcho = 0x01,
+    OptSga = 0x03,
+    OptComPort = 0x2C,
+};
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -50,11 +56,11 @@ private:
     enum class State { Data, Iac, Verb, SbOption, SbData, SbIac };
     void pushData(std::uint8_t byte, std::vector<Event>& events);
 
-    State state_ = State::Data;
-    std::uint8_t verb_ = 0;
-    std::uint8_t sbOption_ = 0;
-    bool sbOverflow_ = false;
-    Bytes sbPayload_;
+    State m_state = State::Data;
+    std::uint8_t m_verb = 0;
+    std::uint8_t m_sbOption = 0;
+    bool m_sbOverflow = false;
+    Bytes m_sbPayload;
 };
 
 // Appends data with every 0xFF doubled.

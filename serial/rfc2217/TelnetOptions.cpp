@@ -5,10 +5,10 @@ namespace telnet {
 OptionNegotiator::OptionNegotiator(std::initializer_list<std::uint8_t> local, std::initializer_list<std::uint8_t> remote)
 {
     for (std::uint8_t option : local) {
-        local_[option].accepted = true;
+        m_local[option].accepted = true;
     }
     for (std::uint8_t option : remote) {
-        remote_[option].accepted = true;
+        m_remote[option].accepted = true;
     }
 }
 
@@ -16,7 +16,7 @@ Bytes OptionNegotiator::request(std::uint8_t verb, std::uint8_t option)
 {
     const bool isLocal = verb == Will || verb == Wont;
     const bool wantOn = verb == Will || verb == Do;
-    Side& side = isLocal ? local_[option] : remote_[option];
+    Side& side = isLocal ? m_local[option] : m_remote[option];
     if (side.enabled == wantOn && !side.pending) {
         return {};
     }
@@ -55,13 +55,13 @@ Bytes OptionNegotiator::receive(std::uint8_t verb, std::uint8_t option)
 {
     switch (verb) {
     case Do:
-        return answer(local_[option], true, Will, Wont, option);
+        return answer(m_local[option], true, Will, Wont, option);
     case Dont:
-        return answer(local_[option], false, Will, Wont, option);
+        return answer(m_local[option], false, Will, Wont, option);
     case Will:
-        return answer(remote_[option], true, Do, Dont, option);
+        return answer(m_remote[option], true, Do, Dont, option);
     case Wont:
-        return answer(remote_[option], false, Do, Dont, option);
+        return answer(m_remote[option], false, Do, Dont, option);
     default:
         return {};
     }

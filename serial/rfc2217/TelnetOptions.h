@@ -24,10 +24,10 @@ public:
     // Handles a received WILL/WONT/DO/DONT; returns the answer to send, if any.
     Bytes receive(std::uint8_t verb, std::uint8_t option);
 
-    bool localEnabled(std::uint8_t option) const { return local_[option].enabled; }
+    bool localEnabled(std::uint8_t option) const { return m_local[option].enabled; }
     // Whether our own request for the option still waits for the peer's answer.
-    bool localPending(std::uint8_t option) const { return local_[option].pending; }
-    bool remoteEnabled(std::uint8_t option) const { return remote_[option].enabled; }
+    bool localPending(std::uint8_t option) const { return m_local[option].pending; }
+    bool remoteEnabled(std::uint8_t option) const { return m_remote[option].enabled; }
 
 private:
     struct Side {
@@ -37,8 +37,8 @@ private:
     };
     static Bytes answer(Side& side, bool peerWantsOn, std::uint8_t yes, std::uint8_t no, std::uint8_t option);
 
-    std::array<Side, 256> local_{};
-    std::array<Side, 256> remote_{};
+    std::array<Side, 256> m_local{};
+    std::array<Side, 256> m_remote{};
 };
 
 }  // namespace telnet

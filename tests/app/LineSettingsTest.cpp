@@ -1,8 +1,8 @@
-#include "app/LineSettings.h"
+#include "app/LineSettingsFile.h"
 
 #include <gtest/gtest.h>
 
-#include "directory/ProfileFile.h"
+#include "base/ProfileFile.h"
 #include "tests/directory/FileTestSupport.h"
 
 namespace {
@@ -12,16 +12,6 @@ protected:
     ScratchDir m_dir;
     std::string m_path = m_dir.file("pinfo.dat");
 };
-
-TEST(PortTable, FillsSlotsInOrderWithNonEmptyNames)
-{
-    const PortTable table = portTableFromNames({"", "COM3", "", "COM1", "COM7", "COM8", "COM9"});
-    EXPECT_EQ(table[0].portName, "COM3");
-    EXPECT_EQ(table[1].portName, "COM1");
-    EXPECT_EQ(table[2].portName, "COM7");
-    EXPECT_EQ(table[3].portName, "COM8");
-    EXPECT_TRUE(portTableFromNames({"X"})[1].portName.empty());
-}
 
 TEST_F(LineSettingsTest, MissingFileGivesDefaults)
 {
@@ -103,14 +93,24 @@ TEST_F(LineSettingsTest, DialSettingsWithOuterBlanksSurviveSaveAndReload)
     EXPECT_EQ(dial.initCommand, "AT&F ");
 }
 
-}  // namespace
-
-TEST(PortNameLabel, ShowsControlCharactersAndPathPiecesAsQuestionMarks)
+// The pane log options live in a section of their own: a file written by the
+// older program reads as "off" and keeps every byte of what it had.
+TEST_F(LineSettingsTest, PaneLogOptionsAddTheirOwnSectionAndKeepTheRest)
 {
-    EXPECT_EQ(portNameLabel("COM3"), "COM3");
-    EXPECT_EQ(portNameLabel("A\x1b[2J/../B\\C\x7f\n"), "A?[2J?..?B?C??");
-    // Cut at 24 bytes without splitting a Korean character, and marked with an ellipsis.
-    const std::string korean = "\xbc\xad\xbf\xef";  // two characters, four bytes
-    EXPECT_EQ(portNameLabel(std::string(23, 'x') + korean), std::string(23, 'x') + "\xa1\xa6");
-    EXPECT_EQ(portNameLabel(std::string(20, 'x') + korean), std::string(20, 'x') + korean);
+    const std::string older = "[COM3]\r\nBAUD=96\r\n; note\r\n[CALLSECT]\r\nCALLCMD=ATD\r\n";
+    writeBytes(m_path, older);
+    EXPECT_EQ(readPaneLogOptions(m_path).timestamps, (std::array<bool, 2>{false, false}));
+    PaneLogOptions options;
+    options.timestamps[1] = true;
+    ASSERT_TRUE(writePaneLogOptions(m_path, options).ok());
+    EXPECT_EQ(readPaneLogOptions(m_path).timestamps, (std::array<bool, 2>{false, true}));
+    const std::string saved = readBytes(m_path);
+    EXPECT_EQ(saved.substr(0, older.size()), older);
+    PortTable table = portTableFromNames({"COM3"});
+    DialSettings dial;
+    readLineSettings(m_path, table, dial);
+    EXPECT_EQ(table[0].baudHundreds, 96);
+    EXPECT_EQ(dial.dialCommand, "ATD");
 }
+
+}  // namespace

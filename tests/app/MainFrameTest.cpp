@@ -25,12 +25,12 @@
 
 #include "app/CMainFrame.h"
 #include "app/CommandLine.h"
+#include "base/AppPaths.h"
 #include "directory/DialSettingsDialog.h"
 #include "directory/IpBookDialog.h"
 #include "directory/LocalPortSettingsDialog.h"
 #include "directory/PortNumberDialog.h"
 #include "directory/UserPrompts.h"
-#include "serial/AppPaths.h"
 #include "session/CChildFrame.h"
 #include "tests/directory/DialogTestSupport.h"
 #include "tests/support/FakeSerialDevice.h"
@@ -103,7 +103,7 @@ private slots:
         QCOMPARE(hostile.portButton(0)->text(), QStringLiteral("A?[2J?..?B"));
         QCOMPARE(hostile.portTable()[0].portName, std::string("A\x1b[2J/../B"));
         CMainFrame none({}, dataDir());
-        for (int slot = 0; slot < 4; ++slot)
+        for (int slot = 0; slot < portSlotCount; ++slot)
             QCOMPARE(none.portButton(slot)->text(), QStringLiteral("not use"));
     }
 

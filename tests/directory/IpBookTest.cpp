@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "directory/ProfileFile.h"
+#include "base/ProfileFile.h"
 #include "tests/directory/FileTestSupport.h"
 
 namespace {

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "directory/ProfileFile.h"
-#include "serial/TextCodec.h"
+#include "base/ProfileFile.h"
+#include "base/TextCodec.h"
 #include "tests/directory/FileTestSupport.h"
 
 namespace {

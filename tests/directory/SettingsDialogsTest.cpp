@@ -109,7 +109,7 @@ private slots:
 
     void remoteReadsStatusOfPortShown()
     {
-        const std::array<std::string, 4> status{"[Baud]19200abcd[Data]7x[Parity]odd [Stop]2;[Flow]hardware", "",
+        const std::array<std::string, remotePortCount> status{"[Baud]19200abcd[Data]7x[Parity]odd [Stop]2;[Flow]hardware", "",
                                                 "[Baud]1....[Data]8.[Parity]NONE.[Stop]1.[Flow]none", ""};
         RemotePortSettingsDialog dialog(-1, status);
         QCOMPARE(shown(&dialog, "원격 포트"), QString("0"));

@@ -1,19 +1,15 @@
 # Tests of the settings and directory dialogs: their rules without widgets, and
 # the dialogs themselves driven headless.
-if(TARGET emu_directory_logic)
-  emu_plain_test(directory_dialog_logic_test
-    SOURCES DialogLogicTest.cpp
-    LIBS emu_directory_logic
-    LABELS directory)
-endif()
+emu_plain_test(directory_dialog_logic_test
+  SOURCES DialogLogicTest.cpp
+  LIBS emu_directory_logic
+  LABELS directory)
 
-if(TARGET emu_directory)
-  emu_widget_test(directory_settings_dialogs_test
-    SOURCES SettingsDialogsTest.cpp DialogTestSupport.h
-    LIBS emu_directory
-    LABELS directory)
-  emu_widget_test(directory_book_dialogs_test
-    SOURCES BookDialogsTest.cpp DialogTestSupport.h
-    LIBS emu_directory
-    LABELS directory)
-endif()
+emu_widget_test(directory_settings_dialogs_test
+  SOURCES SettingsDialogsTest.cpp DialogTestSupport.h
+  LIBS emu_directory
+  LABELS directory)
+emu_widget_test(directory_book_dialogs_test
+  SOURCES BookDialogsTest.cpp DialogTestSupport.h
+  LIBS emu_directory
+  LABELS directory)

@@ -1,6 +1,6 @@
-# Tests of the settings files: the profile file, phone.dat and ip.dat.
+# Tests of the book files: phone.dat and ip.dat.
 emu_plain_test(directory_files_test
-  SOURCES ProfileFileTest.cpp PhoneBookTest.cpp IpBookTest.cpp
+  SOURCES PhoneBookTest.cpp IpBookTest.cpp
   LIBS emu_directory_files
   LABELS directory)
 target_compile_definitions(directory_files_test PRIVATE

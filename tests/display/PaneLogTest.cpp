@@ -69,7 +69,7 @@ TEST_F(PaneLogTest, LargeWritesKeepTheirOrderAndCloseCompletesTheFile)
         ASSERT_TRUE(log.write(piece));
         expected += piece;
     }
-    const std::string big(PaneLog::BufferLimit + 17, 'b');  // more than the log collects in memory
+    const std::string big(PaneLog::bufferLimit + 17, 'b');  // more than the log collects in memory
     ASSERT_TRUE(log.write(big));
     expected += big;
     ASSERT_TRUE(log.write("tail"));
@@ -102,7 +102,7 @@ TEST(PaneLogFailure, FailedWriteOfALargeBatchClosesAndReportsOnce)
         GTEST_SKIP() << "no /dev/full";
     PaneLog log;
     ASSERT_TRUE(log.open("/dev/full"));
-    EXPECT_FALSE(log.write(std::string(PaneLog::BufferLimit, 'x')));
+    EXPECT_FALSE(log.write(std::string(PaneLog::bufferLimit, 'x')));
     EXPECT_FALSE(log.isOpen());
     EXPECT_TRUE(log.takeFailure());
     EXPECT_FALSE(log.takeFailure());
@@ -122,3 +122,43 @@ TEST(PaneLogFailure, FailureOnCloseIsReportedOnce)
 }
 
 }  // namespace
+
+namespace {
+
+PaneLog::Clock::time_point g_fakeNow;
+PaneLog::Clock::time_point fakeNow()
+{
+    return g_fakeNow;
+}
+
+}  // namespace
+
+// Stamping marks each line with the time its first byte arrived, also when a
+// line comes in pieces; off, the log stays the received bytes unchanged.
+TEST_F(PaneLogTest, StampsEachLineWithTheTimeItsFirstByteArrived)
+{
+    setenv("TZ", "UTC", 1);
+    tzset();
+    using namespace std::chrono;
+    const auto base = PaneLog::Clock::time_point(seconds(1796647500));  // 2026-12-07 12:45:00 UTC
+    PaneLog log(&fakeNow);
+    ASSERT_TRUE(log.open(m_path.string()));
+    g_fakeNow = base;
+    log.write("raw\n");
+    log.setTimestamps(true);
+    g_fakeNow = base + milliseconds(7);
+    log.write("first ");
+    g_fakeNow = base + seconds(1);
+    log.write("line\nsecond\r\nthi");
+    g_fakeNow = base + seconds(2);
+    log.write("rd\n");
+    log.setTimestamps(false);
+    log.write("plain\n");
+    log.close();
+    EXPECT_EQ(readFile(m_path),
+              "raw\n"
+              "[2026-12-07 12:45:00.007] first line\n"
+              "[2026-12-07 12:45:01.000] second\r\n"
+              "[2026-12-07 12:45:01.000] third\n"
+              "plain\n");
+}

@@ -11,8 +11,8 @@
 
 namespace {
 
-constexpr int Last = TextScreen::CursorRow;
-const std::string Han = "\xC7\xD1";  // code page 949 for U+D55C
+constexpr int last = TextScreen::cursorRow;
+const std::string han = "\xC7\xD1";  // code page 949 for U+D55C
 
 std::string trimmed(std::string_view row)
 {
@@ -22,7 +22,7 @@ std::string trimmed(std::string_view row)
 
 std::string blankRow()
 {
-    return std::string(TextScreen::Columns, ' ');
+    return std::string(TextScreen::columns, ' ');
 }
 
 TEST(TextScreenControls, CarriageReturnLineFeedMovesTextUpAndCursorHome)
@@ -30,8 +30,8 @@ TEST(TextScreenControls, CarriageReturnLineFeedMovesTextUpAndCursorHome)
     TextScreen screen;
     screen.putText("AB");
     screen.putText("\r\n");
-    EXPECT_EQ(trimmed(screen.rowText(Last - 1)), "AB");
-    EXPECT_EQ(screen.rowText(Last), blankRow());
+    EXPECT_EQ(trimmed(screen.rowText(last - 1)), "AB");
+    EXPECT_EQ(screen.rowText(last), blankRow());
     EXPECT_EQ(screen.cursorColumn(), 0);
 }
 
@@ -39,8 +39,8 @@ TEST(TextScreenControls, LineFeedAloneKeepsTheColumn)
 {
     TextScreen screen;
     screen.putText("AB\nCD");
-    EXPECT_EQ(trimmed(screen.rowText(Last - 1)), "AB");
-    EXPECT_EQ(trimmed(screen.rowText(Last)), "  CD");
+    EXPECT_EQ(trimmed(screen.rowText(last - 1)), "AB");
+    EXPECT_EQ(trimmed(screen.rowText(last)), "  CD");
     EXPECT_EQ(screen.cursorColumn(), 4);
 }
 
@@ -51,23 +51,23 @@ TEST(TextScreenControls, BackspaceStopsAtColumnZeroAndNeverErases)
     EXPECT_EQ(screen.cursorColumn(), 0);
     screen.putText("XY\b");
     EXPECT_EQ(screen.cursorColumn(), 1);
-    EXPECT_EQ(trimmed(screen.rowText(Last)), "XY");
+    EXPECT_EQ(trimmed(screen.rowText(last)), "XY");
     screen.putText("Z");
-    EXPECT_EQ(trimmed(screen.rowText(Last)), "XZ");
+    EXPECT_EQ(trimmed(screen.rowText(last)), "XZ");
 }
 
 TEST(TextScreenControls, TabAdvancesOneColumnAndStaysInLastColumn)
 {
     TextScreen screen;
     screen.putText("A\tB");
-    EXPECT_EQ(trimmed(screen.rowText(Last)), "A B");
+    EXPECT_EQ(trimmed(screen.rowText(last)), "A B");
     EXPECT_EQ(screen.cursorColumn(), 3);
 
     screen.putText("\r" + std::string(127, '.'));
     ASSERT_EQ(screen.cursorColumn(), 127);
     screen.putText("\t\t");
     EXPECT_EQ(screen.cursorColumn(), 127);
-    EXPECT_EQ(screen.rowText(Last).substr(0, 127), std::string(127, '.'));  // no scroll
+    EXPECT_EQ(screen.rowText(last).substr(0, 127), std::string(127, '.'));  // no scroll
 }
 
 TEST(TextScreenText, WrapsAfterTheLastColumn)
@@ -75,8 +75,8 @@ TEST(TextScreenText, WrapsAfterTheLastColumn)
     TextScreen screen;
     const std::string text(128, 'x');
     screen.putText(text + "yz");
-    EXPECT_EQ(screen.rowText(Last - 1), text);
-    EXPECT_EQ(trimmed(screen.rowText(Last)), "yz");
+    EXPECT_EQ(screen.rowText(last - 1), text);
+    EXPECT_EQ(trimmed(screen.rowText(last)), "yz");
     EXPECT_EQ(screen.cursorColumn(), 2);
 }
 
@@ -84,7 +84,7 @@ TEST(TextScreenText, OtherControlBytesAreStoredAndZeroEndsTheText)
 {
     TextScreen screen;
     screen.putText(std::string_view("A\x01\x1B\0CD", 6));
-    EXPECT_EQ(screen.rowText(Last).substr(0, 4), "A\x01\x1B ");
+    EXPECT_EQ(screen.rowText(last).substr(0, 4), "A\x01\x1B ");
     EXPECT_EQ(screen.cursorColumn(), 3);
 }
 
@@ -93,12 +93,12 @@ TEST(TextScreenText, StoredControlBytesShowAsTheirControlPictures)
     TextScreen screen;
     screen.putText(std::string_view("A\x01\x1F\x7F\x1B", 5));
     std::u16string shown;
-    for (const char byte : screen.rowText(Last).substr(0, 6)) {
+    for (const char byte : screen.rowText(last).substr(0, 6)) {
         const auto cell = static_cast<unsigned char>(byte);
         shown += isBlankCell(cell) ? u' ' : singleByteCellCharacter(cell);
     }
     EXPECT_EQ(shown, u"A\u2401\u241F\u2421\u241B ");
-    EXPECT_EQ(screen.rowText(Last).substr(0, 5), "A\x01\x1F\x7F\x1B");
+    EXPECT_EQ(screen.rowText(last).substr(0, 5), "A\x01\x1F\x7F\x1B");
     EXPECT_TRUE(isBlankCell(0x00));
 }
 
@@ -109,7 +109,7 @@ TEST(TextScreenText, EmptyTextChangesNothing)
     screen.takeDamage();
     screen.putText("");
     screen.putText(std::string_view("\0x", 2));
-    EXPECT_EQ(trimmed(screen.rowText(Last)), "abc");
+    EXPECT_EQ(trimmed(screen.rowText(last)), "abc");
     EXPECT_EQ(screen.cursorColumn(), 3);
     EXPECT_FALSE(screen.takeDamage().any());
 }
@@ -121,7 +121,7 @@ TEST(TextScreenText, LineLeavesTheTopAfterFiveHundredLineFeeds)
     screen.putText(std::string(499, '\n'));
     EXPECT_EQ(trimmed(screen.rowText(0)), "first");
     screen.putText("\n");
-    for (int row = 0; row < TextScreen::Rows; ++row)
+    for (int row = 0; row < TextScreen::rows; ++row)
         ASSERT_EQ(screen.rowText(row).find("first"), std::string_view::npos) << "row " << row;
 }
 
@@ -133,19 +133,19 @@ TEST(TextScreenText, ClearKeepsTheCursorColumn)
     screen.clearScreen();
     const ScreenDamage damage = screen.takeDamage();
     EXPECT_EQ(damage.firstDirtyRow, 0);
-    EXPECT_EQ(damage.lastDirtyRow, Last);
-    for (int row = 0; row < TextScreen::Rows; ++row)
+    EXPECT_EQ(damage.lastDirtyRow, last);
+    for (int row = 0; row < TextScreen::rows; ++row)
         ASSERT_EQ(screen.rowText(row), blankRow());
     screen.putText("f");
-    EXPECT_EQ(screen.cell(Last, 5), 'f');
-    EXPECT_EQ(trimmed(screen.rowText(Last)), "     f");
+    EXPECT_EQ(screen.cell(last, 5), 'f');
+    EXPECT_EQ(trimmed(screen.rowText(last)), "     f");
 }
 
 TEST(TextScreenDoubleByte, PairTakesTwoCellsAndAdvancesTwo)
 {
     TextScreen screen;
-    screen.putText(Han + "A");
-    EXPECT_EQ(screen.rowText(Last).substr(0, 3), Han + "A");
+    screen.putText(han + "A");
+    EXPECT_EQ(screen.rowText(last).substr(0, 3), han + "A");
     EXPECT_EQ(screen.cursorColumn(), 3);
 }
 
@@ -160,7 +160,7 @@ TEST(TextScreenDoubleByte, LeadByteAtTheEndOfOneTextJoinsTheNextText)
         byteByByte.putText(std::string(1, c));
         ASSERT_LE(byteByByte.cursorColumn(), 127);
     }
-    for (int row = Last - 1; row <= Last; ++row)
+    for (int row = last - 1; row <= last; ++row)
         EXPECT_EQ(byteByByte.rowText(row), whole.rowText(row));
     EXPECT_EQ(byteByByte.cursorColumn(), 2);
     EXPECT_EQ(whole.cursorColumn(), 2);
@@ -171,28 +171,28 @@ TEST(TextScreenDoubleByte, PendingLeadIsNotShownUntilItsTrailArrives)
     TextScreen screen;
     screen.putText("\xC7");
     EXPECT_TRUE(screen.hasPendingLead());
-    EXPECT_EQ(screen.rowText(Last), blankRow());
+    EXPECT_EQ(screen.rowText(last), blankRow());
     EXPECT_EQ(screen.cursorColumn(), 0);
     screen.putText("\xD1");
     EXPECT_FALSE(screen.hasPendingLead());
-    EXPECT_EQ(screen.rowText(Last).substr(0, 2), Han);
+    EXPECT_EQ(screen.rowText(last).substr(0, 2), han);
 }
 
 TEST(TextScreenDoubleByte, LeadByteInLastColumnWrapsBeforeIt)
 {
     TextScreen screen;
-    screen.putText(std::string(127, '.') + Han);
-    EXPECT_EQ(screen.rowText(Last - 1), std::string(127, '.') + " ");
-    EXPECT_EQ(screen.rowText(Last).substr(0, 2), Han);
+    screen.putText(std::string(127, '.') + han);
+    EXPECT_EQ(screen.rowText(last - 1), std::string(127, '.') + " ");
+    EXPECT_EQ(screen.rowText(last).substr(0, 2), han);
     EXPECT_EQ(screen.cursorColumn(), 2);
 }
 
 TEST(TextScreenDoubleByte, PairEndingInLastColumnWraps)
 {
     TextScreen screen;
-    screen.putText(std::string(126, '.') + Han);
-    EXPECT_EQ(screen.rowText(Last - 1), std::string(126, '.') + Han);
-    EXPECT_EQ(screen.rowText(Last), blankRow());
+    screen.putText(std::string(126, '.') + han);
+    EXPECT_EQ(screen.rowText(last - 1), std::string(126, '.') + han);
+    EXPECT_EQ(screen.rowText(last), blankRow());
     EXPECT_EQ(screen.cursorColumn(), 0);
 }
 
@@ -202,8 +202,8 @@ TEST(TextScreenDoubleByte, ControlByteAfterLeadKeepsItsMeaning)
     TextScreen screen;
     screen.putText("\xC7");
     screen.putText("\r\n");
-    EXPECT_EQ(screen.cell(Last - 1, 0), 0xC7);
-    EXPECT_EQ(screen.cell(Last - 1, 1), 0x00);
+    EXPECT_EQ(screen.cell(last - 1, 0), 0xC7);
+    EXPECT_EQ(screen.cell(last - 1, 1), 0x00);
     EXPECT_EQ(screen.cursorColumn(), 0);
     EXPECT_FALSE(screen.hasPendingLead());
 }
@@ -220,13 +220,13 @@ TEST(TextScreenRobustness, RandomBytesNeverLeaveTheGrid)
             c = static_cast<char>(byte(random));
         screen.putText(text);
         ASSERT_GE(screen.cursorColumn(), 0);
-        ASSERT_LE(screen.cursorColumn(), TextScreen::Columns - 1);
+        ASSERT_LE(screen.cursorColumn(), TextScreen::columns - 1);
     }
-    for (int row = 0; row < TextScreen::Rows; ++row)
-        ASSERT_EQ(screen.rowText(row).size(), static_cast<std::size_t>(TextScreen::Columns));
+    for (int row = 0; row < TextScreen::rows; ++row)
+        ASSERT_EQ(screen.rowText(row).size(), static_cast<std::size_t>(TextScreen::columns));
     EXPECT_EQ(screen.cell(-1, 0), ' ');
-    EXPECT_EQ(screen.cell(0, TextScreen::Columns), ' ');
-    EXPECT_TRUE(screen.rowText(TextScreen::Rows).empty());
+    EXPECT_EQ(screen.cell(0, TextScreen::columns), ' ');
+    EXPECT_TRUE(screen.rowText(TextScreen::rows).empty());
 }
 
 TEST(TextScreenDamage, TypingDirtiesOnlyTheCursorRow)
@@ -236,8 +236,8 @@ TEST(TextScreenDamage, TypingDirtiesOnlyTheCursorRow)
     screen.putText("abc\b\r");
     const ScreenDamage damage = screen.takeDamage();
     EXPECT_EQ(damage.scrolledRows, 0);
-    EXPECT_EQ(damage.firstDirtyRow, Last);
-    EXPECT_EQ(damage.lastDirtyRow, Last);
+    EXPECT_EQ(damage.firstDirtyRow, last);
+    EXPECT_EQ(damage.lastDirtyRow, last);
     EXPECT_FALSE(screen.takeDamage().any());
 }
 
@@ -250,12 +250,12 @@ TEST(TextScreenDamage, LineFeedsCountScrolledRowsAndShiftDirtyRows)
     ScreenDamage damage = screen.takeDamage();
     EXPECT_EQ(damage.scrolledRows, 2);
     // The row written before the scrolls is now row 497; the rows after it are new.
-    EXPECT_EQ(damage.firstDirtyRow, Last - 2);
-    EXPECT_EQ(damage.lastDirtyRow, Last);
+    EXPECT_EQ(damage.firstDirtyRow, last - 2);
+    EXPECT_EQ(damage.lastDirtyRow, last);
 
     screen.putText(std::string(600, '\n'));
     damage = screen.takeDamage();
-    EXPECT_EQ(damage.scrolledRows, TextScreen::Rows);
+    EXPECT_EQ(damage.scrolledRows, TextScreen::rows);
 }
 
 }  // namespace

@@ -18,12 +18,12 @@
 #include <string>
 #include <thread>
 
+#include "base/QtText.h"
 #include "display/CTerminalView.h"
-#include "serial/QtText.h"
 
 namespace {
 
-const std::string KoreanLine = "\xC7\xD1\xB1\xDB KR-V";  // "한글 KR-V" in code page 949
+const std::string koreanLine = "\xC7\xD1\xB1\xDB KR-V";  // "한글 KR-V" in code page 949
 
 int darkPixels(const QImage& image, const QRect& rect)
 {
@@ -108,13 +108,13 @@ void ViewTest::drawsDoubleByteTextInItsCells()
     view.resize(400, 200);
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
-    view.putText(KoreanLine);
-    QTest::qWait(3 * CVT100View::RepaintDelayMs);
+    view.putText(koreanLine);
+    QTest::qWait(3 * CVT100View::repaintDelayMs);
 
     const QImage image = view.viewport()->grab().toImage();
-    const int top = TextScreen::CursorRow * CVT100View::CellHeight - view.verticalScrollBar()->value();
+    const int top = TextScreen::cursorRow * CVT100View::cellHeight - view.verticalScrollBar()->value();
     auto cells = [&](int column, int count) {
-        return QRect(column * CVT100View::CellWidth, top, count * CVT100View::CellWidth, CVT100View::CellHeight);
+        return QRect(column * CVT100View::cellWidth, top, count * CVT100View::cellWidth, CVT100View::cellHeight);
     };
     QVERIFY(darkPixels(image, cells(0, 1)) > 0);  // both halves of the first syllable
     QVERIFY(darkPixels(image, cells(1, 1)) > 0);
@@ -123,9 +123,9 @@ void ViewTest::drawsDoubleByteTextInItsCells()
     for (int column = 5; column <= 8; ++column)
         QVERIFY2(darkPixels(image, cells(column, 1)) > 0, qPrintable(QString::number(column)));
     // The cursor bar fills column 9 but for its top and bottom pixel lines.
-    QCOMPARE(darkPixels(image, cells(9, 1)), CVT100View::CellWidth * CVT100View::CursorHeight);
+    QCOMPARE(darkPixels(image, cells(9, 1)), CVT100View::cellWidth * CVT100View::cursorHeight);
     QCOMPARE(darkPixels(image, cells(10, 40)), 0);
-    QCOMPARE(darkPixels(image, cells(0, 50).translated(0, -CVT100View::CellHeight)), 0);  // row 498
+    QCOMPARE(darkPixels(image, cells(0, 50).translated(0, -CVT100View::cellHeight)), 0);  // row 498
 }
 
 void ViewTest::scrolledPictureMatchesAFreshPaint()
@@ -135,17 +135,17 @@ void ViewTest::scrolledPictureMatchesAFreshPaint()
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     for (int i = 0; i < 20; ++i)
-        view.putLine("line " + std::to_string(i) + " " + KoreanLine + std::string(static_cast<std::size_t>(i), '#'));
+        view.putLine("line " + std::to_string(i) + " " + koreanLine + std::string(static_cast<std::size_t>(i), '#'));
     view.putText("partial");
-    QTest::qWait(3 * CVT100View::RepaintDelayMs);
+    QTest::qWait(3 * CVT100View::repaintDelayMs);
     QCOMPARE(shownPixels(view), freshPixels(view));
 
     // A few lines scroll in: the shown picture is shifted, and only the new
     // rows and the old cursor row are painted.
     PaintRegions regions;
     view.viewport()->installEventFilter(&regions);
-    view.putText("\r\nabc\r\ndef " + KoreanLine + "\r\n\xB0\xA1gh");
-    QTest::qWait(3 * CVT100View::RepaintDelayMs);
+    view.putText("\r\nabc\r\ndef " + koreanLine + "\r\n\xB0\xA1gh");
+    QTest::qWait(3 * CVT100View::repaintDelayMs);
     QVERIFY(!regions.painted.isEmpty());
     QVERIFY2(!QRegion(view.viewport()->rect()).subtracted(regions.painted).isEmpty(),
              "the scroll repainted the whole view");
@@ -154,15 +154,15 @@ void ViewTest::scrolledPictureMatchesAFreshPaint()
     // A paint that lands between a scroll and the next repaint tick draws the
     // scrolled text early; the tick's shift must not leave those rows wrong.
     view.putText("\r\nmore");
-    view.viewport()->repaint(QRect(0, 0, view.viewport()->width(), 3 * CVT100View::CellHeight));
-    view.putText("\r\nlast " + KoreanLine);
-    QTest::qWait(3 * CVT100View::RepaintDelayMs);
+    view.viewport()->repaint(QRect(0, 0, view.viewport()->width(), 3 * CVT100View::cellHeight));
+    view.putText("\r\nlast " + koreanLine);
+    QTest::qWait(3 * CVT100View::repaintDelayMs);
     QCOMPARE(shownPixels(view), freshPixels(view));
 
     // More lines than the view shows: the picture is redrawn whole.
     for (int i = 0; i < 30; ++i)
         view.putLine("many " + std::to_string(i));
-    QTest::qWait(3 * CVT100View::RepaintDelayMs);
+    QTest::qWait(3 * CVT100View::repaintDelayMs);
     QCOMPARE(shownPixels(view), freshPixels(view));
 }
 
@@ -173,7 +173,7 @@ void ViewTest::accessibleTextReadsTheVisibleRows()
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     view.putLine("first");
-    view.putText(KoreanLine + "   ");
+    view.putText(koreanLine + "   ");
 
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&view);
     QVERIFY(accessible != nullptr);
@@ -194,11 +194,11 @@ void ViewTest::scrollsToTheBottomOnResize()
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     QCOMPARE(view.verticalScrollBar()->value(), view.verticalScrollBar()->maximum());
-    QCOMPARE(view.verticalScrollBar()->maximum() + view.viewport()->height(), CVT100View::DocumentHeight);
+    QCOMPARE(view.verticalScrollBar()->maximum() + view.viewport()->height(), CVT100View::documentHeight);
     view.verticalScrollBar()->setValue(0);
     view.resize(320, 260);
     QTRY_COMPARE(view.verticalScrollBar()->value(), view.verticalScrollBar()->maximum());
-    QCOMPARE(view.lastVisibleRow(), TextScreen::CursorRow);
+    QCOMPARE(view.lastVisibleRow(), TextScreen::cursorRow);
 }
 
 void ViewTest::manySmallWritesGiveFewRepaints()
@@ -207,13 +207,13 @@ void ViewTest::manySmallWritesGiveFewRepaints()
     view.resize(300, 150);
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
-    QTest::qWait(3 * CVT100View::RepaintDelayMs);
+    QTest::qWait(3 * CVT100View::repaintDelayMs);
     PaintCounter counter;
     view.viewport()->installEventFilter(&counter);
     for (int i = 0; i < 3000; ++i)
         view.putText(i % 60 == 59 ? "\n" : "x");
     QTRY_VERIFY(counter.paints >= 1);
-    QTest::qWait(3 * CVT100View::RepaintDelayMs);
+    QTest::qWait(3 * CVT100View::repaintDelayMs);
     QVERIFY2(counter.paints <= 2, qPrintable(QString::number(counter.paints)));
 }
 
@@ -223,15 +223,15 @@ void ViewTest::logReceivesExactBytesAndPutLineEnding()
     CVT100View view;
     QVERIFY(view.openLog(path));
     QVERIFY(view.isLogOpen());
-    view.putText("a\b\t\x01" + KoreanLine.substr(0, 1));
-    view.putText(KoreanLine.substr(1));
+    view.putText("a\b\t\x01" + koreanLine.substr(0, 1));
+    view.putText(koreanLine.substr(1));
     view.putText("");
     view.putLine("msg");
     view.putLine("");
     view.closeLog();
     QVERIFY(!view.isLogOpen());
     view.putText("after");
-    QCOMPARE(readFile(path), "a\b\t\x01" + KoreanLine + "msg\r\n\r\n");
+    QCOMPARE(readFile(path), "a\b\t\x01" + koreanLine + "msg\r\n\r\n");
     std::filesystem::remove(path);
 }
 
@@ -252,7 +252,7 @@ void ViewTest::failedLogWriteIsReportedOnceAndScreenGoesOn()
     QTest::qWait(20);
     QCOMPARE(spy.count(), 1);
     std::lock_guard<std::recursive_mutex> guard(view.modelLock());
-    QCOMPARE(std::string(view.screen().rowText(TextScreen::CursorRow).substr(0, 6)), std::string("onetwo"));
+    QCOMPARE(std::string(view.screen().rowText(TextScreen::cursorRow).substr(0, 6)), std::string("onetwo"));
 }
 
 void ViewTest::focusIsReportedOnlyWhileTheOwnerLives()
@@ -306,13 +306,13 @@ void ViewTest::writerThreadAndPaintingShareTheLock()
         view.viewport()->repaint();
     }
     reader.join();
-    QTest::qWait(3 * CVT100View::RepaintDelayMs);
+    QTest::qWait(3 * CVT100View::repaintDelayMs);
 
     TextScreen expected;
     expected.putText(traffic);
     std::lock_guard<std::recursive_mutex> guard(connectionLock);
     QCOMPARE(view.screen().cursorColumn(), expected.cursorColumn());
-    for (int row = 0; row < TextScreen::Rows; ++row)
+    for (int row = 0; row < TextScreen::rows; ++row)
         QVERIFY2(view.screen().rowText(row) == expected.rowText(row), qPrintable(QString::number(row)));
 }
 

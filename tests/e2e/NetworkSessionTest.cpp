@@ -25,7 +25,7 @@
 
 namespace {
 
-const std::string StatusText = "[Baud]9600 bps[Data]8 bit[Parity]none [Stop]1 bit[Flow]none";
+const std::string statusText = "[Baud]9600 bps[Data]8 bit[Parity]none [Stop]1 bit[Flow]none";
 
 std::string frame(char cls, char sub, const std::string& payload)
 {
@@ -145,7 +145,7 @@ private:
     void connectPort(int port)
     {
         m_frame->toolBar()->portToggles[port]->click();
-        QVERIFY(waitUntil([&] { return m_frame->dialogue().portStatusTexts()[port] == StatusText; }));
+        QVERIFY(waitUntil([&] { return m_frame->dialogue().portStatusTexts()[port] == statusText; }));
     }
 
 private slots:
@@ -186,7 +186,7 @@ private slots:
         STEP(logIn());
         STEP(connectPort(1));
         QVERIFY(contains(m_sim->wire().fromProgram, frame('C', '1', "CONN")));
-        QVERIFY(waitUntil([&] { return contains(left(), "포트 1에 연결되었습니다.\n" + StatusText); }));
+        QVERIFY(waitUntil([&] { return contains(left(), "포트 1에 연결되었습니다.\n" + statusText); }));
 
         // Right pane on 포트1, left pane local: typed text goes to port 1, its echo
         // comes back in the right pane only.
@@ -261,7 +261,7 @@ private slots:
         std::string log = file.readAll().toStdString();
         // The window's own message lines, each written whole and ended by CR LF.
         for (const std::string& message :
-             {cp949("'KR-V' 연결되었습니다.\r\n"), cp949("포트 0에 연결되었습니다.\r\n") + StatusText + "\r\n",
+             {cp949("'KR-V' 연결되었습니다.\r\n"), cp949("포트 0에 연결되었습니다.\r\n") + statusText + "\r\n",
               cp949("연결이 끊어졌습니다.\r\n")}) {
             const std::size_t at = log.find(message);
             QVERIFY2(at != std::string::npos, message.c_str());

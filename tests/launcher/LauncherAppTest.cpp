@@ -53,7 +53,7 @@ std::uint32_t le32(const std::vector<unsigned char>& b, std::size_t at)
 // `addressLength` bytes.
 std::uint32_t storedPort(const std::vector<unsigned char>& b, std::size_t addressLength)
 {
-    return le32(b, SessionTemplate::kPortValueOffset - 11 + addressLength);
+    return le32(b, SessionTemplate::portValueOffset - 11 + addressLength);
 }
 
 } // namespace
@@ -305,14 +305,14 @@ protected:
     ScopedEnv m_env;
 };
 
-const launcher::WritableCheck kNotWritable = [](const std::string&) { return false; };
-const launcher::WritableCheck kWritable = [](const std::string&) { return true; };
+const launcher::WritableCheck neverWritable = [](const std::string&) { return false; };
+const launcher::WritableCheck alwaysWritable = [](const std::string&) { return true; };
 
 } // namespace
 
 TEST_F(LauncherOutput, AWritableLauncherDirectoryIsUsedAndNothingIsCreatedElsewhere)
 {
-    EXPECT_EQ(launcher::outputDirectory(launcherDir(), kWritable), launcherDir());
+    EXPECT_EQ(launcher::outputDirectory(launcherDir(), alwaysWritable), launcherDir());
     EXPECT_FALSE(std::filesystem::exists(m_dir.path() / "config"));
     EXPECT_EQ(launcher::outputDirectory(launcherDir()), launcherDir()) << "a fresh temporary directory is writable";
 }
@@ -326,16 +326,16 @@ TEST_F(LauncherOutput, AnInstalledCopyWritesToTheDataDirectoryEvenWhenItCouldWri
 
 TEST_F(LauncherOutput, AReadOnlyLauncherDirectoryFallsBackToTheCreatedDataDirectory)
 {
-    EXPECT_EQ(launcher::outputDirectory(launcherDir(), kNotWritable), dataDir());
+    EXPECT_EQ(launcher::outputDirectory(launcherDir(), neverWritable), dataDir());
     EXPECT_TRUE(std::filesystem::is_directory(dataDir()));
     // A second start finds it there.
-    EXPECT_EQ(launcher::outputDirectory(launcherDir(), kNotWritable), dataDir());
+    EXPECT_EQ(launcher::outputDirectory(launcherDir(), neverWritable), dataDir());
 }
 
 TEST_F(LauncherOutput, TheDataDirectoryOverrideWinsOverXdg)
 {
     m_env.set("EMUVOLA_DATA_DIR", (m_dir.path() / "elsewhere").string());
-    EXPECT_EQ(launcher::outputDirectory(launcherDir(), kNotWritable), (m_dir.path() / "elsewhere").string() + "/");
+    EXPECT_EQ(launcher::outputDirectory(launcherDir(), neverWritable), (m_dir.path() / "elsewhere").string() + "/");
     EXPECT_TRUE(std::filesystem::is_directory(m_dir.path() / "elsewhere"));
     EXPECT_FALSE(std::filesystem::exists(m_dir.path() / "config"));
 }
@@ -343,13 +343,13 @@ TEST_F(LauncherOutput, TheDataDirectoryOverrideWinsOverXdg)
 TEST_F(LauncherOutput, AFallbackThatCannotBeCreatedLeavesTheLauncherDirectory)
 {
     std::ofstream(m_dir.path() / "config") << "a file, not a directory";
-    EXPECT_EQ(launcher::outputDirectory(launcherDir(), kNotWritable), launcherDir());
+    EXPECT_EQ(launcher::outputDirectory(launcherDir(), neverWritable), launcherDir());
 }
 
 TEST_F(LauncherOutput, TheSessionFileOfAnInstalledLauncherGoesToTheDataDirectoryUnderItsUsualName)
 {
     LauncherApp app;
-    app.start({"KR-V___", "192.0.2.5", "7201", "Seoul1"}, launcher::outputDirectory(launcherDir(), kNotWritable));
+    app.start({"KR-V___", "192.0.2.5", "7201", "Seoul1"}, launcher::outputDirectory(launcherDir(), neverWritable));
     ASSERT_TRUE(app.valid());
     ASSERT_TRUE(app.writeSession());
     const std::string name = launcher::sessionFileName("Seoul1", "192.0.2.5", "7201", 7201);

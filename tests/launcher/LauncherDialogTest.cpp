@@ -90,7 +90,7 @@ private slots:
         LauncherDialog dialog(app);
         dialog.findChild<QPushButton*>(QStringLiteral("C"))->click();
         const auto bytes = readBytes(dir.path() / "ANSeoul1-포트1디바이스-192.0.2.5-원격감시.ht");
-        const std::string address = LauncherApp::kDefaultServerAddress;
+        const std::string address = LauncherApp::defaultServerAddress;
         QCOMPARE(bytes.size(), 1285 + address.size());
         QCOMPARE(bytes.at(817 + address.size() + 7), static_cast<unsigned char>(4));
     }

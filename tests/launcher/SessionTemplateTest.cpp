@@ -30,7 +30,7 @@ std::uint32_t le32(const std::vector<std::uint8_t>& b, std::size_t at)
 std::vector<ParsedRecord> parseRecords(const std::vector<std::uint8_t>& b, std::size_t* end)
 {
     std::vector<ParsedRecord> records;
-    std::size_t at = SessionTemplate::kRecordsOffset;
+    std::size_t at = SessionTemplate::recordsOffset;
     while (at + 6 <= b.size()) {
         const auto tag = static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
         const std::uint32_t length = le32(b, at + 2);

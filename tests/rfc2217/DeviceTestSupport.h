@@ -17,42 +17,42 @@
 template <typename Server>
 class StepThread {
 public:
-    explicit StepThread(Server& server) : server_(server), thread_([this] { run(); }) {}
+    explicit StepThread(Server& server) : m_server(server), m_thread([this] { run(); }) {}
     ~StepThread()
     {
-        stop_ = true;
-        server_.interrupt();
-        thread_.join();
+        m_stop = true;
+        m_server.interrupt();
+        m_thread.join();
     }
 
 private:
     void run()
     {
-        while (!stop_) {
-            server_.step(10);
+        while (!m_stop) {
+            m_server.step(10);
         }
     }
-    Server& server_;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
+    Server& m_server;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
 };
 
 // The receive side of a SerialDevice, like SerialPort's receive thread.
 class Collector {
 public:
-    explicit Collector(SerialDevice& device) : device_(device), thread_([this] { run(); }) {}
+    explicit Collector(SerialDevice& device) : m_device(device), m_thread([this] { run(); }) {}
     ~Collector()
     {
-        stop_ = true;
-        device_.wake();
-        thread_.join();
+        m_stop = true;
+        m_device.wake();
+        m_thread.join();
     }
 
     // Waits up to timeoutMs until the collected bytes satisfy the predicate.
     bool waitFor(const std::function<bool(const std::string&)>& done, int timeoutMs = 5000)
     {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return done(bytes_); });
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return done(m_bytes); });
     }
     bool waitForText(const std::string& text, int timeoutMs = 5000)
     {
@@ -60,48 +60,48 @@ public:
     }
     bool waitGone(int timeoutMs = 5000)
     {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return gone_; });
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_gone; });
     }
     std::string bytes()
     {
-        std::lock_guard lock(mutex_);
-        return bytes_;
+        std::lock_guard lock(m_mutex);
+        return m_bytes;
     }
     void clear()
     {
-        std::lock_guard lock(mutex_);
-        bytes_.clear();
+        std::lock_guard lock(m_mutex);
+        m_bytes.clear();
     }
 
 private:
     void run()
     {
-        while (!stop_) {
-            const DeviceWait result = device_.waitForInput();
+        while (!m_stop) {
+            const DeviceWait result = m_device.waitForInput();
             if (result == DeviceWait::Gone) {
-                std::lock_guard lock(mutex_);
-                gone_ = true;
-                changed_.notify_all();
+                std::lock_guard lock(m_mutex);
+                m_gone = true;
+                m_changed.notify_all();
                 break;
             }
             std::uint8_t chunk[512];
             std::size_t n = 0;
-            while ((n = device_.readAvailable(chunk, sizeof chunk)) > 0) {
-                std::lock_guard lock(mutex_);
-                bytes_.append(reinterpret_cast<const char*>(chunk), n);
-                changed_.notify_all();
+            while ((n = m_device.readAvailable(chunk, sizeof chunk)) > 0) {
+                std::lock_guard lock(m_mutex);
+                m_bytes.append(reinterpret_cast<const char*>(chunk), n);
+                m_changed.notify_all();
             }
         }
     }
 
-    SerialDevice& device_;
-    std::atomic<bool> stop_{false};
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::string bytes_;
-    bool gone_ = false;
-    std::thread thread_;
+    SerialDevice& m_device;
+    std::atomic<bool> m_stop{false};
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::string m_bytes;
+    bool m_gone = false;
+    std::thread m_thread;
 };
 
 inline bool eventually(const std::function<bool()>& condition, int timeoutMs = 5000)

@@ -22,13 +22,13 @@ class LoopEndpoint final : public LineEndpoint {
 public:
     void receive(const std::uint8_t* data, std::size_t length, SimMillis) override
     {
-        out_.append(reinterpret_cast<const char*>(data), length);
+        m_out.append(reinterpret_cast<const char*>(data), length);
     }
     void tick(SimMillis) override {}
     std::string takeOutput() override
     {
         std::string out;
-        out.swap(out_);
+        out.swap(m_out);
         return out;
     }
     bool carrier() const override { return false; }
@@ -36,33 +36,33 @@ public:
     void dropCarrier(SimMillis) override {}
 
 private:
-    std::string out_;
+    std::string m_out;
 };
 
 class ServerFixture : public ::testing::Test {
 protected:
     void start(Rfc2217Server::EndpointFactory factory)
     {
-        server_ = std::make_unique<Rfc2217Server>(std::move(factory));
+        m_server = std::make_unique<Rfc2217Server>(std::move(factory));
         std::string error;
-        ASSERT_TRUE(server_->listen("127.0.0.1", 0, false, error)) << error;
-        stepper_ = std::make_unique<StepThread<Rfc2217Server>>(*server_);
-        device_ = createRfc2217Device("127.0.0.1", server_->port());
+        ASSERT_TRUE(m_server->listen("127.0.0.1", 0, false, error)) << error;
+        m_stepper = std::make_unique<StepThread<Rfc2217Server>>(*m_server);
+        m_device = createRfc2217Device("127.0.0.1", m_server->port());
     }
     void TearDown() override
     {
-        collector_.reset();
-        if (device_) {
-            device_->close();
+        m_collector.reset();
+        if (m_device) {
+            m_device->close();
         }
-        stepper_.reset();
+        m_stepper.reset();
     }
-    void collect() { collector_ = std::make_unique<Collector>(*device_); }
+    void collect() { m_collector = std::make_unique<Collector>(*m_device); }
 
-    std::unique_ptr<Rfc2217Server> server_;
-    std::unique_ptr<StepThread<Rfc2217Server>> stepper_;
-    std::unique_ptr<SerialDevice> device_;
-    std::unique_ptr<Collector> collector_;
+    std::unique_ptr<Rfc2217Server> m_server;
+    std::unique_ptr<StepThread<Rfc2217Server>> m_stepper;
+    std::unique_ptr<SerialDevice> m_device;
+    std::unique_ptr<Collector> m_collector;
 };
 
 LineSettings settings(std::uint32_t baud, int data, int parity, int stop)
@@ -89,30 +89,30 @@ SimConfig fastConfig()
 TEST_F(ServerFixture, OpenPutsLineSettingsOnTheServerAndGetsThemAcked)
 {
     start([] { return std::make_unique<LoopEndpoint>(); });
-    ASSERT_TRUE(device_->open(settings(19200, 7, 2, 2)));
-    const auto state = server_->lineState();
+    ASSERT_TRUE(m_device->open(settings(19200, 7, 2, 2)));
+    const auto state = m_server->lineState();
     EXPECT_EQ(state.baudRate, 19200u);
     EXPECT_EQ(state.dataSize, 7);
     EXPECT_EQ(state.parity, comport::ParityEven);
     EXPECT_EQ(state.stopSize, 2);
     EXPECT_EQ(state.flow, comport::ControlXonXoff);
     EXPECT_EQ(state.modemStateMask, 0xFF);
-    auto& network = dynamic_cast<NetworkSerialDevice&>(*device_);
+    auto& network = dynamic_cast<NetworkSerialDevice&>(*m_device);
     for (std::uint8_t code : {comport::SetBaudRate, comport::SetDataSize, comport::SetParity, comport::SetStopSize,
                               comport::SetControl}) {
         EXPECT_TRUE(network.acknowledged(code)) << int(code);
     }
     EXPECT_TRUE(network.modemStateKnown());
-    EXPECT_FALSE(device_->carrierDetected());
+    EXPECT_FALSE(m_device->carrierDetected());
 
-    device_->purge();
-    EXPECT_TRUE(eventually([&] { return server_->lineState().purges == 1; }));
+    m_device->purge();
+    EXPECT_TRUE(eventually([&] { return m_server->lineState().purges == 1; }));
 }
 
 TEST_F(ServerFixture, EveryByteValueCrossesBothWaysIntact)
 {
     start([] { return std::make_unique<LoopEndpoint>(); });
-    ASSERT_TRUE(device_->open(settings(9600, 8, 0, 1)));
+    ASSERT_TRUE(m_device->open(settings(9600, 8, 0, 1)));
     collect();
     std::string block;
     for (int i = 0; i < 256; ++i) {
@@ -123,52 +123,52 @@ TEST_F(ServerFixture, EveryByteValueCrossesBothWaysIntact)
         all += block;
     }
     all += "\xFF";  // an IAC at the very end of the stream
-    ASSERT_EQ(writeText(*device_, all), all.size());
-    ASSERT_TRUE(collector_->waitFor([&](const std::string& got) { return got.size() >= all.size(); }));
-    EXPECT_EQ(collector_->bytes(), all);
+    ASSERT_EQ(writeText(*m_device, all), all.size());
+    ASSERT_TRUE(m_collector->waitFor([&](const std::string& got) { return got.size() >= all.size(); }));
+    EXPECT_EQ(m_collector->bytes(), all);
 }
 
 TEST_F(ServerFixture, CarrierFollowsTheModemCall)
 {
     start([] { return std::make_unique<HayesModem>(fastConfig()); });
-    ASSERT_TRUE(device_->open(settings(9600, 8, 0, 1)));
-    EXPECT_FALSE(device_->carrierDetected());
+    ASSERT_TRUE(m_device->open(settings(9600, 8, 0, 1)));
+    EXPECT_FALSE(m_device->carrierDetected());
     collect();
-    writeText(*device_, "ATDT 9,5551234\r");
-    ASSERT_TRUE(collector_->waitForText("CONNECT 9600\r\n"));
+    writeText(*m_device, "ATDT 9,5551234\r");
+    ASSERT_TRUE(m_collector->waitForText("CONNECT 9600\r\n"));
     // Carrier is reported before the result text.
-    EXPECT_TRUE(device_->carrierDetected());
+    EXPECT_TRUE(m_device->carrierDetected());
 
-    writeText(*device_, "\xE2" "AIadmin\xE3");
-    EXPECT_TRUE(collector_->waitForText("\xE2" "ARPASS\xE3"));
+    writeText(*m_device, "\xE2" "AIadmin\xE3");
+    EXPECT_TRUE(m_collector->waitForText("\xE2" "ARPASS\xE3"));
 
-    server_->requestCarrierDrop();
-    ASSERT_TRUE(collector_->waitForText("NO CARRIER"));
-    EXPECT_FALSE(device_->carrierDetected());
+    m_server->requestCarrierDrop();
+    ASSERT_TRUE(m_collector->waitForText("NO CARRIER"));
+    EXPECT_FALSE(m_device->carrierDetected());
 }
 
 TEST_F(ServerFixture, ServerClosingTheConnectionMeansGone)
 {
     start([] { return std::make_unique<LoopEndpoint>(); });
-    ASSERT_TRUE(device_->open(settings(9600, 8, 0, 1)));
+    ASSERT_TRUE(m_device->open(settings(9600, 8, 0, 1)));
     collect();
-    ASSERT_TRUE(eventually([&] { return server_->hasClient(); }));
-    server_->requestDisconnect();
-    EXPECT_TRUE(collector_->waitGone());
-    EXPECT_FALSE(device_->carrierDetected());
-    EXPECT_EQ(device_->waitForInput(), DeviceWait::Gone);
-    EXPECT_EQ(writeText(*device_, "x"), 0u);
+    ASSERT_TRUE(eventually([&] { return m_server->hasClient(); }));
+    m_server->requestDisconnect();
+    EXPECT_TRUE(m_collector->waitGone());
+    EXPECT_FALSE(m_device->carrierDetected());
+    EXPECT_EQ(m_device->waitForInput(), DeviceWait::Gone);
+    EXPECT_EQ(writeText(*m_device, "x"), 0u);
 }
 
 TEST_F(ServerFixture, WakeReleasesTheWaitEvenWhenItComesFirst)
 {
     start([] { return std::make_unique<LoopEndpoint>(); });
-    ASSERT_TRUE(device_->open(settings(9600, 8, 0, 1)));
-    device_->wake();
-    EXPECT_EQ(device_->waitForInput(), DeviceWait::Woken);
-    auto waiting = std::async(std::launch::async, [&] { return device_->waitForInput(); });
+    ASSERT_TRUE(m_device->open(settings(9600, 8, 0, 1)));
+    m_device->wake();
+    EXPECT_EQ(m_device->waitForInput(), DeviceWait::Woken);
+    auto waiting = std::async(std::launch::async, [&] { return m_device->waitForInput(); });
     EXPECT_EQ(waiting.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
-    device_->wake();
+    m_device->wake();
     ASSERT_EQ(waiting.wait_for(std::chrono::seconds(5)), std::future_status::ready);
     EXPECT_EQ(waiting.get(), DeviceWait::Woken);
 }
@@ -176,10 +176,10 @@ TEST_F(ServerFixture, WakeReleasesTheWaitEvenWhenItComesFirst)
 TEST_F(ServerFixture, ASecondClientIsToldTheLineIsBusyAndTheFirstKeepsIt)
 {
     start([] { return std::make_unique<LoopEndpoint>(); });
-    ASSERT_TRUE(device_->open(settings(9600, 8, 0, 1)));
+    ASSERT_TRUE(m_device->open(settings(9600, 8, 0, 1)));
     collect();
 
-    auto second = createRfc2217Device("127.0.0.1", server_->port());
+    auto second = createRfc2217Device("127.0.0.1", m_server->port());
     EXPECT_FALSE(second->open(settings(9600, 8, 0, 1)));
 
     // What a plain terminal connecting to the port sees.
@@ -187,7 +187,7 @@ TEST_F(ServerFixture, ASecondClientIsToldTheLineIsBusyAndTheFirstKeepsIt)
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(server_->port()));
+    address.sin_port = htons(static_cast<std::uint16_t>(m_server->port()));
     ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     std::string told;
     char chunk[256];
@@ -198,8 +198,8 @@ TEST_F(ServerFixture, ASecondClientIsToldTheLineIsBusyAndTheFirstKeepsIt)
     ::close(fd);
     EXPECT_EQ(told, std::string(Rfc2217Server::busyMessage) + "\r\n");
 
-    ASSERT_EQ(writeText(*device_, "still mine"), 10u);
-    EXPECT_TRUE(collector_->waitForText("still mine"));
+    ASSERT_EQ(writeText(*m_device, "still mine"), 10u);
+    EXPECT_TRUE(m_collector->waitForText("still mine"));
 }
 
 TEST(NetworkSerialDevice, OpenFailsWhenTheServerDoesNotTakeUpTheComPortOption)

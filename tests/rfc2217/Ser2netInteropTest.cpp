@@ -80,27 +80,27 @@ protected:
         if (ser2net.empty()) {
             GTEST_SKIP() << "ser2net is not installed";
         }
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-        ASSERT_GE(master_, 0);
-        ASSERT_EQ(::grantpt(master_), 0);
-        ASSERT_EQ(::unlockpt(master_), 0);
-        const std::string slavePath = ::ptsname(master_);
+        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(m_master, 0);
+        ASSERT_EQ(::grantpt(m_master), 0);
+        ASSERT_EQ(::unlockpt(m_master), 0);
+        const std::string slavePath = ::ptsname(m_master);
         // Held open so the terminal settings can be read back at any time.
-        slave_ = ::open(slavePath.c_str(), O_RDWR | O_NOCTTY);
-        ASSERT_GE(slave_, 0);
+        m_slave = ::open(slavePath.c_str(), O_RDWR | O_NOCTTY);
+        ASSERT_GE(m_slave, 0);
 
-        dir_ = std::filesystem::temp_directory_path() / ("ser2net-test-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir_);
-        port_ = freeLoopbackPort();
-        const auto config = dir_ / "ser2net.yaml";
+        m_dir = std::filesystem::temp_directory_path() / ("ser2net-test-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(m_dir);
+        m_port = freeLoopbackPort();
+        const auto config = m_dir / "ser2net.yaml";
         std::ofstream(config) << "connection: &con0\n"
-                              << "    accepter: telnet(rfc2217),tcp,127.0.0.1," << port_ << "\n"
+                              << "    accepter: telnet(rfc2217),tcp,127.0.0.1," << m_port << "\n"
                               << "    enable: on\n"
                               << "    connector: serialdev(nouucplock=true)," << slavePath << ",9600n81,local\n";
-        const std::string pidFile = (dir_ / "ser2net.pid").string();
-        const std::string logFile = (dir_ / "ser2net.log").string();
-        child_ = ::fork();
-        if (child_ == 0) {
+        const std::string pidFile = (m_dir / "ser2net.pid").string();
+        const std::string logFile = (m_dir / "ser2net.log").string();
+        m_child = ::fork();
+        if (m_child == 0) {
             const int log = ::open(logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             ::dup2(log, 1);
             ::dup2(log, 2);
@@ -108,44 +108,44 @@ protected:
                     static_cast<char*>(nullptr));
             ::_exit(127);
         }
-        ASSERT_GT(child_, 0);
+        ASSERT_GT(m_child, 0);
     }
 
     void TearDown() override
     {
-        collector_.reset();
-        if (device_) {
-            device_->close();
+        m_collector.reset();
+        if (m_device) {
+            m_device->close();
         }
-        if (child_ > 0) {
-            ::kill(child_, SIGTERM);
+        if (m_child > 0) {
+            ::kill(m_child, SIGTERM);
             int status = 0;
-            ::waitpid(child_, &status, 0);
+            ::waitpid(m_child, &status, 0);
         }
-        if (slave_ >= 0) {
-            ::close(slave_);
+        if (m_slave >= 0) {
+            ::close(m_slave);
         }
-        if (master_ >= 0) {
-            ::close(master_);
+        if (m_master >= 0) {
+            ::close(m_master);
         }
         std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
+        std::filesystem::remove_all(m_dir, ignored);
     }
 
     // ser2net needs a moment to start listening.
     bool openDevice(const LineSettings& settings)
     {
-        device_ = createRfc2217Device("127.0.0.1", port_);
-        return eventually([&] { return device_->open(settings); }, 8000);
+        m_device = createRfc2217Device("127.0.0.1", m_port);
+        return eventually([&] { return m_device->open(settings); }, 8000);
     }
 
-    int master_ = -1;
-    int slave_ = -1;
-    pid_t child_ = -1;
-    int port_ = 0;
-    std::filesystem::path dir_;
-    std::unique_ptr<SerialDevice> device_;
-    std::unique_ptr<Collector> collector_;
+    int m_master = -1;
+    int m_slave = -1;
+    pid_t m_child = -1;
+    int m_port = 0;
+    std::filesystem::path m_dir;
+    std::unique_ptr<SerialDevice> m_device;
+    std::unique_ptr<Collector> m_collector;
 };
 
 }  // namespace
@@ -163,20 +163,20 @@ TEST_F(Ser2netTest, LineSettingsReachThePseudoTerminal)
     // stop bits and XON/XOFF can.
     termios t{};
     const auto applied = [&] {
-        return ::tcgetattr(slave_, &t) == 0 && cfgetospeed(&t) == B19200 && (t.c_cflag & CSTOPB) != 0;
+        return ::tcgetattr(m_slave, &t) == 0 && cfgetospeed(&t) == B19200 && (t.c_cflag & CSTOPB) != 0;
     };
     ASSERT_TRUE(eventually(applied, 3000));
     EXPECT_NE(t.c_cflag & PARODD, 0u);
     EXPECT_TRUE((t.c_iflag & IXON) != 0 && (t.c_iflag & IXOFF) != 0);
     // A pseudo-terminal has no modem lines.
-    EXPECT_FALSE(device_->carrierDetected());
+    EXPECT_FALSE(m_device->carrierDetected());
 
-    device_->close();
+    m_device->close();
     settings.baudRate = 57600;
     settings.parityCode = 2;
     settings.stopBitsCode = 1;
     ASSERT_TRUE(openDevice(settings));
-    ASSERT_TRUE(eventually([&] { return ::tcgetattr(slave_, &t) == 0 && cfgetospeed(&t) == B57600; }, 3000));
+    ASSERT_TRUE(eventually([&] { return ::tcgetattr(m_slave, &t) == 0 && cfgetospeed(&t) == B57600; }, 3000));
     EXPECT_EQ(t.c_cflag & PARODD, 0u);
     EXPECT_EQ(t.c_cflag & CSTOPB, 0u);
     EXPECT_TRUE((t.c_iflag & IXON) != 0 && (t.c_iflag & IXOFF) != 0);
@@ -187,13 +187,13 @@ TEST_F(Ser2netTest, SpecialBytesCrossBothWays)
     LineSettings settings;
     settings.baudRate = 9600;
     ASSERT_TRUE(openDevice(settings));
-    collector_ = std::make_unique<Collector>(*device_);
+    m_collector = std::make_unique<Collector>(*m_device);
     const std::string out("\xFF\xE2\xE3\x00\r\x00\xFF\xFF" "A", 9);
-    ASSERT_EQ(writeText(*device_, out), out.size());
-    EXPECT_EQ(readFromMaster(master_, out.size(), 5000), out);
+    ASSERT_EQ(writeText(*m_device, out), out.size());
+    EXPECT_EQ(readFromMaster(m_master, out.size(), 5000), out);
 
     const std::string in("\x00\xFF\xE2\xE3\r\x00\xFF" "b", 8);
-    ASSERT_EQ(::write(master_, in.data(), in.size()), static_cast<ssize_t>(in.size()));
-    ASSERT_TRUE(collector_->waitFor([&](const std::string& got) { return got.size() >= in.size(); }));
-    EXPECT_EQ(collector_->bytes(), in);
+    ASSERT_EQ(::write(m_master, in.data(), in.size()), static_cast<ssize_t>(in.size()));
+    ASSERT_TRUE(m_collector->waitFor([&](const std::string& got) { return got.size() >= in.size(); }));
+    EXPECT_EQ(m_collector->bytes(), in);
 }

@@ -135,6 +135,20 @@ TEST(PortDiscovery, PortMapComesFirstThenFileThenLocalDevices)
     EXPECT_FALSE(findPortMapTarget(sources, "ttyUSB0", target));
 }
 
+TEST(PortDiscovery, TheMapFileIsReadWithTheProfileFileRules)
+{
+    // '#' lines stay comments; a header that lost its ']' still names its section;
+    // a repeated key or section counts where it first stands.
+    const std::vector<SerialMapEntry> entries = parseSerialMapFile(
+        "[serialcomm\n#OLD=/dev/ttyS0\n; note\nA = /dev/a \nB=\"/dev/b\"\na=/dev/again\n"
+        "[SERIALCOMM]\nC=/dev/c\n");
+    ASSERT_EQ(entries.size(), 2U);
+    EXPECT_EQ(entries[0].portName, "A");
+    EXPECT_EQ(entries[0].deviceName, "/dev/a");
+    EXPECT_EQ(entries[1].portName, "B");
+    EXPECT_EQ(entries[1].deviceName, "/dev/b");
+}
+
 TEST(PortDiscovery, MapEntriesAreFilteredByTheirTargetAndMayBeEmpty)
 {
     SerialMapSources sources;

@@ -27,8 +27,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr std::size_t HighMark = SerialPort::receiveHighMark;
-constexpr std::size_t LowMark = SerialPort::receiveLowMark;
+constexpr std::size_t highMark = SerialPort::receiveHighMark;
+constexpr std::size_t lowMark = SerialPort::receiveLowMark;
 
 LineSettings settingsFor(const std::string& port)
 {
@@ -193,18 +193,18 @@ void holdReleaseAndCompare(SerialPort& port, LineWriter& writer)
         port.carrierDetected();
         return writer.heldBack(100ms);
     })) << "the sender must be held back";
-    writer.endSoon(HighMark);  // enough to see it let go; the rest need not be sent
+    writer.endSoon(highMark);  // enough to see it let go; the rest need not be sent
     const auto queued = static_cast<std::size_t>(port.queuedCount());
-    EXPECT_GE(queued, HighMark);
-    EXPECT_LT(queued, HighMark + SerialPort::readChunkSize);
-    EXPECT_LE(port.queueChunkCount(), HighMark / ByteQueue::chunkCapacity + 3);
+    EXPECT_GE(queued, highMark);
+    EXPECT_LT(queued, highMark + SerialPort::readChunkSize);
+    EXPECT_LE(port.queueChunkCount(), highMark / ByteQueue::chunkCapacity + 3);
 
     StreamReader reader(port);
-    reader.takeDownTo(LowMark + 1);
+    reader.takeDownTo(lowMark + 1);
     std::this_thread::sleep_for(50ms);
-    EXPECT_EQ(static_cast<std::size_t>(port.queuedCount()), LowMark + 1) << "above the low mark nothing is read";
-    reader.takeDownTo(LowMark);
-    EXPECT_TRUE(eventually([&] { return static_cast<std::size_t>(port.queuedCount()) > LowMark; }))
+    EXPECT_EQ(static_cast<std::size_t>(port.queuedCount()), lowMark + 1) << "above the low mark nothing is read";
+    reader.takeDownTo(lowMark);
+    EXPECT_TRUE(eventually([&] { return static_cast<std::size_t>(port.queuedCount()) > lowMark; }))
         << "the low mark lets reading go on";
 
     reader.takeUpTo(writer.total());
@@ -222,7 +222,7 @@ TEST(ReceiveFlow, ClosingReleasesAHeldReceiveThreadAndGivesTheQueueBack)
     auto line = fakes.device("COM1");
     SerialPort port;
     ASSERT_TRUE(port.open(settingsFor("COM1")));
-    line->feed(traffic(0, 2 * HighMark));
+    line->feed(traffic(0, 2 * highMark));
     ASSERT_TRUE(eventually([&] { return port.isReceiveHeld(); }));
     port.close();  // joins the receive thread: it must not stay held
     EXPECT_FALSE(port.isOpen());
@@ -240,7 +240,7 @@ TEST(ReceiveFlow, APseudoTerminalWriterIsHeldBackAndLosesNothing)
     SerialPort port;
     ASSERT_TRUE(port.open(settingsFor("PTY")));
     {
-        LineWriter writer(pty.master(), 2 * HighMark + LowMark);
+        LineWriter writer(pty.master(), 2 * highMark + lowMark);
         holdReleaseAndCompare(port, writer);
     }
     port.close();

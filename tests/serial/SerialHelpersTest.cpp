@@ -1,15 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 
-#include "serial/AppPaths.h"
 #include "serial/DeviceTarget.h"
 #include "serial/SerialDevice.h"
 #include "serial/SerialPort.h"
-#include "serial/Ticks.h"
 
 TEST(WriteTimeLimit, MultiplierIsWholeMillisecondsPerByteBelow28800)
 {
@@ -30,14 +25,6 @@ TEST(WriteTimeLimit, FastLinesStillGetAFiniteLimit)
     EXPECT_EQ(writeTimeLimitMs(28800, 0), 2000);
     EXPECT_EQ(writeTimeLimitMs(300, std::numeric_limits<std::size_t>::max()),
               std::numeric_limits<int>::max());
-}
-
-TEST(Ticks, ElapsedHoldsAcrossTheWrap)
-{
-    EXPECT_EQ(ticksBetween(0xFFFFFFF0U, 16U), 32U);
-    EXPECT_EQ(ticksBetween(100U, 350U), 250U);
-    const std::uint32_t start = tickCount();
-    EXPECT_LT(elapsedTicks(start), 10000U);
 }
 
 TEST(PortNames, NamesThatCouldLeaveDevAreRefused)
@@ -70,40 +57,4 @@ TEST(PortNames, NetworkTargetsAreSplitIntoHostAndPort)
     EXPECT_FALSE(parseRfc2217Target("rfc2217://:7000", host, port));
     EXPECT_FALSE(parseRfc2217Target("rfc2217://host:70x", host, port));
     EXPECT_FALSE(parseRfc2217Target("/dev/pts/4", host, port));
-}
-
-TEST(AppPaths, DirectoryOfPathKeepsTheLastSlash)
-{
-    EXPECT_EQ(directoryOfPath("/apps/emu/EmuVOLA"), "/apps/emu/");
-    EXPECT_EQ(directoryOfPath("/apps/emu/"), "/apps/emu/");
-    EXPECT_EQ(directoryOfPath("EmuVOLA"), "");
-    const std::string exeDir = executableDirectory();
-    ASSERT_FALSE(exeDir.empty());
-    EXPECT_EQ(exeDir.front(), '/');
-    EXPECT_EQ(exeDir.back(), '/');
-}
-
-TEST(AppPaths, DataDirectoryChoice)
-{
-    EXPECT_EQ(chooseDataDirectory("/tmp/t", "/opt/emu/", true, "/x", "/home/u"), "/tmp/t/");
-    EXPECT_EQ(chooseDataDirectory("", "/opt/emu/", true, "/x", "/home/u"), "/opt/emu/");
-    EXPECT_EQ(chooseDataDirectory("", "/usr/bin/", false, "/x/cfg", "/home/u"), "/x/cfg/EmuVOLA/");
-    EXPECT_EQ(chooseDataDirectory("", "/usr/bin/", false, "", "/home/u"),
-              "/home/u/.config/EmuVOLA/");
-    EXPECT_EQ(chooseDataDirectory("", "/usr/bin/", false, "relative", "/home/u"),
-              "/home/u/.config/EmuVOLA/");
-    EXPECT_EQ(chooseDataDirectory("", "", false, "", ""), "");
-}
-
-TEST(AppPaths, AnInstalledCopyIsNeverItsOwnDataDirectory)
-{
-    // Root can write into any directory, so the marker decides, not the bits.
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "emuvola-portable-test";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    EXPECT_TRUE(isPortableDirectory(dir.string() + "/"));
-    std::ofstream(dir / installedCopyMarker) << "installed";
-    EXPECT_FALSE(isPortableDirectory(dir.string() + "/"));
-    EXPECT_FALSE(isPortableDirectory(""));
-    std::filesystem::remove_all(dir);
 }

@@ -22,6 +22,7 @@
 #include "session/CChildFrame.h"
 #include "session/ConnectionToolBar.h"
 #include "session/DialWaitDialog.h"
+#include "session/LinkMonitorWindow.h"
 #include "session/SendBar.h"
 #include "tests/support/FakeSerialDevice.h"
 #include "tests/support/WindowTestSupport.h"
@@ -231,6 +232,28 @@ private slots:
         // The program's own release of the toggle sends no DISC.
         QTest::qWait(50);
         QCOMPARE(written().find(frameBytes('C', '2', "DISC")), std::string::npos);
+    }
+
+    void theLinkMonitorListsTheDialogueWhileOpenWithoutPasswords()
+    {
+        openWindow();
+        QVERIFY(!m_frame->linkMonitor());
+        m_frame->toolBar()->linkMonitorButton->click();
+        LinkMonitorWindow* monitor = m_frame->linkMonitor();
+        QVERIFY(monitor && monitor->isVisible());
+        STEP(loggedIn());
+        const std::string text = monitor->log().toText();
+        for (const char* expected : {"→\t모뎀\t\tATDT 555\\x0D", "←\t모뎀\t\tCONNECT 9600", "→\tA\tI\tkim\t로그인 ID",
+                                     "→\tA\tP\t****\t로그인 암호", "←\tA\tR\tPASS\t로그인 암호\t수락"})
+            QVERIFY2(text.find(expected) != std::string::npos, (std::string(expected) + " in\n" + text).c_str());
+        QCOMPARE(text.find("secret"), std::string::npos);
+
+        // Closed, it records nothing.
+        monitor->close();
+        const std::size_t rows = monitor->log().rows().size();
+        m_modem->feed(frameBytes('D', '0', "data"));
+        QTest::qWait(50);
+        QCOMPARE(monitor->log().rows().size(), rows);
     }
 
     void togglesAndLogBoxesAnswerTheirAccessibleAction()

@@ -6,7 +6,7 @@
 #include <ostream>
 #include <tuple>
 
-#include "serial/TextCodec.h"
+#include "base/TextCodec.h"
 #include "session/ConnectionDialogue.h"
 
 using A = DialogueAction;

@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <array>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -20,8 +21,8 @@
 #include <thread>
 #include <vector>
 
+#include "base/TextCodec.h"
 #include "display/CTerminalView.h"
-#include "serial/TextCodec.h"
 #include "session/CChildFrame.h"
 #include "session/ConnectionDialogs.h"
 #include "session/ConnectionHost.h"
@@ -32,6 +33,7 @@ public:
     PortSettings settings{"COM1", 96, 8, 1, 0};
     bool knowsPort = true;
     DialSettings dial;
+    std::array<bool, 2> timestamps{};
     std::vector<std::string> closedPorts;
 
     std::optional<PortSettings> findPortSettings(const std::string& name) const override
@@ -45,6 +47,8 @@ public:
         return knowsPort && name == settings.portName ? "9600-N-8-1" : "";
     }
     DialSettings dialSettings() const override { return dial; }
+    bool logTimestamps(int pane) const override { return timestamps[static_cast<std::size_t>(pane)]; }
+    void setLogTimestamps(int pane, bool on) override { timestamps[static_cast<std::size_t>(pane)] = on; }
     void portWindowClosed(const std::string& name) override { closedPorts.push_back(name); }
 };
 
@@ -74,7 +78,7 @@ public:
         return take(loginAnswers);
     }
     std::optional<RemotePortAnswer> askRemotePortSettings(QWidget*, int initialPort,
-                                                          const std::array<std::string, 4>&) override
+                                                          const std::array<std::string, remotePortCount>&) override
     {
         remoteInitialPorts.push_back(initialPort);
         return take(remoteAnswers);
@@ -106,7 +110,7 @@ inline std::string paneText(CVT100View* view)
 {
     std::lock_guard<std::recursive_mutex> lock(view->modelLock());
     std::string text;
-    for (int row = 0; row < TextScreen::Rows; ++row) {
+    for (int row = 0; row < TextScreen::rows; ++row) {
         std::string line(view->screen().rowText(row));
         const std::size_t end = line.find_last_not_of(" \0", std::string::npos, 2);
         line.erase(end == std::string::npos ? 0 : end + 1);

@@ -8,25 +8,25 @@ class ModemTest : public ::testing::Test {
 protected:
     ModemTest()
     {
-        config_ = SimConfig::defaults();
-        config_.connectDelayMs = 1000;
-        config_.commaPauseMs = 500;
-        config_.guardTimeMs = 1000;
-        modem_ = std::make_unique<HayesModem>(config_);
+        m_config = SimConfig::defaults();
+        m_config.connectDelayMs = 1000;
+        m_config.commaPauseMs = 500;
+        m_config.guardTimeMs = 1000;
+        m_modem = std::make_unique<HayesModem>(m_config);
     }
     void send(const std::string& text)
     {
-        modem_->receive(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), now_);
+        m_modem->receive(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), m_now);
     }
     // Advances the clock in 10 ms ticks.
     void advance(SimMillis ms)
     {
-        for (SimMillis end = now_ + ms; now_ < end;) {
-            now_ += 10;
-            modem_->tick(now_);
+        for (SimMillis end = m_now + ms; m_now < end;) {
+            m_now += 10;
+            m_modem->tick(m_now);
         }
     }
-    std::string output() { return modem_->takeOutput(); }
+    std::string output() { return m_modem->takeOutput(); }
     void connect()
     {
         send("ATDT 5551234\r");
@@ -34,9 +34,9 @@ protected:
         ASSERT_EQ(output(), "ATDT 5551234\r\r\nCONNECT 9600\r\n");
     }
 
-    SimConfig config_;
-    std::unique_ptr<HayesModem> modem_;
-    SimMillis now_ = 100000;
+    SimConfig m_config;
+    std::unique_ptr<HayesModem> m_modem;
+    SimMillis m_now = 100000;
 };
 
 }  // namespace
@@ -66,13 +66,13 @@ TEST_F(ModemTest, CommandStateEchoesAndAnswers)
 TEST_F(ModemTest, DialThroughOutsideLineReachesTheKrv)
 {
     send("ATDT 9,555-1234\r");
-    EXPECT_EQ(modem_->state(), HayesModem::State::Dialling);
+    EXPECT_EQ(m_modem->state(), HayesModem::State::Dialling);
     advance(1400);  // one comma (500 ms) plus the connect delay
-    EXPECT_FALSE(modem_->carrier());
+    EXPECT_FALSE(m_modem->carrier());
     advance(200);
-    EXPECT_EQ(modem_->dialledNumber(), "5551234");
-    EXPECT_TRUE(modem_->carrier());
-    EXPECT_EQ(modem_->state(), HayesModem::State::Online);
+    EXPECT_EQ(m_modem->dialledNumber(), "5551234");
+    EXPECT_TRUE(m_modem->carrier());
+    EXPECT_EQ(m_modem->state(), HayesModem::State::Online);
     EXPECT_EQ(output(), "ATDT 9,555-1234\r\r\nCONNECT 9600\r\n");
 
     // Online data goes to the KR-V and is never echoed.
@@ -91,8 +91,8 @@ TEST_F(ModemTest, DialResultsForBusyAndUnknownNumbers)
     send("ATDT 1234\r");
     advance(1000);
     EXPECT_EQ(output(), "ATDT 1234\r\r\nNO CARRIER\r\n");
-    EXPECT_FALSE(modem_->carrier());
-    EXPECT_EQ(modem_->state(), HayesModem::State::Command);
+    EXPECT_FALSE(m_modem->carrier());
+    EXPECT_EQ(m_modem->state(), HayesModem::State::Command);
 }
 
 TEST_F(ModemTest, AnyCharacterAbortsDiallingAfterTheFirstMoment)
@@ -101,14 +101,14 @@ TEST_F(ModemTest, AnyCharacterAbortsDiallingAfterTheFirstMoment)
     output();
     send("\r");  // within 125 ms: ignored
     advance(200);
-    EXPECT_EQ(modem_->state(), HayesModem::State::Dialling);
+    EXPECT_EQ(m_modem->state(), HayesModem::State::Dialling);
     send("\r");
     EXPECT_EQ(output(), "\r\nNO CARRIER\r\n");
     advance(200);
     send("\r");  // the second CR of a cancel meets the command state
     advance(2000);
     EXPECT_EQ(output(), "\r");
-    EXPECT_FALSE(modem_->carrier());
+    EXPECT_FALSE(m_modem->carrier());
 }
 
 TEST_F(ModemTest, EscapeNeedsGuardTimeOnBothSides)
@@ -119,7 +119,7 @@ TEST_F(ModemTest, EscapeNeedsGuardTimeOnBothSides)
     advance(100);
     send("+++");
     advance(1500);
-    EXPECT_EQ(modem_->state(), HayesModem::State::Online);
+    EXPECT_EQ(m_modem->state(), HayesModem::State::Online);
     output();
 
     advance(1000);
@@ -127,18 +127,18 @@ TEST_F(ModemTest, EscapeNeedsGuardTimeOnBothSides)
     advance(500);
     send("a");  // breaks the trailing guard time
     advance(1500);
-    EXPECT_EQ(modem_->state(), HayesModem::State::Online);
+    EXPECT_EQ(m_modem->state(), HayesModem::State::Online);
 
     advance(1000);
     send("+++");
     advance(1000);
     EXPECT_EQ(output(), "\r\nOK\r\n");
-    EXPECT_EQ(modem_->state(), HayesModem::State::OnlineCommand);
-    EXPECT_TRUE(modem_->carrier());
+    EXPECT_EQ(m_modem->state(), HayesModem::State::OnlineCommand);
+    EXPECT_TRUE(m_modem->carrier());
 
     send("ATO\r");
     EXPECT_EQ(output(), "ATO\r\r\nCONNECT 9600\r\n");
-    EXPECT_EQ(modem_->state(), HayesModem::State::Online);
+    EXPECT_EQ(m_modem->state(), HayesModem::State::Online);
 }
 
 TEST_F(ModemTest, HangUpAfterEscapeDropsCarrier)
@@ -149,8 +149,8 @@ TEST_F(ModemTest, HangUpAfterEscapeDropsCarrier)
     advance(3000);
     send("ATH\r");
     EXPECT_EQ(output(), "\r\nOK\r\nATH\r\r\nOK\r\n");
-    EXPECT_FALSE(modem_->carrier());
-    EXPECT_EQ(modem_->krv(), nullptr);
+    EXPECT_FALSE(m_modem->carrier());
+    EXPECT_EQ(m_modem->krv(), nullptr);
     send("ATO\r");
     EXPECT_EQ(output(), "ATO\r\r\nNO CARRIER\r\n");
 }
@@ -158,16 +158,16 @@ TEST_F(ModemTest, HangUpAfterEscapeDropsCarrier)
 TEST_F(ModemTest, RemoteLossAndDropAfterGiveNoCarrier)
 {
     connect();
-    modem_->dropCarrier(now_);
+    m_modem->dropCarrier(m_now);
     EXPECT_EQ(output(), "\r\nNO CARRIER\r\n");
-    EXPECT_FALSE(modem_->carrier());
+    EXPECT_FALSE(m_modem->carrier());
 
-    config_.dropAfterMs = 2000;
-    modem_ = std::make_unique<HayesModem>(config_);
+    m_config.dropAfterMs = 2000;
+    m_modem = std::make_unique<HayesModem>(m_config);
     connect();
     advance(1900);
-    EXPECT_TRUE(modem_->carrier());
+    EXPECT_TRUE(m_modem->carrier());
     advance(200);
-    EXPECT_FALSE(modem_->carrier());
+    EXPECT_FALSE(m_modem->carrier());
     EXPECT_EQ(output(), "\r\nNO CARRIER\r\n");
 }

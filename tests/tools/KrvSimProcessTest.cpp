@@ -9,7 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "serial/TextCodec.h"
+#include "base/TextCodec.h"
 #include "serial/rfc2217/Rfc2217Device.h"
 #include "tests/rfc2217/DeviceTestSupport.h"
 
@@ -23,8 +23,8 @@ public:
         if (::pipe(out) != 0) {
             return;
         }
-        pid_ = ::fork();
-        if (pid_ == 0) {
+        m_pid = ::fork();
+        if (m_pid == 0) {
             ::dup2(out[1], 1);
             ::close(out[0]);
             std::vector<char*> argv;
@@ -37,16 +37,16 @@ public:
             ::_exit(127);
         }
         ::close(out[1]);
-        stdout_ = out[0];
+        m_stdout = out[0];
     }
     ~SimProcess()
     {
-        if (pid_ > 0 && !exited_) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
+        if (m_pid > 0 && !m_exited) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
         }
-        if (stdout_ >= 0) {
-            ::close(stdout_);
+        if (m_stdout >= 0) {
+            ::close(m_stdout);
         }
     }
     // The first stdout line, waiting at most timeoutMs.
@@ -56,26 +56,26 @@ public:
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         char c = 0;
         while (std::chrono::steady_clock::now() < deadline) {
-            pollfd p{stdout_, POLLIN, 0};
+            pollfd p{m_stdout, POLLIN, 0};
             if (::poll(&p, 1, 50) <= 0) {
                 continue;
             }
-            if (::read(stdout_, &c, 1) != 1 || c == '\n') {
+            if (::read(m_stdout, &c, 1) != 1 || c == '\n') {
                 break;
             }
             line += c;
         }
         return line;
     }
-    void signal(int number) { ::kill(pid_, number); }
+    void signal(int number) { ::kill(m_pid, number); }
     // Exit status after SIGTERM, or -1 when it did not end in time.
     int terminate()
     {
-        ::kill(pid_, SIGTERM);
+        ::kill(m_pid, SIGTERM);
         for (int i = 0; i < 500; ++i) {
             int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                exited_ = true;
+            if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_exited = true;
                 return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -84,9 +84,9 @@ public:
     }
 
 private:
-    pid_t pid_ = -1;
-    int stdout_ = -1;
-    bool exited_ = false;
+    pid_t m_pid = -1;
+    int m_stdout = -1;
+    bool m_exited = false;
 };
 
 std::string frame(const std::string& head, const std::string& payload)

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "serial/TextCodec.h"
+#include "base/TextCodec.h"
 #include "tools/krv-sim/KrvUnit.h"
 
 namespace {
@@ -29,13 +29,13 @@ class KrvTest : public ::testing::Test {
 protected:
     KrvTest()
     {
-        account_.busyPorts = {3};
-        unit_ = std::make_unique<KrvUnit>(account_, 3000, now_);
+        m_account.busyPorts = {3};
+        m_unit = std::make_unique<KrvUnit>(m_account, 3000, m_now);
     }
     std::string exchange(const std::string& bytes)
     {
-        unit_->receive(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), now_);
-        return unit_->takeOutput();
+        m_unit->receive(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), m_now);
+        return m_unit->takeOutput();
     }
     void login()
     {
@@ -43,9 +43,9 @@ protected:
         ASSERT_EQ(exchange(frame("AP", "pilvo")), frame("AR", "PASS"));
     }
 
-    KrvAccount account_;
-    SimMillis now_ = 5000;
-    std::unique_ptr<KrvUnit> unit_;
+    KrvAccount m_account;
+    SimMillis m_now = 5000;
+    std::unique_ptr<KrvUnit> m_unit;
 };
 
 }  // namespace
@@ -56,10 +56,10 @@ TEST_F(KrvTest, LoginChecksIdThenPassword)
     EXPECT_EQ(exchange(frame("AP", "pilvo")), frame("AR", "FAIL"));  // ID not accepted yet
     EXPECT_EQ(exchange(frame("AI", "admin")), frame("AR", "PASS"));
     EXPECT_EQ(exchange(frame("AP", "wrong")), frame("AR", "FAIL"));
-    EXPECT_FALSE(unit_->loggedIn());
+    EXPECT_FALSE(m_unit->loggedIn());
     // Bytes outside frames and a restarted frame are ignored.
     EXPECT_EQ(exchange("OK\r\n\xE2" "AIjunk" + frame("AP", "pilvo")), frame("AR", "PASS"));
-    EXPECT_TRUE(unit_->loggedIn());
+    EXPECT_TRUE(m_unit->loggedIn());
 }
 
 TEST_F(KrvTest, FramesBeforeLoginAreRefused)
@@ -76,7 +76,7 @@ TEST_F(KrvTest, IdAndPasswordChangePair)
     EXPECT_EQ(exchange(frame("AD", "admin boss")), frame("AR", "PASS"));
     EXPECT_EQ(exchange(frame("AW", "wrong secret")), frame("AR", "FAIL"));
     EXPECT_EQ(exchange(frame("AW", "pilvo secret")), frame("AR", "PASS"));
-    EXPECT_EQ(unit_->userId(), "boss");
+    EXPECT_EQ(m_unit->userId(), "boss");
     EXPECT_EQ(exchange(frame("AI", "boss")), frame("AR", "PASS"));
     EXPECT_EQ(exchange(frame("AP", "secret")), frame("AR", "PASS"));
 }
@@ -86,7 +86,7 @@ TEST_F(KrvTest, ConnectReportsAStatusTextTheTerminalCanRead)
     login();
     const std::string reply = exchange(frame("C2", "conn"));
     ASSERT_EQ(reply, frame("C2", "[Baud]9600 bps[Data]8 bit[Parity]none [Stop]1 bit[Flow]none"));
-    EXPECT_TRUE(unit_->portConnected(2));
+    EXPECT_TRUE(m_unit->portConnected(2));
 
     const std::string changed = exchange(frame("C2", "115200 7 even 2 hardware"));
     const auto parsed = parseAsTerminal(changed.substr(3, changed.size() - 4));
@@ -95,13 +95,13 @@ TEST_F(KrvTest, ConnectReportsAStatusTextTheTerminalCanRead)
     EXPECT_EQ(parsed.parity, "even");
     EXPECT_EQ(parsed.stop, "2");
     EXPECT_EQ(parsed.flow, "hardware");
-    EXPECT_EQ(unit_->portSettings(2).speed, "115200");
+    EXPECT_EQ(m_unit->portSettings(2).speed, "115200");
 
     EXPECT_EQ(exchange(frame("C2", "9600 8 none 1")), frame("C2", "FAIL"));
     EXPECT_EQ(exchange(frame("C2", "9600  none 1 none")), frame("C2", "FAIL"));
     EXPECT_EQ(exchange(frame("C3", "CONN")), frame("C3", "BUSY"));
     EXPECT_EQ(exchange(frame("C2", "DISC")), frame("C2", "PASS"));
-    EXPECT_FALSE(unit_->portConnected(2));
+    EXPECT_FALSE(m_unit->portConnected(2));
 }
 
 TEST_F(KrvTest, EchoDevicesAnswerOnlyWhenConnected)
@@ -113,8 +113,8 @@ TEST_F(KrvTest, EchoDevicesAnswerOnlyWhenConnected)
     EXPECT_EQ(exchange(frame("D1", "\x03\r")), frame("D1", "^C\r\n> "));
     exchange(frame("C0", "CONN"));
     EXPECT_EQ(exchange(frame("D0", "\r")), frame("D0", "\r\n> "));
-    account_.busyPorts.clear();
-    unit_ = std::make_unique<KrvUnit>(account_, 3000, now_);
+    m_account.busyPorts.clear();
+    m_unit = std::make_unique<KrvUnit>(m_account, 3000, m_now);
     login();
     exchange(frame("C3", "CONN"));
     EXPECT_EQ(exchange(frame("D3", "dir a\r")), frame("D3", "DIR A\r\n> "));
@@ -124,16 +124,16 @@ TEST_F(KrvTest, PortTwoPrintsKoreanTextPeriodically)
 {
     login();
     exchange(frame("C2", "CONN"));
-    unit_->tick(now_ + 2900);
-    EXPECT_EQ(unit_->takeOutput(), "");
-    unit_->tick(now_ + 3000);
+    m_unit->tick(m_now + 2900);
+    EXPECT_EQ(m_unit->takeOutput(), "");
+    m_unit->tick(m_now + 3000);
     const std::string line = utf8ToCp949("서울1 온도 23도\r\n");
-    EXPECT_EQ(unit_->takeOutput(), frame("D2", line));
+    EXPECT_EQ(m_unit->takeOutput(), frame("D2", line));
     EXPECT_EQ(cp949ToUtf8(line), "서울1 온도 23도\r\n");
-    unit_->tick(now_ + 6000);
-    EXPECT_EQ(unit_->takeOutput(), frame("D2", line));
+    m_unit->tick(m_now + 6000);
+    EXPECT_EQ(m_unit->takeOutput(), frame("D2", line));
     EXPECT_EQ(exchange(frame("D2", "\x03\r")), frame("D2", "^C\r\n"));
     exchange(frame("C2", "DISC"));
-    unit_->tick(now_ + 9000);
-    EXPECT_EQ(unit_->takeOutput(), "");
+    m_unit->tick(m_now + 9000);
+    EXPECT_EQ(m_unit->takeOutput(), "");
 }

@@ -16,29 +16,29 @@ int readNumber(const std::string& text, std::size_t& i)
 
 }  // namespace
 
-HayesModem::HayesModem(SimConfig config) : config_(std::move(config)) {}
+HayesModem::HayesModem(SimConfig config) : m_config(std::move(config)) {}
 
 void HayesModem::resetProfile()
 {
-    echo_ = true;
-    verbose_ = true;
-    quiet_ = false;
+    m_echo = true;
+    m_verbose = true;
+    m_quiet = false;
 }
 
 std::string HayesModem::takeOutput()
 {
     std::string out;
-    out.swap(output_);
+    out.swap(m_output);
     return out;
 }
 
 void HayesModem::result(Result code)
 {
-    if (quiet_) {
+    if (m_quiet) {
         return;
     }
-    if (!verbose_) {
-        output_ += std::to_string(static_cast<int>(code)) + "\r";
+    if (!m_verbose) {
+        m_output += std::to_string(static_cast<int>(code)) + "\r";
         return;
     }
     const char* text = "OK";
@@ -46,7 +46,7 @@ void HayesModem::result(Result code)
     case Ok:
         break;
     case Connect:
-        output_ += "\r\nCONNECT " + std::to_string(config_.connectRate) + "\r\n";
+        m_output += "\r\nCONNECT " + std::to_string(m_config.connectRate) + "\r\n";
         return;
     case NoCarrier:
         text = "NO CARRIER";
@@ -64,21 +64,21 @@ void HayesModem::result(Result code)
         text = "NO ANSWER";
         break;
     }
-    output_ += std::string("\r\n") + text + "\r\n";
+    m_output += std::string("\r\n") + text + "\r\n";
 }
 
 void HayesModem::receive(const std::uint8_t* data, std::size_t length, SimMillis now)
 {
     for (std::size_t i = 0; i < length; ++i) {
-        switch (state_) {
+        switch (m_state) {
         case State::Command:
         case State::OnlineCommand:
             commandByte(static_cast<char>(data[i]), now);
             break;
         case State::Dialling:
             // Any character aborts a dial, except in its first moments.
-            if (now - dialStartedAt_ >= config_.abortIgnoreMs) {
-                state_ = State::Command;
+            if (now - m_dialStartedAt >= m_config.abortIgnoreMs) {
+                m_state = State::Command;
                 result(NoCarrier);
             }
             break;
@@ -92,28 +92,28 @@ void HayesModem::receive(const std::uint8_t* data, std::size_t length, SimMillis
 void HayesModem::commandByte(char c, SimMillis now)
 {
     if (c == '\r') {
-        if (echo_) {
-            output_ += c;
+        if (m_echo) {
+            m_output += c;
         }
-        const std::string line = line_;
-        line_.clear();
+        const std::string line = m_line;
+        m_line.clear();
         executeLine(line, now);
         return;
     }
-    if (echo_) {
-        output_ += c;
+    if (m_echo) {
+        m_output += c;
     }
     if (c == '\n') {
         return;
     }
     if (c == '\b' || c == 0x7F) {
-        if (!line_.empty()) {
-            line_.pop_back();
+        if (!m_line.empty()) {
+            m_line.pop_back();
         }
         return;
     }
-    if (line_.size() < 256) {
-        line_ += c;
+    if (m_line.size() < 256) {
+        m_line += c;
     }
 }
 
@@ -153,7 +153,7 @@ bool HayesModem::executeCommands(const std::string& commands, SimMillis now, boo
             if (value > 1) {
                 return false;
             }
-            (c == 'E' ? echo_ : c == 'V' ? verbose_ : quiet_) = value == 1;
+            (c == 'E' ? m_echo : c == 'V' ? m_verbose : m_quiet) = value == 1;
             break;
         }
         case 'Z':
@@ -169,7 +169,7 @@ bool HayesModem::executeCommands(const std::string& commands, SimMillis now, boo
         case 'O':
             readNumber(commands, i);
             resultSent = true;
-            if (krv_ != nullptr && state_ == State::OnlineCommand) {
+            if (m_krv != nullptr && m_state == State::OnlineCommand) {
                 result(Connect);
                 goOnline(now);
             } else {
@@ -177,7 +177,7 @@ bool HayesModem::executeCommands(const std::string& commands, SimMillis now, boo
             }
             return true;
         case 'D':
-            if (krv_ != nullptr) {
+            if (m_krv != nullptr) {
                 return false;
             }
             startDial(commands.substr(i), now);
@@ -210,7 +210,7 @@ bool HayesModem::executeCommands(const std::string& commands, SimMillis now, boo
                 readNumber(commands, i);
             } else if (i < commands.size() && commands[i] == '?') {
                 ++i;
-                output_ += "\r\n000\r\n";
+                m_output += "\r\n000\r\n";
             } else {
                 return false;
             }
@@ -238,28 +238,28 @@ void HayesModem::startDial(const std::string& dialString, SimMillis now)
         }
         // Spaces, '-', '(', ')', T, P, W and anything else are not dialled.
     }
-    dialledNumber_ = number;
-    const auto entry = config_.numbers.find(number);
-    knownNumber_ = entry != config_.numbers.end();
-    if (knownNumber_) {
-        dialOutcome_ = entry->second.outcome;
+    m_dialledNumber = number;
+    const auto entry = m_config.numbers.find(number);
+    m_knownNumber = entry != m_config.numbers.end();
+    if (m_knownNumber) {
+        m_dialOutcome = entry->second.outcome;
     }
-    dialStartedAt_ = now;
-    dialResultAt_ = now + static_cast<SimMillis>(commas) * config_.commaPauseMs + config_.connectDelayMs;
-    state_ = State::Dialling;
+    m_dialStartedAt = now;
+    m_dialResultAt = now + static_cast<SimMillis>(commas) * m_config.commaPauseMs + m_config.connectDelayMs;
+    m_state = State::Dialling;
 }
 
 void HayesModem::finishDial(SimMillis now)
 {
-    state_ = State::Command;
-    if (!knownNumber_) {
+    m_state = State::Command;
+    if (!m_knownNumber) {
         result(NoCarrier);
         return;
     }
-    switch (dialOutcome_) {
+    switch (m_dialOutcome) {
     case DialOutcome::Krv:
-        krv_ = std::make_unique<KrvUnit>(config_.numbers[dialledNumber_].account, config_.tickerPeriodMs, now);
-        connectedAt_ = now;
+        m_krv = std::make_unique<KrvUnit>(m_config.numbers[m_dialledNumber].account, m_config.tickerPeriodMs, now);
+        m_connectedAt = now;
         result(Connect);
         goOnline(now);
         break;
@@ -277,73 +277,73 @@ void HayesModem::finishDial(SimMillis now)
 
 void HayesModem::goOnline(SimMillis now)
 {
-    state_ = State::Online;
-    lastDataAt_ = now;
-    plusCount_ = 0;
+    m_state = State::Online;
+    m_lastDataAt = now;
+    m_plusCount = 0;
 }
 
 void HayesModem::onlineBytes(const std::uint8_t* data, std::size_t length, SimMillis now)
 {
     for (std::size_t i = 0; i < length; ++i) {
-        const bool guardBefore = plusCount_ == 0 ? now - lastDataAt_ >= config_.guardTimeMs
-                                                 : now - lastPlusAt_ < config_.guardTimeMs;
-        if (data[i] == '+' && plusCount_ < 3 && guardBefore) {
-            ++plusCount_;
-            lastPlusAt_ = now;
+        const bool guardBefore = m_plusCount == 0 ? now - m_lastDataAt >= m_config.guardTimeMs
+                                                 : now - m_lastPlusAt < m_config.guardTimeMs;
+        if (data[i] == '+' && m_plusCount < 3 && guardBefore) {
+            ++m_plusCount;
+            m_lastPlusAt = now;
         } else {
-            plusCount_ = 0;
+            m_plusCount = 0;
         }
-        lastDataAt_ = now;
+        m_lastDataAt = now;
     }
     // The escape characters are data as well until the guard time proves them.
-    krv_->receive(data, length, now);
+    m_krv->receive(data, length, now);
     collectRemote();
 }
 
 void HayesModem::tick(SimMillis now)
 {
-    if (state_ == State::Dialling) {
-        if (now >= dialResultAt_) {
+    if (m_state == State::Dialling) {
+        if (now >= m_dialResultAt) {
             finishDial(now);
         }
         return;
     }
-    if (krv_ == nullptr) {
+    if (m_krv == nullptr) {
         return;
     }
-    if (config_.dropAfterMs > 0 && now - connectedAt_ >= config_.dropAfterMs) {
+    if (m_config.dropAfterMs > 0 && now - m_connectedAt >= m_config.dropAfterMs) {
         dropCarrier(now);
         return;
     }
-    if (state_ == State::Online && plusCount_ == 3 && now - lastPlusAt_ >= config_.guardTimeMs) {
-        plusCount_ = 0;
-        state_ = State::OnlineCommand;
+    if (m_state == State::Online && m_plusCount == 3 && now - m_lastPlusAt >= m_config.guardTimeMs) {
+        m_plusCount = 0;
+        m_state = State::OnlineCommand;
         result(Ok);
     }
-    krv_->tick(now);
+    m_krv->tick(now);
     collectRemote();
 }
 
 void HayesModem::collectRemote()
 {
-    std::string out = krv_->takeOutput();
+    std::string out = m_krv->takeOutput();
     // In online command state the remote's data is dropped, not queued.
-    if (state_ == State::Online) {
-        output_ += out;
+    if (m_state == State::Online) {
+        m_output += out;
     }
 }
 
 void HayesModem::hangUp()
 {
-    krv_.reset();
-    plusCount_ = 0;
-    state_ = State::Command;
+    m_krv.reset();
+    m_plusCount = 0;
+    m_state = State::Command;
 }
 
 void HayesModem::dropCarrier(SimMillis now)
 {
     (void)now;
-    if (krv_ == nullptr) {
+    if (m_krv == nullptr) {
         return;
     }
     hangUp();
@@ -354,6 +354,6 @@ void HayesModem::terminalGone(SimMillis now)
 {
     (void)now;
     hangUp();
-    line_.clear();
-    output_.clear();
+    m_line.clear();
+    m_output.clear();
 }

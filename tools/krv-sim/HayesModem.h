@@ -23,15 +23,15 @@ public:
     void receive(const std::uint8_t* data, std::size_t length, SimMillis now) override;
     void tick(SimMillis now) override;
     std::string takeOutput() override;
-    bool carrier() const override { return krv_ != nullptr; }
+    bool carrier() const override { return m_krv != nullptr; }
     void terminalGone(SimMillis now) override;
     void dropCarrier(SimMillis now) override;
 
-    State state() const { return state_; }
+    State state() const { return m_state; }
     // The KR-V of the current call, or nullptr.
-    const KrvUnit* krv() const { return krv_.get(); }
+    const KrvUnit* krv() const { return m_krv.get(); }
     // The number of the last dial after the outside-line prefix was removed.
-    const std::string& dialledNumber() const { return dialledNumber_; }
+    const std::string& dialledNumber() const { return m_dialledNumber; }
 
 private:
     enum Result { Ok = 0, Connect = 1, NoCarrier = 3, Error = 4, NoDialtone = 6, Busy = 7, NoAnswer = 8 };
@@ -49,25 +49,25 @@ private:
     void collectRemote();
     void resetProfile();
 
-    SimConfig config_;
-    State state_ = State::Command;
-    bool echo_ = true;
-    bool verbose_ = true;
-    bool quiet_ = false;
-    std::string line_;
-    std::string output_;
+    SimConfig m_config;
+    State m_state = State::Command;
+    bool m_echo = true;
+    bool m_verbose = true;
+    bool m_quiet = false;
+    std::string m_line;
+    std::string m_output;
 
     // Dialling.
-    SimMillis dialStartedAt_ = 0;
-    SimMillis dialResultAt_ = 0;
-    std::string dialledNumber_;
-    DialOutcome dialOutcome_ = DialOutcome::Krv;
-    bool knownNumber_ = false;
+    SimMillis m_dialStartedAt = 0;
+    SimMillis m_dialResultAt = 0;
+    std::string m_dialledNumber;
+    DialOutcome m_dialOutcome = DialOutcome::Krv;
+    bool m_knownNumber = false;
 
     // Call.
-    std::unique_ptr<KrvUnit> krv_;
-    SimMillis connectedAt_ = 0;
-    SimMillis lastDataAt_ = 0;
-    SimMillis lastPlusAt_ = 0;
-    int plusCount_ = 0;
+    std::unique_ptr<KrvUnit> m_krv;
+    SimMillis m_connectedAt = 0;
+    SimMillis m_lastDataAt = 0;
+    SimMillis m_lastPlusAt = 0;
+    int m_plusCount = 0;
 };

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cctype>
 
-#include "serial/TextCodec.h"
+#include "base/TextCodec.h"
 
 namespace {
 
-constexpr char FrameStart = static_cast<char>(0xE2);
-constexpr char FrameEnd = static_cast<char>(0xE3);
+constexpr char frameStart = static_cast<char>(0xE2);
+constexpr char frameEnd = static_cast<char>(0xE3);
 
 bool sameWord(const std::string& text, const char* word)
 {
@@ -33,11 +33,11 @@ bool splitPair(const std::string& payload, std::string& first, std::string& seco
 
 }  // namespace
 
-KrvUnit::KrvUnit(KrvAccount account, int tickerPeriodMs, SimMillis now) : account_(std::move(account))
+KrvUnit::KrvUnit(KrvAccount account, int tickerPeriodMs, SimMillis now) : m_account(std::move(account))
 {
-    const std::string tickerLine = utf8ToCp949(account_.name + " 온도 23도\r\n");
+    const std::string tickerLine = utf8ToCp949(m_account.name + " 온도 23도\r\n");
     for (int i = 0; i < portCount; ++i) {
-        ports_[static_cast<std::size_t>(i)].device = makeRemoteDevice(i, tickerLine, tickerPeriodMs);
+        m_ports[static_cast<std::size_t>(i)].device = makeRemoteDevice(i, tickerLine, tickerPeriodMs);
     }
     (void)now;
 }
@@ -46,22 +46,22 @@ void KrvUnit::receive(const std::uint8_t* data, std::size_t length, SimMillis no
 {
     for (std::size_t i = 0; i < length; ++i) {
         const char b = static_cast<char>(data[i]);
-        if (b == FrameStart) {
-            inFrame_ = true;
-            frame_.clear();
-        } else if (!inFrame_) {
+        if (b == frameStart) {
+            m_inFrame = true;
+            m_frame.clear();
+        } else if (!m_inFrame) {
             continue;
-        } else if (b == FrameEnd) {
-            inFrame_ = false;
-            if (frame_.size() >= 2) {
-                handleFrame(frame_[0], frame_[1], frame_.substr(2), now);
+        } else if (b == frameEnd) {
+            m_inFrame = false;
+            if (m_frame.size() >= 2) {
+                handleFrame(m_frame[0], m_frame[1], m_frame.substr(2), now);
             }
-            frame_.clear();
-        } else if (frame_.size() < maxFrame) {
-            frame_ += b;
+            m_frame.clear();
+        } else if (m_frame.size() < maxFrame) {
+            m_frame += b;
         } else {
-            inFrame_ = false;  // too long: drop it
-            frame_.clear();
+            m_inFrame = false;  // too long: drop it
+            m_frame.clear();
         }
     }
 }
@@ -69,7 +69,7 @@ void KrvUnit::receive(const std::uint8_t* data, std::size_t length, SimMillis no
 void KrvUnit::tick(SimMillis now)
 {
     for (int i = 0; i < portCount; ++i) {
-        Port& port = ports_[static_cast<std::size_t>(i)];
+        Port& port = m_ports[static_cast<std::size_t>(i)];
         if (port.connected) {
             const std::string out = port.device->poll(now);
             if (!out.empty()) {
@@ -82,20 +82,20 @@ void KrvUnit::tick(SimMillis now)
 std::string KrvUnit::takeOutput()
 {
     std::string out;
-    out.swap(output_);
+    out.swap(m_output);
     return out;
 }
 
 void KrvUnit::reply(char kind, char sub, const std::string& payload)
 {
-    output_ += FrameStart;
-    output_ += kind;
-    output_ += sub;
+    m_output += frameStart;
+    m_output += kind;
+    m_output += sub;
     // The frame has no escaping: marker bytes in a payload would split it.
     for (char c : payload) {
-        output_ += c == FrameStart || c == FrameEnd ? '?' : c;
+        m_output += c == frameStart || c == frameEnd ? '?' : c;
     }
-    output_ += FrameEnd;
+    m_output += frameEnd;
 }
 
 void KrvUnit::handleFrame(char kind, char sub, const std::string& payload, SimMillis now)
@@ -108,7 +108,7 @@ void KrvUnit::handleFrame(char kind, char sub, const std::string& payload, SimMi
     if (kind != 'C' && kind != 'D') {
         return;
     }
-    if (!loggedIn_ || port < 0) {
+    if (!m_loggedIn || port < 0) {
         reply('C', sub, "FAIL");
         return;
     }
@@ -126,24 +126,24 @@ void KrvUnit::handleAccount(char sub, const std::string& payload)
     std::string next;
     switch (sub) {
     case 'I':
-        idAccepted_ = payload == account_.userId;
-        loggedIn_ = false;
-        pass = idAccepted_;
+        m_idAccepted = payload == m_account.userId;
+        m_loggedIn = false;
+        pass = m_idAccepted;
         break;
     case 'P':
-        pass = idAccepted_ && payload == account_.password;
-        loggedIn_ = pass;
+        pass = m_idAccepted && payload == m_account.password;
+        m_loggedIn = pass;
         break;
     case 'D':
-        pass = loggedIn_ && splitPair(payload, current, next) && current == account_.userId && !next.empty();
+        pass = m_loggedIn && splitPair(payload, current, next) && current == m_account.userId && !next.empty();
         if (pass) {
-            account_.userId = next;
+            m_account.userId = next;
         }
         break;
     case 'W':
-        pass = loggedIn_ && splitPair(payload, current, next) && current == account_.password;
+        pass = m_loggedIn && splitPair(payload, current, next) && current == m_account.password;
         if (pass) {
-            account_.password = next;
+            m_account.password = next;
         }
         break;
     default:
@@ -154,9 +154,9 @@ void KrvUnit::handleAccount(char sub, const std::string& payload)
 
 void KrvUnit::handlePortCommand(int port, char sub, const std::string& payload, SimMillis now)
 {
-    Port& target = ports_[static_cast<std::size_t>(port)];
+    Port& target = m_ports[static_cast<std::size_t>(port)];
     if (sameWord(payload, "CONN")) {
-        if (account_.busyPorts.count(port) != 0) {
+        if (m_account.busyPorts.count(port) != 0) {
             reply('C', sub, "BUSY");
             return;
         }
@@ -183,7 +183,7 @@ void KrvUnit::handlePortCommand(int port, char sub, const std::string& payload, 
 
 void KrvUnit::handlePortData(int port, const std::string& payload)
 {
-    Port& target = ports_[static_cast<std::size_t>(port)];
+    Port& target = m_ports[static_cast<std::size_t>(port)];
     if (!target.connected) {
         return;
     }

@@ -26,11 +26,11 @@ public:
     // Bytes for the terminal since the last call.
     std::string takeOutput();
 
-    bool loggedIn() const { return loggedIn_; }
-    const std::string& userId() const { return account_.userId; }
-    const std::string& password() const { return account_.password; }
-    bool portConnected(int port) const { return ports_[static_cast<std::size_t>(port)].connected; }
-    const RemotePortSettings& portSettings(int port) const { return ports_[static_cast<std::size_t>(port)].settings; }
+    bool loggedIn() const { return m_loggedIn; }
+    const std::string& userId() const { return m_account.userId; }
+    const std::string& password() const { return m_account.password; }
+    bool portConnected(int port) const { return m_ports[static_cast<std::size_t>(port)].connected; }
+    const RemotePortSettings& portSettings(int port) const { return m_ports[static_cast<std::size_t>(port)].settings; }
 
 private:
     struct Port {
@@ -45,11 +45,11 @@ private:
     void handlePortData(int port, const std::string& payload);
     void reply(char kind, char sub, const std::string& payload);
 
-    KrvAccount account_;
-    bool idAccepted_ = false;
-    bool loggedIn_ = false;
-    bool inFrame_ = false;
-    std::string frame_;
-    std::string output_;
-    std::array<Port, portCount> ports_;
+    KrvAccount m_account;
+    bool m_idAccepted = false;
+    bool m_loggedIn = false;
+    bool m_inFrame = false;
+    std::string m_frame;
+    std::string m_output;
+    std::array<Port, portCount> m_ports;
 };

@@ -19,16 +19,16 @@ public:
     PtyTransport& operator=(const PtyTransport&) = delete;
 
     bool open(std::string& error);
-    const std::string& slavePath() const { return slavePath_; }
+    const std::string& slavePath() const { return m_slavePath; }
     // Waits at most timeoutMs for input, then handles it and runs timers.
     void step(int timeoutMs);
-    void requestCarrierDrop() { dropCarrier_ = true; }
+    void requestCarrierDrop() { m_dropCarrier = true; }
 
 private:
-    std::unique_ptr<LineEndpoint> endpoint_;
-    Transcript* transcript_;
-    int masterFd_ = -1;
-    int slaveFd_ = -1;  // held open so the master never sees a hang-up
-    std::string slavePath_;
-    std::atomic<bool> dropCarrier_{false};
+    std::unique_ptr<LineEndpoint> m_endpoint;
+    Transcript* m_transcript;
+    int m_masterFd = -1;
+    int m_slaveFd = -1;  // held open so the master never sees a hang-up
+    std::string m_slavePath;
+    std::atomic<bool> m_dropCarrier{false};
 };

@@ -2,9 +2,9 @@
 
 namespace {
 
-constexpr char Interrupt = 0x03;
-const std::string InterruptEcho = "^C\r\n";
-const std::string Prompt = "> ";
+constexpr char interruptByte = 0x03;
+const std::string interruptEcho = "^C\r\n";
+const std::string prompt = "> ";
 
 }  // namespace
 
@@ -12,23 +12,23 @@ std::string EchoDevice::input(const std::string& bytes)
 {
     std::string out;
     for (char c : bytes) {
-        if (c == Interrupt) {
-            out += InterruptEcho + Prompt;
-            afterInterrupt_ = true;
+        if (c == interruptByte) {
+            out += interruptEcho + prompt;
+            m_afterInterrupt = true;
             continue;
         }
         if (c == '\r') {
-            if (!afterInterrupt_) {
-                out += "\r\n" + Prompt;
+            if (!m_afterInterrupt) {
+                out += "\r\n" + prompt;
             }
-            afterInterrupt_ = false;
+            m_afterInterrupt = false;
             continue;
         }
-        afterInterrupt_ = false;
+        m_afterInterrupt = false;
         if (c == '\n') {
             continue;
         }
-        if (upperCase_ && c >= 'a' && c <= 'z') {
+        if (m_upperCase && c >= 'a' && c <= 'z') {
             c = static_cast<char>(c - 'a' + 'A');
         }
         out += c;
@@ -38,19 +38,19 @@ std::string EchoDevice::input(const std::string& bytes)
 
 std::string TickerDevice::input(const std::string& bytes)
 {
-    return bytes.find(Interrupt) != std::string::npos ? InterruptEcho : std::string{};
+    return bytes.find(interruptByte) != std::string::npos ? interruptEcho : std::string{};
 }
 
 std::string TickerDevice::poll(SimMillis now)
 {
     std::string out;
     // At most a few lines catch up after a long pause.
-    for (int i = 0; i < 3 && periodMs_ > 0 && now >= next_; ++i) {
-        out += line_;
-        next_ += periodMs_;
+    for (int i = 0; i < 3 && m_periodMs > 0 && now >= m_next; ++i) {
+        out += m_line;
+        m_next += m_periodMs;
     }
-    if (periodMs_ > 0 && now >= next_) {
-        next_ = now + periodMs_;
+    if (m_periodMs > 0 && now >= m_next) {
+        m_next = now + m_periodMs;
     }
     return out;
 }

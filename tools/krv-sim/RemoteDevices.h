@@ -28,27 +28,27 @@ public:
 // upperCase set, ASCII letters come back upper-cased.
 class EchoDevice final : public RemoteDevice {
 public:
-    explicit EchoDevice(bool upperCase) : upperCase_(upperCase) {}
+    explicit EchoDevice(bool upperCase) : m_upperCase(upperCase) {}
     std::string input(const std::string& bytes) override;
 
 private:
-    bool upperCase_;
-    bool afterInterrupt_ = false;  // swallow the CR that follows a CTRL+C
+    bool m_upperCase;
+    bool m_afterInterrupt = false;  // swallow the CR that follows a CTRL+C
 };
 
 // Writes one line of text every period; CTRL+C answers "^C", other input is
 // ignored.
 class TickerDevice final : public RemoteDevice {
 public:
-    TickerDevice(std::string lineCp949, int periodMs) : line_(std::move(lineCp949)), periodMs_(periodMs) {}
-    void attach(SimMillis now) override { next_ = now + periodMs_; }
+    TickerDevice(std::string lineCp949, int periodMs) : m_line(std::move(lineCp949)), m_periodMs(periodMs) {}
+    void attach(SimMillis now) override { m_next = now + m_periodMs; }
     std::string input(const std::string& bytes) override;
     std::string poll(SimMillis now) override;
 
 private:
-    std::string line_;
-    int periodMs_;
-    SimMillis next_ = 0;
+    std::string m_line;
+    int m_periodMs;
+    SimMillis m_next = 0;
 };
 
 // Port 0 and 1: echo with prompt; port 2: the ticker with the given line;

@@ -25,24 +25,24 @@ OptionNegotiator serverOptions()
     return OptionNegotiator({OptBinary, OptSga}, {OptBinary, OptSga, OptComPort});
 }
 
-const char* const Source = "tcp";
+const char* const transcriptSource = "tcp";
 
 }  // namespace
 
 Rfc2217Server::Rfc2217Server(EndpointFactory factory, Transcript* transcript)
-    : factory_(std::move(factory)), transcript_(transcript), options_(serverOptions())
+    : m_factory(std::move(factory)), m_transcript(transcript), m_options(serverOptions())
 {
-    wakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
 }
 
 Rfc2217Server::~Rfc2217Server()
 {
     closeClient();
-    if (listenFd_ >= 0) {
-        ::close(listenFd_);
+    if (m_listenFd >= 0) {
+        ::close(m_listenFd);
     }
-    if (wakeFd_ >= 0) {
-        ::close(wakeFd_);
+    if (m_wakeFd >= 0) {
+        ::close(m_wakeFd);
     }
 }
 
@@ -59,84 +59,84 @@ bool Rfc2217Server::listen(const std::string& host, int port, bool allowRemote, 
         error = "refusing to listen on " + host + " (not loopback) without --allow-remote";
         return false;
     }
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     const int one = 1;
-    ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    if (listenFd_ < 0 || ::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listenFd_, 4) != 0) {
+    ::setsockopt(m_listenFd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    if (m_listenFd < 0 || ::bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(m_listenFd, 4) != 0) {
         error = std::string("cannot listen: ") + std::strerror(errno);
         return false;
     }
     socklen_t size = sizeof address;
-    ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &size);
-    port_ = ntohs(address.sin_port);
+    ::getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &size);
+    m_port = ntohs(address.sin_port);
     return true;
 }
 
 void Rfc2217Server::interrupt()
 {
     const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t n = ::write(wakeFd_, &one, sizeof one);
+    [[maybe_unused]] const ssize_t n = ::write(m_wakeFd, &one, sizeof one);
 }
 
 Rfc2217Server::LineState Rfc2217Server::lineState() const
 {
-    std::lock_guard lock(stateMutex_);
-    return state_;
+    std::lock_guard lock(m_stateMutex);
+    return m_state;
 }
 
 void Rfc2217Server::step(int timeoutMs)
 {
-    pollfd fds[3] = {{wakeFd_, POLLIN, 0}, {listenFd_, POLLIN, 0}, {clientFd_, POLLIN, 0}};
+    pollfd fds[3] = {{m_wakeFd, POLLIN, 0}, {m_listenFd, POLLIN, 0}, {m_clientFd, POLLIN, 0}};
     ::poll(fds, 3, timeoutMs);
     if ((fds[0].revents & POLLIN) != 0) {
         std::uint64_t count = 0;
-        [[maybe_unused]] const ssize_t n = ::read(wakeFd_, &count, sizeof count);
+        [[maybe_unused]] const ssize_t n = ::read(m_wakeFd, &count, sizeof count);
     }
     const std::int64_t now = tcp::nowMs();
-    if (disconnect_.exchange(false)) {
+    if (m_disconnect.exchange(false)) {
         closeClient();
     }
     // The current client first: one that just closed makes way for the next.
-    if (clientFd_ >= 0 && fds[2].fd == clientFd_ && fds[2].revents != 0) {
+    if (m_clientFd >= 0 && fds[2].fd == m_clientFd && fds[2].revents != 0) {
         readClient(now);
     }
     if ((fds[1].revents & POLLIN) != 0) {
         acceptClient();
     }
-    if (endpoint_ != nullptr) {
-        if (dropCarrier_.exchange(false)) {
-            endpoint_->dropCarrier(now);
+    if (m_endpoint != nullptr) {
+        if (m_dropCarrier.exchange(false)) {
+            m_endpoint->dropCarrier(now);
         }
-        endpoint_->tick(now);
+        m_endpoint->tick(now);
         flushEndpoint(now);
     }
 }
 
 void Rfc2217Server::acceptClient()
 {
-    const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) {
         return;
     }
-    if (clientFd_ >= 0) {
+    if (m_clientFd >= 0) {
         refuseClient(fd);
         return;
     }
     const int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    clientFd_ = fd;
-    hasClient_ = true;
-    parser_ = Parser{};
-    options_ = serverOptions();
-    endpoint_ = factory_();
-    lastCarrier_ = false;
+    m_clientFd = fd;
+    m_hasClient = true;
+    m_parser = Parser{};
+    m_options = serverOptions();
+    m_endpoint = m_factory();
+    m_lastCarrier = false;
     {
-        std::lock_guard lock(stateMutex_);
-        state_ = LineState{};
+        std::lock_guard lock(m_stateMutex);
+        m_state = LineState{};
     }
-    if (transcript_ != nullptr) {
-        transcript_->note(Source, "client connected");
+    if (m_transcript != nullptr) {
+        m_transcript->note(transcriptSource, "client connected");
     }
 }
 
@@ -147,25 +147,25 @@ void Rfc2217Server::refuseClient(int fd)
     const std::string text = std::string(busyMessage) + "\r\n";
     [[maybe_unused]] const ssize_t sent = ::send(fd, text.data(), text.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
     ::close(fd);
-    if (transcript_ != nullptr) {
-        transcript_->note(Source, "second client refused");
+    if (m_transcript != nullptr) {
+        m_transcript->note(transcriptSource, "second client refused");
     }
 }
 
 void Rfc2217Server::closeClient()
 {
-    if (clientFd_ < 0) {
+    if (m_clientFd < 0) {
         return;
     }
-    ::close(clientFd_);
-    clientFd_ = -1;
-    hasClient_ = false;
-    if (endpoint_ != nullptr) {
-        endpoint_->terminalGone(tcp::nowMs());
-        endpoint_.reset();
+    ::close(m_clientFd);
+    m_clientFd = -1;
+    m_hasClient = false;
+    if (m_endpoint != nullptr) {
+        m_endpoint->terminalGone(tcp::nowMs());
+        m_endpoint.reset();
     }
-    if (transcript_ != nullptr) {
-        transcript_->note(Source, "client closed");
+    if (m_transcript != nullptr) {
+        m_transcript->note(transcriptSource, "client closed");
     }
 }
 
@@ -175,9 +175,9 @@ void Rfc2217Server::readClient(std::int64_t now)
     std::vector<Event> events;
     bool closed = false;
     for (;;) {
-        const ssize_t n = ::recv(clientFd_, chunk, sizeof chunk, MSG_DONTWAIT);
+        const ssize_t n = ::recv(m_clientFd, chunk, sizeof chunk, MSG_DONTWAIT);
         if (n > 0) {
-            parser_.feed(chunk, static_cast<std::size_t>(n), events);
+            m_parser.feed(chunk, static_cast<std::size_t>(n), events);
             continue;
         }
         if (n < 0 && errno == EINTR) {
@@ -189,15 +189,15 @@ void Rfc2217Server::readClient(std::int64_t now)
     for (const Event& event : events) {
         switch (event.kind) {
         case Event::Kind::Data:
-            if (transcript_ != nullptr) {
-                transcript_->fromTerminal(Source, event.payload.data(), event.payload.size());
+            if (m_transcript != nullptr) {
+                m_transcript->fromTerminal(transcriptSource, event.payload.data(), event.payload.size());
             }
-            if (endpoint_ != nullptr) {
-                endpoint_->receive(event.payload.data(), event.payload.size(), now);
+            if (m_endpoint != nullptr) {
+                m_endpoint->receive(event.payload.data(), event.payload.size(), now);
             }
             break;
         case Event::Kind::Negotiation:
-            send(options_.receive(event.verb, event.option));
+            send(m_options.receive(event.verb, event.option));
             break;
         case Event::Kind::Subnegotiation:
             if (event.option == OptComPort) {
@@ -222,7 +222,7 @@ void Rfc2217Server::handleComPort(const Bytes& payload)
     }
     const std::uint8_t code = payload[0];
     const std::uint8_t value = payload.size() > 1 ? payload[1] : 0;
-    std::unique_lock lock(stateMutex_);
+    std::unique_lock lock(m_stateMutex);
     switch (code) {
     case comport::Signature:
         lock.unlock();
@@ -234,42 +234,42 @@ void Rfc2217Server::handleComPort(const Bytes& payload)
     case comport::SetBaudRate: {
         const std::uint32_t rate = comport::readBigEndian32(payload, 1);
         if (rate != 0 && payload.size() >= 5) {
-            state_.baudRate = rate;
+            m_state.baudRate = rate;
         }
-        const Bytes ack = comport::bigEndian32(state_.baudRate);
+        const Bytes ack = comport::bigEndian32(m_state.baudRate);
         lock.unlock();
         sendComPort(code, ack);
         return;
     }
     case comport::SetDataSize:
         if (value >= 5 && value <= 8) {
-            state_.dataSize = value;
+            m_state.dataSize = value;
         }
-        sendComPort(code, {state_.dataSize});
+        sendComPort(code, {m_state.dataSize});
         return;
     case comport::SetParity:
         if (value >= 1 && value <= 5) {
-            state_.parity = value;
+            m_state.parity = value;
         }
-        sendComPort(code, {state_.parity});
+        sendComPort(code, {m_state.parity});
         return;
     case comport::SetStopSize:
         if (value >= 1 && value <= 3) {
-            state_.stopSize = value;
+            m_state.stopSize = value;
         }
-        sendComPort(code, {state_.stopSize});
+        sendComPort(code, {m_state.stopSize});
         return;
     case comport::SetControl:
         if (value >= 1 && value <= 3) {
-            state_.flow = value;
+            m_state.flow = value;
         }
         if (value <= 3) {
-            sendComPort(code, {state_.flow});
+            sendComPort(code, {m_state.flow});
             return;
         }
-        if (value == 9 && endpoint_ != nullptr) {
+        if (value == 9 && m_endpoint != nullptr) {
             // DTR off: the modem hangs up, as under &D2.
-            endpoint_->terminalGone(tcp::nowMs());
+            m_endpoint->terminalGone(tcp::nowMs());
         }
         sendComPort(code, {value});
         return;
@@ -281,13 +281,13 @@ void Rfc2217Server::handleComPort(const Bytes& payload)
         sendComPort(code, {value});
         return;
     case comport::SetModemStateMask:
-        state_.modemStateMask = value;
+        m_state.modemStateMask = value;
         lock.unlock();
         sendComPort(code, {value});
         sendModemState(false);
         return;
     case comport::PurgeData:
-        ++state_.purges;
+        ++m_state.purges;
         sendComPort(code, {value});
         return;
     default:
@@ -302,7 +302,7 @@ void Rfc2217Server::sendComPort(std::uint8_t code, const Bytes& value)
 
 void Rfc2217Server::sendModemState(bool delta)
 {
-    const bool carrier = endpoint_ != nullptr && endpoint_->carrier();
+    const bool carrier = m_endpoint != nullptr && m_endpoint->carrier();
     std::uint8_t state = comport::ModemDsr | comport::ModemCts;
     if (carrier) {
         state |= comport::ModemCarrier;
@@ -312,8 +312,8 @@ void Rfc2217Server::sendModemState(bool delta)
     }
     std::uint8_t mask = 0xFF;
     {
-        std::lock_guard lock(stateMutex_);
-        mask = state_.modemStateMask;
+        std::lock_guard lock(m_stateMutex);
+        mask = m_state.modemStateMask;
     }
     const std::uint8_t masked = state & mask;
     send(comport::encode({static_cast<std::uint8_t>(comport::NotifyModemState + comport::ServerOffset), {masked}}));
@@ -322,26 +322,26 @@ void Rfc2217Server::sendModemState(bool delta)
 void Rfc2217Server::flushEndpoint(std::int64_t now)
 {
     (void)now;
-    if (endpoint_ == nullptr || clientFd_ < 0) {
+    if (m_endpoint == nullptr || m_clientFd < 0) {
         return;
     }
     // A carrier change is reported before the text that follows it, so the
     // terminal sees carrier when it reads "CONNECT".
-    const bool carrier = endpoint_->carrier();
-    if (carrier != lastCarrier_) {
-        lastCarrier_ = carrier;
+    const bool carrier = m_endpoint->carrier();
+    if (carrier != m_lastCarrier) {
+        m_lastCarrier = carrier;
         sendModemState(true);
-        if (transcript_ != nullptr) {
-            transcript_->note(Source, carrier ? "carrier on" : "carrier off");
+        if (m_transcript != nullptr) {
+            m_transcript->note(transcriptSource, carrier ? "carrier on" : "carrier off");
         }
     }
-    const std::string out = endpoint_->takeOutput();
+    const std::string out = m_endpoint->takeOutput();
     if (out.empty()) {
         return;
     }
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(out.data());
-    if (transcript_ != nullptr) {
-        transcript_->toTerminal(Source, bytes, out.size());
+    if (m_transcript != nullptr) {
+        m_transcript->toTerminal(transcriptSource, bytes, out.size());
     }
     Bytes escaped;
     appendEscaped(escaped, bytes, out.size());
@@ -350,10 +350,10 @@ void Rfc2217Server::flushEndpoint(std::int64_t now)
 
 void Rfc2217Server::send(const Bytes& bytes)
 {
-    if (clientFd_ < 0 || bytes.empty()) {
+    if (m_clientFd < 0 || bytes.empty()) {
         return;
     }
-    if (tcp::sendAll(clientFd_, bytes.data(), bytes.size(), 2000) != bytes.size()) {
-        disconnect_ = true;  // a client that takes nothing for 2 s is dropped
+    if (tcp::sendAll(m_clientFd, bytes.data(), bytes.size(), 2000) != bytes.size()) {
+        m_disconnect = true;  // a client that takes nothing for 2 s is dropped
     }
 }

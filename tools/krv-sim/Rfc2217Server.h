@@ -44,7 +44,7 @@ public:
     // Listens on host:port (port 0 picks a free one). Only loopback addresses
     // unless allowRemote is set. False with a message on failure.
     bool listen(const std::string& host, int port, bool allowRemote, std::string& error);
-    int port() const { return port_; }
+    int port() const { return m_port; }
 
     // Waits at most timeoutMs for traffic, then handles it and runs timers.
     // Only one thread may call it; the calls below are safe from any thread.
@@ -52,11 +52,11 @@ public:
     // Ends a step() that is waiting.
     void interrupt();
     // The remote of the current call goes away (NO CARRIER).
-    void requestCarrierDrop() { dropCarrier_ = true; interrupt(); }
+    void requestCarrierDrop() { m_dropCarrier = true; interrupt(); }
     // Closes the current client connection, as a server that goes away.
-    void requestDisconnect() { disconnect_ = true; interrupt(); }
+    void requestDisconnect() { m_disconnect = true; interrupt(); }
 
-    bool hasClient() const { return hasClient_; }
+    bool hasClient() const { return m_hasClient; }
     LineState lineState() const;
 
 private:
@@ -70,21 +70,21 @@ private:
     void send(const telnet::Bytes& bytes);
     void flushEndpoint(std::int64_t now);
 
-    EndpointFactory factory_;
-    Transcript* transcript_;
-    int listenFd_ = -1;
-    int wakeFd_ = -1;
-    int clientFd_ = -1;
-    int port_ = 0;
-    std::atomic<bool> hasClient_{false};
-    std::atomic<bool> dropCarrier_{false};
-    std::atomic<bool> disconnect_{false};
+    EndpointFactory m_factory;
+    Transcript* m_transcript;
+    int m_listenFd = -1;
+    int m_wakeFd = -1;
+    int m_clientFd = -1;
+    int m_port = 0;
+    std::atomic<bool> m_hasClient{false};
+    std::atomic<bool> m_dropCarrier{false};
+    std::atomic<bool> m_disconnect{false};
 
-    std::unique_ptr<LineEndpoint> endpoint_;
-    telnet::Parser parser_;
-    telnet::OptionNegotiator options_;
-    bool lastCarrier_ = false;
+    std::unique_ptr<LineEndpoint> m_endpoint;
+    telnet::Parser m_parser;
+    telnet::OptionNegotiator m_options;
+    bool m_lastCarrier = false;
 
-    mutable std::mutex stateMutex_;
-    LineState state_;
+    mutable std::mutex m_stateMutex;
+    LineState m_state;
 };

@@ -15,15 +15,15 @@ double secondsNow()
 
 Transcript::~Transcript()
 {
-    if (file_ != nullptr) {
-        std::fclose(file_);
+    if (m_file != nullptr) {
+        std::fclose(m_file);
     }
 }
 
 bool Transcript::open(const std::string& path)
 {
-    file_ = std::fopen(path.c_str(), "a");
-    return file_ != nullptr;
+    m_file = std::fopen(path.c_str(), "a");
+    return m_file != nullptr;
 }
 
 void Transcript::fromTerminal(const std::string& source, const std::uint8_t* data, std::size_t length)
@@ -38,21 +38,21 @@ void Transcript::toTerminal(const std::string& source, const std::uint8_t* data,
 
 void Transcript::note(const std::string& source, const std::string& text)
 {
-    if (file_ != nullptr) {
-        std::fprintf(file_, "%.3f %s # %s\n", secondsNow(), source.c_str(), text.c_str());
-        std::fflush(file_);
+    if (m_file != nullptr) {
+        std::fprintf(m_file, "%.3f %s # %s\n", secondsNow(), source.c_str(), text.c_str());
+        std::fflush(m_file);
     }
 }
 
 void Transcript::write(const std::string& source, char direction, const std::uint8_t* data, std::size_t length)
 {
-    if (file_ == nullptr || length == 0) {
+    if (m_file == nullptr || length == 0) {
         return;
     }
-    std::fprintf(file_, "%.3f %s %c", secondsNow(), source.c_str(), direction);
+    std::fprintf(m_file, "%.3f %s %c", secondsNow(), source.c_str(), direction);
     for (std::size_t i = 0; i < length; ++i) {
-        std::fprintf(file_, " %02X", data[i]);
+        std::fprintf(m_file, " %02X", data[i]);
     }
-    std::fputc('\n', file_);
-    std::fflush(file_);
+    std::fputc('\n', m_file);
+    std::fflush(m_file);
 }

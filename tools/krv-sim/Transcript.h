@@ -21,5 +21,5 @@ public:
 
 private:
     void write(const std::string& source, char direction, const std::uint8_t* data, std::size_t length);
-    std::FILE* file_ = nullptr;
+    std::FILE* m_file = nullptr;
 };

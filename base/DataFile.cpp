@@ -1,4 +1,4 @@
-#include "serial/DataFile.h"
+#include "base/DataFile.h"
 
 #include <cerrno>
 #include <new>

@@ -1,4 +1,4 @@
-#include "serial/TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <cerrno>
 #include <iconv.h>

@@ -1,4 +1,4 @@
-#include "serial/WaitPumping.h"
+#include "base/WaitPumping.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

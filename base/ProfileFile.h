@@ -9,7 +9,7 @@
 //   of its section, or appends a new section at the end of the file. Every other line
 //   (comments, blank lines, lines we do not understand) is kept byte for byte.
 // - save() replaces the file atomically: a crash never leaves a half-written file.
-// - Only a regular file of at most 16 MiB and 262144 lines is read (serial/DataFile.h).
+// - Only a regular file of at most 16 MiB and 262144 lines is read (base/DataFile.h).
 //
 // Text is code page 949 and handled as opaque bytes. Lines end in LF or CR LF; an
 // existing line keeps its own ending, new lines take the file's convention (CR LF
@@ -26,7 +26,7 @@
 
 #include <sys/types.h>
 
-#include "serial/DataFile.h"
+#include "base/DataFile.h"
 
 class ProfileFile {
 public:
@@ -47,6 +47,10 @@ public:
     // empty, returns false and makes save() refuse with the same fault, so a file that
     // could not be read is never overwritten with a partial copy.
     bool load();
+    // Takes text already read (a file read with readDataFile) as the contents, with
+    // the same rules as load(); false (contents empty, fault() TooLarge) for more
+    // lines than a file may hold. The file on disk is not touched.
+    bool loadText(std::string_view data);
     const std::string& path() const { return m_path; }
     // Why the last load() or save() failed; ok() after a success.
     const FileFault& fault() const { return m_fault; }
@@ -61,6 +65,9 @@ public:
     int getInt(std::string_view section, std::string_view key, int defaultValue) const;
     // Number of section headers in the file, duplicates included.
     std::size_t sectionCount() const;
+    // The key names of a section in file order, as written; a key given twice is
+    // listed once, where it first stands (the place its value is read from).
+    std::vector<std::string> keys(std::string_view section) const;
 
     // Sets one key. A value that starts or ends with a blank, or is wrapped in double
     // quotes, is written quoted so it reads back unchanged. Line breaks inside the value
@@ -92,6 +99,8 @@ private:
         std::size_t lastKeyLine = 0;  // insertion point - 1 for new keys
     };
 
+    void clear();
+    bool take(DataFileContents contents);
     void parse(std::string_view data);
     void addLine(std::string_view text, std::string_view ending);
     void indexSection(std::size_t sectionIndex);

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "serial/TextCodec.h"
+#include "base/TextCodec.h"
 
 inline QString fromCp949(std::string_view cp949)
 {

@@ -1,11 +1,12 @@
 #pragma once
-// The port table and dialling settings kept in pinfo.dat.
+// The records the layers share about ports: a local port's line settings, the
+// table of the four port slots and the dial settings (all kept in pinfo.dat,
+// which the application reads and writes), and the number of the KR-V's remote
+// ports. Plain values and the rules that read them; no I/O.
 
 #include <array>
 #include <string>
 #include <vector>
-
-#include "serial/DataFile.h"
 
 // One local COM port's line settings.
 struct PortSettings {
@@ -22,23 +23,16 @@ struct DialSettings {
     std::string initCommand = "ATZ";
 };
 
-// Exactly four slots, slot i belonging to port button i + 1.
-using PortTable = std::array<PortSettings, 4>;
+// The main frame has four port buttons; slot i belongs to button i + 1.
+inline constexpr int portSlotCount = 4;
+using PortTable = std::array<PortSettings, portSlotCount>;
+
+// The KR-V's remote ports are numbered 0 to remotePortCount - 1.
+inline constexpr int remotePortCount = 4;
 
 // Fills the slots in order with the non-empty names of a discovery list
 // (at most four); other slots stay empty.
 PortTable portTableFromNames(const std::vector<std::string>& discoveredNames);
-
-// Reads the settings of every filled slot and the dial settings from the file;
-// anything missing gives the defaults, and so does a file that cannot be read (the
-// result then tells why).
-FileFault readLineSettings(const std::string& path, PortTable& table, DialSettings& dial);
-// Writes BAUD, PARITY, DATABIT, STOPBIT for each filled slot; ok() when saved. A port
-// name that cannot be a section name (one holding ']') is skipped and reported as
-// UnstorableName after the others are saved.
-[[nodiscard]] FileFault writePortSettings(const std::string& path, const PortTable& table);
-// Writes CALLCMD, OUTLINE, ATZ under CALLSECT; ok() when saved.
-[[nodiscard]] FileFault writeDialSettings(const std::string& path, const DialSettings& dial);
 
 // The slot whose name equals portName exactly (case matters), or nullptr.
 const PortSettings* findPortSettings(const PortTable& table, const std::string& portName);

@@ -1,4 +1,4 @@
-#include "directory/ProfileFile.h"
+#include "base/ProfileFile.h"
 
 #include <climits>
 #include <random>

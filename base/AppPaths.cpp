@@ -1,4 +1,4 @@
-#include "serial/AppPaths.h"
+#include "base/AppPaths.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "serial/Ticks.h"
+#include "base/Ticks.h"
 
 #include <time.h>
 

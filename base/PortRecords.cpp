@@ -1,12 +1,6 @@
-#include "app/LineSettings.h"
-
-
-#include "directory/ProfileFile.h"
+#include "base/PortRecords.h"
 
 namespace {
-
-constexpr const char* dialSection = "CALLSECT";
-constexpr std::size_t slotCount = std::tuple_size_v<PortTable>;
 
 // Fields of the settings text; a value no port can take shows as "?" (only a
 // hand-edited file gets there).
@@ -45,67 +39,13 @@ PortTable portTableFromNames(const std::vector<std::string>& discoveredNames)
     PortTable table;
     std::size_t next = 0;
     for (const std::string& name : discoveredNames) {
-        if (next == slotCount)
+        if (next == portSlotCount)
             break;
         if (name.empty())
             continue;
         table[next++].portName = name;
     }
     return table;
-}
-
-FileFault readLineSettings(const std::string& path, PortTable& table, DialSettings& dial)
-{
-    ProfileFile file(path);
-    file.load();
-    const PortSettings defaults;
-    for (PortSettings& slot : table) {
-        if (slot.portName.empty())
-            continue;
-        // Values are kept as read, however odd (BAUD=0, DATABIT=9): the serial port
-        // refuses settings it cannot use when the port is opened.
-        slot.baudHundreds = file.getInt(slot.portName, "BAUD", defaults.baudHundreds);
-        slot.parity = file.getInt(slot.portName, "PARITY", defaults.parity);
-        slot.dataBits = file.getInt(slot.portName, "DATABIT", defaults.dataBits);
-        slot.stopBits = file.getInt(slot.portName, "STOPBIT", defaults.stopBits);
-    }
-    const DialSettings dialDefaults;
-    dial.dialCommand = file.getString(dialSection, "CALLCMD", dialDefaults.dialCommand);
-    dial.outsideLineNumber = file.getString(dialSection, "OUTLINE", dialDefaults.outsideLineNumber);
-    dial.initCommand = file.getString(dialSection, "ATZ", dialDefaults.initCommand);
-    return file.fault();
-}
-
-FileFault writePortSettings(const std::string& path, const PortTable& table)
-{
-    ProfileFile file(path);
-    if (!file.load())
-        return file.fault();
-    bool allStored = true;
-    for (const PortSettings& slot : table) {
-        if (slot.portName.empty())
-            continue;
-        // A port name that cannot be a section name (e.g. one holding ']') is skipped.
-        allStored = file.setInt(slot.portName, "BAUD", slot.baudHundreds) && allStored;
-        allStored = file.setInt(slot.portName, "PARITY", slot.parity) && allStored;
-        allStored = file.setInt(slot.portName, "DATABIT", slot.dataBits) && allStored;
-        allStored = file.setInt(slot.portName, "STOPBIT", slot.stopBits) && allStored;
-    }
-    if (!file.save())
-        return file.fault();
-    return allStored ? FileFault{} : FileFault::of(FileFault::Kind::UnstorableName);
-}
-
-FileFault writeDialSettings(const std::string& path, const DialSettings& dial)
-{
-    ProfileFile file(path);
-    if (!file.load())
-        return file.fault();
-    file.setString(dialSection, "CALLCMD", dial.dialCommand);
-    file.setString(dialSection, "OUTLINE", dial.outsideLineNumber);
-    file.setString(dialSection, "ATZ", dial.initCommand);
-    file.save();
-    return file.fault();
 }
 
 const PortSettings* findPortSettings(const PortTable& table, const std::string& portName)

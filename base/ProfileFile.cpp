@@ -1,7 +1,7 @@
-#include "directory/ProfileFile.h"
+#include "base/ProfileFile.h"
 
-#include "directory/LeadingNumber.h"
-#include "serial/DataFile.h"
+#include "base/DataFile.h"
+#include "base/LeadingNumber.h"
 
 #include <algorithm>
 #include <atomic>
@@ -192,15 +192,30 @@ ProfileFile::ProfileFile(std::string path) : m_path(std::move(path)), m_io(syste
     m_sections.emplace_back();
 }
 
-bool ProfileFile::load()
+void ProfileFile::clear()
 {
     m_sections.clear();
     m_sections.emplace_back();
     m_sectionIndex.clear();
     m_newLineEnding = "\r\n";
     m_fault = {};
+}
 
-    DataFileContents contents = readDataFile(m_path);
+bool ProfileFile::load()
+{
+    return take(readDataFile(m_path));
+}
+
+bool ProfileFile::loadText(std::string_view data)
+{
+    DataFileContents contents;
+    contents.bytes = std::string(data);
+    return take(std::move(contents));
+}
+
+bool ProfileFile::take(DataFileContents contents)
+{
+    clear();
     if (contents.missing)
         return true;
     if (contents.fault.ok() && lineCount(contents.bytes) > maxLines)
@@ -281,6 +296,24 @@ bool ProfileFile::hasKey(std::string_view section, std::string_view key) const
 std::size_t ProfileFile::sectionCount() const
 {
     return m_sections.size() - 1;
+}
+
+std::vector<std::string> ProfileFile::keys(std::string_view section) const
+{
+    std::vector<std::string> names;
+    const auto sectionIt = m_sectionIndex.find(fold(section));
+    if (sectionIt == m_sectionIndex.end())
+        return names;
+    const Section& found = m_sections[sectionIt->second];
+    for (std::size_t i = 0; i < found.lines.size(); ++i) {
+        const ParsedLine parsed = parseLine(found.lines[i].text);
+        if (parsed.kind != LineKind::Key)
+            continue;
+        const auto keyIt = found.keys.find(fold(parsed.name));
+        if (keyIt != found.keys.end() && keyIt->second == i)
+            names.emplace_back(parsed.name);
+    }
+    return names;
 }
 
 std::string ProfileFile::getString(std::string_view section, std::string_view key,

@@ -1,4 +1,4 @@
-#include "directory/LeadingNumber.h"
+#include "base/LeadingNumber.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "serial/WaitPumping.h"
+#include "base/WaitPumping.h"
 
 class WaitPumpingTest : public QObject {
     Q_OBJECT

@@ -1,0 +1,86 @@
+#include "app/LineSettingsFile.h"
+
+#include "base/ProfileFile.h"
+
+namespace {
+
+constexpr const char* dialSection = "CALLSECT";
+constexpr const char* paneLogSection = "PANELOG";
+constexpr std::array<const char*, 2> timestampKeys{"LEFTTIMESTAMP", "RIGHTTIMESTAMP"};
+
+}  // namespace
+
+FileFault readLineSettings(const std::string& path, PortTable& table, DialSettings& dial)
+{
+    ProfileFile file(path);
+    file.load();
+    const PortSettings defaults;
+    for (PortSettings& slot : table) {
+        if (slot.portName.empty())
+            continue;
+        // Values are kept as read, however odd (BAUD=0, DATABIT=9): the serial port
+        // refuses settings it cannot use when the port is opened.
+        slot.baudHundreds = file.getInt(slot.portName, "BAUD", defaults.baudHundreds);
+        slot.parity = file.getInt(slot.portName, "PARITY", defaults.parity);
+        slot.dataBits = file.getInt(slot.portName, "DATABIT", defaults.dataBits);
+        slot.stopBits = file.getInt(slot.portName, "STOPBIT", defaults.stopBits);
+    }
+    const DialSettings dialDefaults;
+    dial.dialCommand = file.getString(dialSection, "CALLCMD", dialDefaults.dialCommand);
+    dial.outsideLineNumber = file.getString(dialSection, "OUTLINE", dialDefaults.outsideLineNumber);
+    dial.initCommand = file.getString(dialSection, "ATZ", dialDefaults.initCommand);
+    return file.fault();
+}
+
+FileFault writePortSettings(const std::string& path, const PortTable& table)
+{
+    ProfileFile file(path);
+    if (!file.load())
+        return file.fault();
+    bool allStored = true;
+    for (const PortSettings& slot : table) {
+        if (slot.portName.empty())
+            continue;
+        // A port name that cannot be a section name (e.g. one holding ']') is skipped.
+        allStored = file.setInt(slot.portName, "BAUD", slot.baudHundreds) && allStored;
+        allStored = file.setInt(slot.portName, "PARITY", slot.parity) && allStored;
+        allStored = file.setInt(slot.portName, "DATABIT", slot.dataBits) && allStored;
+        allStored = file.setInt(slot.portName, "STOPBIT", slot.stopBits) && allStored;
+    }
+    if (!file.save())
+        return file.fault();
+    return allStored ? FileFault{} : FileFault::of(FileFault::Kind::UnstorableName);
+}
+
+FileFault writeDialSettings(const std::string& path, const DialSettings& dial)
+{
+    ProfileFile file(path);
+    if (!file.load())
+        return file.fault();
+    file.setString(dialSection, "CALLCMD", dial.dialCommand);
+    file.setString(dialSection, "OUTLINE", dial.outsideLineNumber);
+    file.setString(dialSection, "ATZ", dial.initCommand);
+    file.save();
+    return file.fault();
+}
+
+PaneLogOptions readPaneLogOptions(const std::string& path)
+{
+    ProfileFile file(path);
+    file.load();
+    PaneLogOptions options;
+    for (std::size_t pane = 0; pane < timestampKeys.size(); ++pane)
+        options.timestamps[pane] = file.getInt(paneLogSection, timestampKeys[pane], 0) != 0;
+    return options;
+}
+
+FileFault writePaneLogOptions(const std::string& path, const PaneLogOptions& options)
+{
+    ProfileFile file(path);
+    if (!file.load())
+        return file.fault();
+    for (std::size_t pane = 0; pane < timestampKeys.size(); ++pane)
+        file.setInt(paneLogSection, timestampKeys[pane], options.timestamps[pane] ? 1 : 0);
+    file.save();
+    return file.fault();
+}
