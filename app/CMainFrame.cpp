@@ -138,6 +138,15 @@ void CMainFrame::changeEvent(QEvent* event)
         updateTitle();
 }
 
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    for (QMdiSubWindow* window : m_mdi->subWindowList()) {
+        if (auto* frame = qobject_cast<CChildFrame*>(window->widget()))
+            frame->abandon();
+    }
+    QMainWindow::closeEvent(event);
+}
+
 void CMainFrame::buildDialogBar()
 {
     m_dialogBar = addToolBar(QStringLiteral("dialog bar"));

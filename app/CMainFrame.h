@@ -78,6 +78,9 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    // The program ends: connection windows stop where they are (a hang-up
+    // wait included) and send nothing more; they are destroyed with the frame.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildMenus();

@@ -220,6 +220,12 @@ void PosixSerialDevice::drainOutput(long long deadlineMs)
     }
 }
 
+bool PosixSerialDevice::outputLeft()
+{
+    int pending = 0;
+    return m_fd < 0 || m_gone.load() || ioctl(m_fd, TIOCOUTQ, &pending) != 0 || pending <= 0;
+}
+
 bool PosixSerialDevice::carrierDetected()
 {
     if (m_fd < 0 || m_gone.load()) {

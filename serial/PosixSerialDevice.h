@@ -22,6 +22,7 @@ public:
     void wake() override;
     std::size_t readAvailable(std::uint8_t* buffer, std::size_t capacity) override;
     std::size_t write(const std::uint8_t* data, std::size_t length, int timeoutMs) override;
+    bool outputLeft() override;
     bool carrierDetected() override;
 
     const std::string& path() const { return m_path; }

@@ -43,8 +43,12 @@ public:
     // Reads what is already buffered without waiting; 0 when nothing is there.
     virtual std::size_t readAvailable(std::uint8_t* buffer, std::size_t capacity) = 0;
     // Writes the bytes and waits until they have left the device, at most
-    // timeoutMs. Returns the number of bytes written.
+    // timeoutMs; 0 takes what fits now without waiting. Returns the number of
+    // bytes written.
     virtual std::size_t write(const std::uint8_t* data, std::size_t length, int timeoutMs) = 0;
+    // True when every byte written has left (nothing waits in the driver's
+    // output queue). A device that cannot tell says true.
+    virtual bool outputLeft() { return true; }
     // Receive-line-signal-detect; false when it cannot be read.
     virtual bool carrierDetected() = 0;
 };

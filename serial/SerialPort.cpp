@@ -1,5 +1,6 @@
 #include "serial/SerialPort.h"
 
+#include <chrono>
 #include <climits>
 #include <system_error>
 
@@ -95,6 +96,7 @@ void SerialPort::close()
         closing->close();
     }
     m_queue.clear();
+    m_output.clear();
 }
 
 void SerialPort::receiveLoop(SerialDevice* device)
@@ -154,21 +156,70 @@ void SerialPort::releaseReceiverIfRoom()
     }
 }
 
+namespace {
+
+std::int64_t steadyMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// The device as the write queue sees it: it takes what fits without waiting.
+class DeviceLine final : public WriteQueue::Line {
+public:
+    explicit DeviceLine(SerialDevice& device)
+        : m_device(device)
+    {
+    }
+    std::size_t writeSome(const std::uint8_t* data, std::size_t length) override
+    {
+        return m_device.write(data, length, 0);
+    }
+    bool outputLeft() override { return m_device.outputLeft(); }
+
+private:
+    SerialDevice& m_device;
+};
+
+} // namespace
+
 std::size_t SerialPort::write(const std::uint8_t* data, std::size_t length)
 {
-    if (length == 0 || data == nullptr || m_lineLost.load()) {
+    if (length == 0 || data == nullptr || m_lineLost.load() || !m_open.load()) {
         return 0;
     }
-    std::lock_guard<std::mutex> guard(m_deviceMutex);
-    if (!m_device || !m_open.load()) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), length);
+    if (!m_output.push(bytes, writeTimeLimitMs(m_baudRate, length))) {
         return 0;
     }
-    return m_device->write(data, length, writeTimeLimitMs(m_baudRate, length));
+    pumpOutput();
+    return length;
 }
 
 std::size_t SerialPort::write(std::string_view bytes)
 {
     return write(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+}
+
+void SerialPort::pumpOutput()
+{
+    if (m_output.empty()) {
+        return;
+    }
+    std::lock_guard<std::mutex> guard(m_deviceMutex);
+    if (!m_device || !m_open.load() || m_lineLost.load()) {
+        // Nothing will take them any more.
+        m_output.clear();
+        return;
+    }
+    DeviceLine line(*m_device);
+    m_output.pump(line, steadyMs());
+}
+
+std::int64_t SerialPort::outputHeldMs() const
+{
+    return m_output.heldMs(steadyMs());
 }
 
 std::size_t SerialPort::readAvailable(std::uint8_t* buffer, std::size_t capacity)

@@ -10,9 +10,12 @@
 // input buffer, which sends XOFF when it fills, or the TCP window of a network
 // port), so the sender is held back and nothing is lost.
 //
-// Threads: open, close, reset, write and carrierDetected belong to the owning
-// window's thread; takeByte, takeBytes and dataReady to one consumer (the
-// reader thread); readAvailable to the receive thread only.
+// Writes never wait for the line: they are queued (WriteQueue) and handed to the
+// device as it takes them, each within the time limit of its line speed.
+//
+// Threads: open, close, reset, carrierDetected and everything about output
+// belong to the owning window's thread; takeByte, takeBytes and dataReady to
+// one consumer (the reader thread); readAvailable to the receive thread only.
 
 #include <atomic>
 #include <condition_variable>
@@ -26,13 +29,14 @@
 #include "serial/ByteQueue.h"
 #include "serial/Event.h"
 #include "serial/SerialDevice.h"
+#include "serial/WriteQueue.h"
 
 // Whole milliseconds per byte allowed for a write: 19200 / baud (integer
 // division); 0 at 28800 bit/s and above, where no per-byte limit applies.
 int writeMultiplierMs(std::uint32_t baudRate);
 // Time limit of one write of `length` bytes: length × multiplier, or, where the
-// multiplier is 0, a generous 2000 ms + 1 ms per byte so a write never blocks
-// the window thread forever.
+// multiplier is 0, a generous 2000 ms + 1 ms per byte so a held line does not
+// keep a write for ever.
 int writeTimeLimitMs(std::uint32_t baudRate, std::size_t length);
 
 class SerialPort {
@@ -64,10 +68,26 @@ public:
     // receive queue. Does nothing on a port that is not open.
     void close();
 
-    // Writes and waits until the bytes have left, within writeTimeLimitMs.
-    // Returns the bytes written; 0 when the port is not open or the line is lost.
+    // Queues the bytes behind those already queued and hands the line what it
+    // takes now, without waiting. Returns the count queued: the length, or 0
+    // when the port is not open, the line is lost or the queue has no room for
+    // all of them (WriteQueue::capacity).
     std::size_t write(const std::uint8_t* data, std::size_t length);
     std::size_t write(std::string_view bytes);
+    // Hands the line what it takes now; the owner calls it while output is
+    // pending. Bytes a write's time limit leaves behind are dropped.
+    void pumpOutput();
+    bool outputPending() const { return !m_output.empty(); }
+    // Marks: true once everything queued up to outputMark() has left the port
+    // or been dropped.
+    std::uint64_t outputMark() const { return m_output.mark(); }
+    bool outputSent(std::uint64_t mark) const { return m_output.finished(mark); }
+    // How long the oldest pending write has waited for the line.
+    std::int64_t outputHeldMs() const;
+    // Drops everything still queued (a hang-up, a closing window).
+    void dropOutput() { m_output.clear(); }
+    // True once when a stalled line made bytes be dropped (WriteQueue).
+    bool takeOutputDropNotice() { return m_output.takeDropNotice(); }
     // What the device holds, without waiting; receive thread only.
     std::size_t readAvailable(std::uint8_t* buffer, std::size_t capacity);
     // Carrier (receive-line-signal-detect); false when not open, when the
@@ -109,7 +129,7 @@ private:
     // Consumer: wakes a held receive thread once the queue is at the low mark.
     void releaseReceiverIfRoom();
 
-    std::mutex m_deviceMutex;  // guards m_device against open/close while writing
+    std::mutex m_deviceMutex;  // guards m_device against open/close while reading it
     std::unique_ptr<SerialDevice> m_device;
     std::uint32_t m_baudRate = 0;
     std::atomic<bool> m_open{false};
@@ -121,4 +141,5 @@ private:
     std::mutex m_roomMutex;
     std::condition_variable m_roomChanged;
     std::atomic<bool> m_receiveHeld{false};
+    WriteQueue m_output;
 };

@@ -66,7 +66,9 @@ CChildFrame::CChildFrame(ConnectionHost& host, QWidget* parent)
                 },
                 Qt::QueuedConnection);
     }
-    updateCommands();
+    connect(&m_output, &LineOutput::heldChanged, m_toolBar, &ConnectionToolBar::showOutputHeld);
+    connect(&m_output, &LineOutput::tell, this, &CChildFrame::showInAllPanes, Qt::QueuedConnection);
+    m_toolBar->enableCommands(false);
 }
 
 CChildFrame::~CChildFrame()
@@ -114,13 +116,20 @@ void CChildFrame::failedToOpen()
 void CChildFrame::closeEvent(QCloseEvent* event)
 {
     if (!m_closing) {
-        m_closing = true;
+        abandon();
         stopReader();
         closeDialWait();
         m_host.portWindowClosed(m_portName);
         emit closed(QString::fromStdString(m_portName));
     }
     event->accept();
+}
+
+void CChildFrame::abandon()
+{
+    m_closing = true;
+    m_output.drop();
+    m_output.cancel();
 }
 
 void CChildFrame::focusInEvent(QFocusEvent* event)
@@ -135,17 +144,6 @@ QWidget* CChildFrame::frameWindow()
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
         return sub;
     return this;
-}
-
-void CChildFrame::updateCommands()
-{
-    const bool connected = m_dialogue.isConnected();
-    m_toolBar->dialButton->setEnabled(!connected);
-    for (QPushButton* command : {m_toolBar->hangUpButton, m_toolBar->idPasswordButton,
-                                 m_toolBar->portSettingsButton})
-        command->setEnabled(connected);
-    for (QPushButton* toggle : m_toolBar->portToggles)
-        toggle->setEnabled(connected);
 }
 
 void CChildFrame::setDocumentTitle(const std::string& title)

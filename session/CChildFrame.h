@@ -18,6 +18,7 @@
 #include "serial/SerialPort.h"
 #include "session/ConnectionDialogue.h"
 #include "session/DialWaitDialog.h"
+#include "session/LineOutput.h"
 #include "session/LinkMonitorWindow.h"
 #include "session/PaneLogSwitch.h"
 #include "session/ReaderHandOff.h"
@@ -38,6 +39,9 @@ public:
     // Takes the port: opens it with its line settings, initialises the modem
     // and starts the reader 100 ms later.
     void openConnection(const std::string& portName);
+    // Stops where it is (close request, program end): what waits for the line
+    // is dropped, a wait in progress ends and nothing more is sent.
+    void abandon();
 
     // Link frames and the general send primitive.
     void sendText(const std::string& text, int port, bool cr) { perform(m_dialogue.sendText(text, port, cr, carrier())); }
@@ -118,7 +122,6 @@ private:
     void readerLoop();
     void takeReceived();
     void onLineLost() { perform(m_dialogue.lineLost()); }
-    void updateCommands();
     void resetPaneSelections();
     Pane paneOfBar(const SendBar* bar) const;
     void failedToOpen();
@@ -142,6 +145,7 @@ private:
     std::array<std::atomic<int>, 2> m_selection{-1, -1};
 
     SerialPort m_port;
+    LineOutput m_output{m_port, nullptr};  // goes before the port
     std::thread m_reader;
     std::atomic<bool> m_runFlag{true};
     ReaderHandOff m_received;  // frames and lines from the reader thread

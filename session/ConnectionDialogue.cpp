@@ -79,6 +79,8 @@ DialogueActions ConnectionDialogue::sendText(const std::string& text, int port, 
 {
     if (text.empty() || m_dialling)
         return {};
+    if (m_lineGone)
+        return tellLineGone();
     if (carrier)
         return sendFrame(text, port, carrier);  // framed with the current request kind, no CR
     return {act(Kind::WriteRaw, appendCr ? text + '\r' : text)};
@@ -88,6 +90,8 @@ DialogueActions ConnectionDialogue::sendFrame(const std::string& payload, int po
 {
     if (payload.empty())
         return {};
+    if (m_lineGone)
+        return tellLineGone();
     if (!carrier)
         return hangUp();
     return {act(Kind::WriteFrame, buildFrame(m_requestKind, port, payload))};
@@ -176,7 +180,8 @@ DialogueActions ConnectionDialogue::frameReceived(std::string_view frame)
 DialogueActions ConnectionDialogue::lineLost()
 {
     // The device vanished (adapter pulled, network port dropped): back to the
-    // unconnected state; the operator can close and reopen.
+    // unconnected state for good; the operator can close and reopen.
+    m_lineGone = true;
     DialogueActions out = closeDialWait();
     out += markDisconnected();
     out.push_back(act(Kind::ShowInAllPanes, msg::connectionLost()));
@@ -187,12 +192,21 @@ DialogueActions ConnectionDialogue::dial()
 {
     if (m_dialling || m_connected)
         return {};
+    if (m_lineGone)
+        return tellLineGone();
     return {act(Kind::ChoosePhoneEntry)};
+}
+
+DialogueActions ConnectionDialogue::tellLineGone() const
+{
+    return {act(Kind::ShowInAllPanes, msg::lineGone())};
 }
 
 DialogueActions ConnectionDialogue::phoneEntryChosen(const PhoneEntry& entry, const DialSettings& settings,
                                                      bool carrier)
 {
+    if (m_lineGone)
+        return tellLineGone();  // the line went while the phone book was open
     m_userId = entry.userId;
     m_password = entry.password;
     m_connectedTitle = msg::connectedTitle(entry.name, entry.number);
@@ -268,8 +282,11 @@ DialogueActions ConnectionDialogue::hangUp()
 {
     if (m_dialling)
         return {};
-    // "+++" is the modem's escape; it needs the guard time before "ATH".
-    return {act(Kind::WriteRaw, "+++"), DialogueAction::wait(3000),
+    if (m_lineGone)
+        return markDisconnected();
+    // What still waits for the line goes; "+++" is the modem's escape and
+    // needs the guard time, from when it has left, before "ATH".
+    return {act(Kind::DropOutput), act(Kind::WriteRaw, "+++"), DialogueAction::wait(3000),
             act(Kind::FinishHangUp)};
 }
 
@@ -335,6 +352,8 @@ DialogueActions ConnectionDialogue::sendLocalText(std::string text, bool carrier
 {
     if (text.empty())
         return {};
+    if (m_lineGone)
+        return tellLineGone();  // and no manual dial either
     trimTrailingWhiteSpace(text);
     DialogueActions out = sendText(text, noPort, true, carrier);
     // A typed dial command starts a manual dial, in every state.

@@ -85,6 +85,8 @@ public:
 
     bool isConnected() const { return m_connected; }
     bool isDialling() const { return m_dialling; }
+    // The port's device vanished: dialling and sending only tell so.
+    bool isLineGone() const { return m_lineGone; }
     RequestKind requestKind() const { return m_requestKind; }
     const std::string& userId() const { return m_userId; }
     const std::string& password() const { return m_password; }
@@ -95,6 +97,7 @@ private:
     DialogueActions setTitle(const std::string& title);
     DialogueActions carrierLine(const std::string& upperLine);
     DialogueActions showDialWait();
+    DialogueActions tellLineGone() const;
 
     std::string m_baseTitle;
     std::string m_connectedTitle;
@@ -104,5 +107,6 @@ private:
     RequestKind m_requestKind = RequestKind::PortData;
     bool m_connected = false;
     bool m_dialling = false;
+    bool m_lineGone = false;
     std::array<std::string, remotePortCount> m_portStatus;
 };

@@ -63,6 +63,13 @@ const std::string& lineBusy() { return EMU_CP949_TEXT("통화중입니다."); }
 const std::string& dialFailed() { return EMU_CP949_TEXT("연결에 실패하였습니다."); }
 const std::string& connectionLost() { return EMU_CP949_TEXT("연결이 끊어졌습니다."); }
 
+const std::string& lineGone()
+{
+    return EMU_CP949_TEXT("포트 장치가 없어졌습니다. 포트 버튼을 놓았다가 다시 눌러 여십시오.");
+}
+const std::string& outputDropped() { return EMU_CP949_TEXT("회선이 받지 않아 보내지 못한 데이터를 버렸습니다."); }
+const std::string& outputRefused() { return EMU_CP949_TEXT("보낼 데이터가 너무 많이 밀려 있어 보내지 않았습니다."); }
+
 std::string portOpenFailed(std::string_view portName)
 {
     return join(EMU_CP949_TEXT("포트["), portName,

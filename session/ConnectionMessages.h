@@ -32,6 +32,11 @@ const std::string& lineBusy();       // 통화중입니다.
 const std::string& dialFailed();     // 연결에 실패하였습니다.
 const std::string& connectionLost(); // 연결이 끊어졌습니다.
 
+// The line itself (shown in both panes).
+const std::string& lineGone();       // the port's device vanished: release and press its button again
+const std::string& outputDropped();  // the line took no bytes within the time limit: they were dropped
+const std::string& outputRefused();  // too much waits for the line: the text was not sent
+
 // Message box when the COM port cannot be opened.
 std::string portOpenFailed(std::string_view portName); // 포트[%s]가 사용중이거나, 다른 문제로 열기에 실패했습니다.
 

@@ -48,6 +48,7 @@ QComboBox* paneSelector(QWidget* parent, const QString& name)
 ConnectionToolBar::ConnectionToolBar(QWidget* parent)
     : QWidget(parent)
     , m_icon(new QLabel(this))
+    , m_outputHeld(new QLabel(QStringLiteral("전송 대기 중"), this))
 {
     dialButton = new QPushButton(QStringLiteral("전화걸기"), this);
     hangUpButton = new QPushButton(QStringLiteral("전화끊기"), this);
@@ -87,6 +88,9 @@ ConnectionToolBar::ConnectionToolBar(QWidget* parent)
     layout->addSpacing(8);
     layout->addWidget(linkMonitorButton);
     layout->addStretch(1);
+    m_outputHeld->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
+    layout->addWidget(m_outputHeld);
+    m_outputHeld->hide();
     showConnected(false);
 }
 
@@ -95,4 +99,18 @@ void ConnectionToolBar::showConnected(bool connected)
     m_icon->setPixmap(connectionPicture(connected));
     m_icon->setAccessibleName(connected ? QStringLiteral("연결됨") : QStringLiteral("연결 안 됨"));
     m_icon->setToolTip(m_icon->accessibleName());
+}
+
+void ConnectionToolBar::enableCommands(bool connected)
+{
+    dialButton->setEnabled(!connected);
+    for (QPushButton* command : {hangUpButton, idPasswordButton, portSettingsButton})
+        command->setEnabled(connected);
+    for (QPushButton* toggle : portToggles)
+        toggle->setEnabled(connected);
+}
+
+void ConnectionToolBar::showOutputHeld(bool held)
+{
+    m_outputHeld->setVisible(held);
 }

@@ -26,6 +26,11 @@ public:
     explicit ConnectionToolBar(QWidget* parent = nullptr);
 
     void showConnected(bool connected);
+    // "전화걸기" exactly while unconnected; hang-up, ID/PWD, the remote port
+    // settings and the port toggles exactly while connected.
+    void enableCommands(bool connected);
+    // "전송 대기 중" while the line holds back what was written.
+    void showOutputHeld(bool held);
 
     QPushButton* dialButton;
     QPushButton* hangUpButton;
@@ -38,4 +43,5 @@ public:
 
 private:
     QLabel* m_icon;
+    QLabel* m_outputHeld;
 };

@@ -14,6 +14,7 @@ struct DialogueAction {
         // Effects: the window carries them out.
         WriteRaw,         // text: bytes written raw to the line
         WriteFrame,       // text: one whole link frame
+        DropOutput,       // what is still queued for the line is dropped
         ShowInAllPanes,   // text: a message line in both panes (left, 50 ms, right)
         ShowPortMessage,  // text: a message line in the panes showing port or local traffic
         ShowPortData,     // text: data of port, in the panes showing exactly that port
@@ -27,7 +28,8 @@ struct DialogueAction {
         AskRetryLogin,    // the login dialog, text its caption; answer with retryAnswered()
         AskNewLogin,      // the login dialog, text its caption; answer with newLoginAnswered()
         AskPortSettings,  // the remote port settings dialog; answer with portSettingsChosen()
-        Wait,             // milliseconds of waiting with events flowing; a window closed meanwhile stops here
+        Wait,             // once the bytes written before it have left the port, milliseconds of
+                          // waiting with events flowing; a window closed meanwhile stops here
         // Steps of the dialogue that come due only here: hand them to resume().
         // They stay last; isStep() tells them by that.
         CancelDial,

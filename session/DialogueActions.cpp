@@ -5,7 +5,6 @@
 #include <QSignalBlocker>
 
 #include "base/QtText.h"
-#include "base/WaitPumping.h"
 #include "session/CChildFrame.h"
 #include "session/ConnectionDialogs.h"
 #include "session/ConnectionHost.h"
@@ -16,9 +15,10 @@ bool CChildFrame::perform(const DialogueActions& actions)
     const QPointer<CChildFrame> self(this);
     for (const DialogueAction& action : actions) {
         carryOut(action);
-        // A window closed during a wait or a dialog does nothing more: no
-        // further bytes, no hang-up command, no follow-up step.
-        if (!self || m_closing)
+        // A window closed during a wait or a dialog, or a wait cut short as
+        // the program ends, does nothing more: no further bytes, no hang-up
+        // command, no follow-up step.
+        if (!self || m_closing || m_output.isCancelled())
             return false;
     }
     return true;
@@ -32,13 +32,14 @@ void CChildFrame::carryOut(const DialogueAction& action)
     case Kind::WriteFrame:
         if (monitoring())
             m_monitor->recordWritten(action.kind == Kind::WriteFrame, action.text, m_dialogue.requestKind());
-        m_port.write(action.text);  // the count written is not examined
+        m_output.write(action.text);
         break;
+    case Kind::DropOutput: m_output.drop(); break;
     case Kind::ShowInAllPanes: showInAllPanes(action.text); break;
     case Kind::ShowPortMessage: showPortMessage(action.port, action.text); break;
     case Kind::ShowPortData: showPortData(action.port, action.text); break;
     case Kind::SetTitle: setDocumentTitle(action.text); break;
-    case Kind::ShowConnected: m_toolBar->showConnected(action.flag); updateCommands(); break;
+    case Kind::ShowConnected: m_toolBar->showConnected(action.flag); m_toolBar->enableCommands(isConnected()); break;
     case Kind::ResetPanes: resetPaneSelections(); break;
     case Kind::ReleaseToggle:
         for (int port = 0; port < remotePortCount; ++port) {
@@ -65,7 +66,7 @@ void CChildFrame::carryOut(const DialogueAction& action)
     case Kind::AskRetryLogin:
     case Kind::AskNewLogin:
     case Kind::AskPortSettings: ask(action); break;
-    case Kind::Wait: waitPumping(static_cast<unsigned>(action.milliseconds)); break;
+    case Kind::Wait: m_output.waitAfterSent(action.milliseconds); break;
     default: perform(m_dialogue.resume(action, carrier())); break;
     }
 }

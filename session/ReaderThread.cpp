@@ -26,8 +26,10 @@ void CChildFrame::startReader()
 void CChildFrame::stopReader()
 {
     m_runFlag = false;
-    if (m_reader.joinable())
+    if (m_reader.joinable()) {
+        m_port.dataReady().set();  // so it need not sit out its wait first
         m_reader.join();
+    }
 }
 
 namespace {

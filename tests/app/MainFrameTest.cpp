@@ -2,13 +2,16 @@
 // windows, menus, the settings dialogs and the IP launch buttons.
 
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -228,24 +231,38 @@ private slots:
         QCOMPARE(modem->written(), std::string());
     }
 
-    void releasingTheButtonDuringAHangUpWaitClosesCleanly()
+    void endingDuringAHangUpWaitStopsWithoutTheHangUpCommand_data()
     {
-        CMainFrame frame({"COM1"}, dataDir());
-        frame.show();
+        QTest::addColumn<bool>("programEnds");
+        QTest::newRow("port button released") << false;
+        QTest::newRow("program exit") << true;
+    }
+
+    void endingDuringAHangUpWaitStopsWithoutTheHangUpCommand()
+    {
+        QFETCH(bool, programEnds);
+        auto frame = std::make_unique<CMainFrame>(std::vector<std::string>{"COM1"}, dataDir());
+        frame->show();
         auto modem = m_fakes->device("COM1");
         modem->setCarrier(true);
-        frame.portButton(0)->click();
-        CChildFrame* window = frame.connectionWindow(0);
+        frame->portButton(0)->click();
+        const QPointer<CChildFrame> window = frame->connectionWindow(0);
         QVERIFY(waitUntil([&] { return window->isReaderRunning(); }));
-        // The button is released while the window sits in the hang-up's 3 s
-        // pumping wait: the window closes under it without crashing and never
-        // sends the hang-up command.
-        QTimer::singleShot(200, &frame, [&] { frame.portButton(0)->click(); });
+        // Released or exited while the window sits in the hang-up's 3 s wait:
+        // the wait ends there, without a crash and without the hang-up command.
+        QTimer::singleShot(200, frame.get(), [&] {
+            if (programEnds)
+                frame->menuBar()->actions().front()->menu()->actions().back()->trigger();  // 종료
+            else
+                frame->portButton(0)->click();
+        });
         window->hangUp();
-        QVERIFY(waitUntil([&] { return frame.mdiArea()->subWindowList().isEmpty(); }));
+        if (programEnds) {
+            QVERIFY(window && window->isConnected());  // the hang-up never finished
+            frame.reset();
+        }
+        QVERIFY(waitUntil([&] { return !modem->isOpen(); }));
         QCOMPARE(modem->written(), std::string("+++"));
-        QVERIFY(!modem->isOpen());
-        QVERIFY(!frame.portButton(0)->isChecked());
     }
 
     void localPortSettingsAreSavedOnOk()

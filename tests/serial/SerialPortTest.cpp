@@ -145,20 +145,29 @@ TEST(SerialPort, CloseEmptiesTheQueueAndASecondCloseDoesNothing)
     EXPECT_EQ(line->purgeCount(), purges);
 }
 
-TEST(SerialPort, WritesCarryTheTimeLimitOfTheLineSpeed)
+TEST(SerialPort, WritesNeverWaitAndAHeldLineDropsThemAtTheLimitOfTheLineSpeed)
 {
     FakeDeviceInstaller fakes;
     auto line = fakes.device("COM1");
     SerialPort port;
     ASSERT_TRUE(port.open(settingsFor("COM1", 2400)));
     EXPECT_EQ(port.write("ATZ\r"), 4U);
-    EXPECT_EQ(line->written(), "ATZ\r");
-    EXPECT_EQ(line->lastWriteTimeoutMs(), 32);
+    EXPECT_EQ(line->written(), "ATZ\r") << "a line that takes them has them at once";
+    EXPECT_EQ(line->lastWriteTimeoutMs(), 0) << "the device is never waited for";
 
-    ASSERT_TRUE(port.open(settingsFor("COM1", 38400)));  // reopening closes first
+    line->holdOutput(true);
+    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(port.write("AT\r"), 3U);
-    EXPECT_EQ(line->lastWriteTimeoutMs(), 2003);
-    EXPECT_EQ(port.write(std::string_view()), 0U);
+    while (!port.outputSent(port.outputMark())) {
+        std::this_thread::sleep_for(1ms);
+        port.pumpOutput();
+    }
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 24ms) << "3 bytes at 8 ms each";
+    EXPECT_TRUE(port.takeOutputDropNotice());
+
+    EXPECT_EQ(port.write("ATH\r"), 4U);
+    port.close();
+    EXPECT_FALSE(port.outputPending()) << "closing drops what waits";
 }
 
 TEST(SerialPort, AVanishedDeviceStopsTheReceiverAndWakesTheConsumer)

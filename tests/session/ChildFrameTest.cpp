@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -89,6 +90,16 @@ private:
         QLineEdit* input = m_frame->sendBar(pane)->inputLine();
         input->setText(text);
         QTest::keyClick(input, Qt::Key_Return);
+    }
+
+    // The tool bar's mark for output the line holds back.
+    bool heldMarkShown() const
+    {
+        for (const QLabel* label : m_frame->toolBar()->findChildren<QLabel*>()) {
+            if (label->text() == QStringLiteral("전송 대기 중"))
+                return label->isVisible();
+        }
+        return false;
     }
 
     void choosePaneSource(CChildFrame::Pane pane, int entry)
@@ -375,8 +386,52 @@ private slots:
         QTimer::singleShot(300, m_frame.get(), [this] { m_frame->close(); });
         m_frame->toolBar()->hangUpButton->click();
         QVERIFY(!m_frame->isReaderRunning());
-        // The closed window never sends the hang-up command.
+        // The wait ended with the close: the closed window never sends the
+        // hang-up command, nor finishes the hang-up.
         QCOMPARE(written(), std::string("+++"));
+        QVERIFY(m_frame->isConnected());
+    }
+
+    void aLineThatTakesNothingNeitherHoldsTheWindowNorItsClose()
+    {
+        openWindow();
+        QVERIFY(waitWritten("ATZ\r"));
+        m_modem->holdOutput(true);
+        // At 9600 bit/s "AT" CR may wait 6 ms: dropped and told, once for the stall.
+        typeAndEnter(CChildFrame::LeftPane, QStringLiteral("AT"));
+        typeAndEnter(CChildFrame::LeftPane, QStringLiteral("AT"));
+        const std::string dropped = "회선이 받지 않아 보내지 못한 데이터를 버렸습니다.";
+        QVERIFY(waitUntil([&] { return right().find(dropped) != std::string::npos; }));
+        // A pasted 32 KB line may wait 65 s: the window goes on and shows the wait.
+        typeAndEnter(CChildFrame::LeftPane, QString(32767, QLatin1Char('x')));
+        QVERIFY(waitUntil([&] { return heldMarkShown(); }));
+        typeAndEnter(CChildFrame::RightPane, QStringLiteral("ATI"));
+        QVERIFY(waitUntil([&] { return m_frame->sendBar(CChildFrame::RightPane)->inputLine()->text().isEmpty(); }));
+        QCOMPARE(occurrences(left(), dropped), std::size_t(1));
+        // Closing drops what waits: nothing reaches the line once it takes bytes again.
+        m_frame->close();
+        m_modem->holdOutput(false);
+        QTest::qWait(50);
+        QCOMPARE(written(), std::string("ATZ\r"));
+    }
+
+    void theHangUpGuardTimeStartsWhenTheEscapeHasLeft()
+    {
+        m_host->settings.baudHundreds = 576;  // "+++" may wait 2003 ms
+        openWindow();
+        STEP(loggedIn());
+        m_modem->holdOutput(true);
+        QElapsedTimer timer;
+        qint64 releasedAt = 0;
+        QTimer::singleShot(500, m_frame.get(), [&] {
+            QVERIFY(heldMarkShown() && written().empty());
+            releasedAt = timer.elapsed();
+            m_modem->holdOutput(false);
+        });
+        timer.start();
+        m_frame->toolBar()->hangUpButton->click();
+        QCOMPARE(written(), std::string("+++ATH\r"));
+        QVERIFY(releasedAt > 0 && timer.elapsed() - releasedAt >= 3000);
     }
 
     void closingDuringTheRetryDialogSendsNothingMore()

@@ -50,7 +50,8 @@ DialogueActions operator+(DialogueActions a, const DialogueActions& b)
 
 DialogueActions hangUpSequence()
 {
-    return DialogueActions{raw("+++"), A::wait(3000), raw("ATH\r")} + disconnected;
+    // What still waits for the line is dropped first; the wait starts once "+++" has left.
+    return DialogueActions{only(Kind::DropOutput), raw("+++"), A::wait(3000), raw("ATH\r")} + disconnected;
 }
 
 // Plays the window: carries out a list, handing each step back to the
@@ -245,6 +246,25 @@ TEST(ConnectionDialogueDial, LostLineEndsEverything)
     EXPECT_EQ(effects, DialogueActions{only(Kind::HideDialWait)} + disconnected
                            + DialogueActions{inAllPanes("연결이 끊어졌습니다.")});
     EXPECT_FALSE(w.dialogue.isDialling() || w.dialogue.isConnected());
+}
+
+TEST(ConnectionDialogueDial, AGoneLineIsToldInsteadOfDiallingOrSending)
+{
+    const DialogueActions gone{inAllPanes("포트 장치가 없어졌습니다. 포트 버튼을 놓았다가 다시 눌러 여십시오.")};
+    Window w;
+    w.open();
+    w.run(w.dialogue.dial());  // the phone book is open when the line goes
+    w.run(w.dialogue.lineLost());
+    EXPECT_TRUE(w.dialogue.isLineGone());
+    EXPECT_EQ(w.run(w.dialogue.phoneEntryChosen(PhoneEntry{0, "Seoul", "555", false, "kim", "pw"}, DialSettings{},
+                                                false)),
+              gone);
+    EXPECT_EQ(w.run(w.dialogue.dial()), gone);
+    EXPECT_EQ(w.run(w.dialogue.sendLocalText("ATDT 555", false)), gone) << "no manual dial either";
+    EXPECT_EQ(w.run(w.dialogue.sendText("AT", noPort, true, false)), gone);
+    EXPECT_EQ(w.run(w.dialogue.sendFrame("x", 1, false)), gone) << "told, not hung up";
+    EXPECT_FALSE(w.dialogue.isDialling());
+    EXPECT_EQ(w.run(w.dialogue.hangUp()), disconnected) << "nothing to write, nothing to wait for";
 }
 
 TEST(ConnectionDialogueLogin, IdThenPasswordAndRetries)

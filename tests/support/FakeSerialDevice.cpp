@@ -55,6 +55,15 @@ void FakeSerialDevice::failOpen(bool fail)
     m_failOpen = fail;
 }
 
+void FakeSerialDevice::holdOutput(bool held)
+{
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        m_outputHeld = held;
+    }
+    m_writtenChanged.notify_all();
+}
+
 std::string FakeSerialDevice::written() const
 {
     std::lock_guard<std::mutex> guard(m_mutex);
@@ -191,9 +200,11 @@ std::size_t FakeSerialDevice::readAvailable(std::uint8_t* buffer, std::size_t ca
 std::size_t FakeSerialDevice::write(const std::uint8_t* data, std::size_t length, int timeoutMs)
 {
     {
-        std::lock_guard<std::mutex> guard(m_mutex);
+        std::unique_lock<std::mutex> lock(m_mutex);
         m_lastWriteTimeoutMs = timeoutMs;
-        if (!m_open || m_vanished) {
+        m_writtenChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs > 0 ? timeoutMs : 0),
+                                  [this] { return !m_outputHeld; });
+        if (!m_open || m_vanished || m_outputHeld) {
             return 0;
         }
         m_written.append(reinterpret_cast<const char*>(data), length);

@@ -24,7 +24,8 @@
 //   after opening, which also drops bytes fed before open returned. Feed after
 //   open.
 // - write() records the bytes (see written()) and returns their count; after
-//   vanish() it writes nothing and returns 0.
+//   vanish() or while holdOutput(true) is in force it writes nothing and
+//   returns 0.
 // - carrier is what setCarrier() last said (false at first), and false while
 //   closed or vanished.
 // - vanish() makes the waiting receive thread see DeviceWait::Gone; reads,
@@ -59,6 +60,9 @@ public:
     // Undoes vanish(); the fake can be opened again.
     void reappear();
     void failOpen(bool fail);
+    // While held the line takes no bytes, as under XOFF or a peer that reads
+    // nothing: a write waits out its timeout and writes nothing.
+    void holdOutput(bool held);
     // Every byte written since creation (or the last clearWritten()).
     std::string written() const;
     void clearWritten();
@@ -102,6 +106,7 @@ private:
     bool m_carrier = false;
     bool m_vanished = false;
     bool m_failOpen = false;
+    bool m_outputHeld = false;
     bool m_wakePending = false;
     int m_openCount = 0;
     int m_purgeCount = 0;
