@@ -146,6 +146,12 @@ void CVT100View::closeLog()
     reportLogFailureLocked();
 }
 
+void CVT100View::setLogTimestamps(bool on)
+{
+    std::lock_guard<std::recursive_mutex> guard(*m_lock);
+    m_log.setTimestamps(on);
+}
+
 bool CVT100View::isLogOpen() const
 {
     std::lock_guard<std::recursive_mutex> guard(*m_lock);

@@ -78,6 +78,9 @@ public:
     bool openLog(const std::string& path);
     void closeLog();
     bool isLogOpen() const;
+    // Whether the log begins each line with the time it arrived; kept across
+    // opening and closing logs.
+    void setLogTimestamps(bool on);
 
     // The screen model; read it only while holding modelLock().
     const TextScreen& screen() const { return m_screen; }

@@ -1,9 +1,9 @@
 #include "session/CChildFrame.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTimer>
@@ -43,12 +43,17 @@ CChildFrame::CChildFrame(ConnectionHost& host, QWidget* parent)
     connect(m_toolBar->idPasswordButton, &QPushButton::clicked, this, &CChildFrame::changeIdAndPassword);
     connect(m_toolBar->portSettingsButton, &QPushButton::clicked, this, &CChildFrame::configureRemotePort);
     connect(m_toolBar->linkMonitorButton, &QPushButton::clicked, this, &CChildFrame::showLinkMonitor);
+    auto* monitorEntry = new QAction(QStringLiteral("링크 모니터"), this);
+    connect(monitorEntry, &QAction::triggered, this, &CChildFrame::showLinkMonitor);
     for (int port = 0; port < remotePortCount; ++port)
         connect(m_toolBar->portToggles[port], &QPushButton::toggled, this, [this, port] { togglePort(port); });
     for (int side = 0; side < 2; ++side) {
         const Pane pane = static_cast<Pane>(side);
         connect(m_toolBar->paneSelectors[side], &QComboBox::activated, this, [this, pane] { selectPaneSource(pane); });
         m_logs[side] = new PaneLogSwitch(this, m_panes[side], m_toolBar->logBoxes[side], side == 0 ? 'L' : 'R');
+        m_logs[side]->offerTimestamps(m_host.logTimestamps(side), [this, side](bool on) {
+            m_host.setLogTimestamps(side, on);
+        });
         // toggled: by mouse, Space or accessible action alike. The program sets
         // these controls with their signals blocked.
         connect(m_toolBar->logBoxes[side], &QCheckBox::toggled, this, [this, pane] { toggleLog(pane); });
@@ -56,9 +61,7 @@ CChildFrame::CChildFrame(ConnectionHost& host, QWidget* parent)
         connect(m_bars[side], &SendBar::sendRequested, this, &CChildFrame::sendFromBar, Qt::QueuedConnection);
         connect(m_bars[side], &SendBar::interruptRequested, this, &CChildFrame::sendInterrupt, Qt::QueuedConnection);
         connect(m_bars[side], &SendBar::clearRequested, this, &CChildFrame::clearPane, Qt::QueuedConnection);
-        // "붙여넣기" in a pane's menu puts the text into its bar, not yet sent.
-        connect(m_panes[side], &CTerminalView::pasteRequested, m_bars[side],
-                [bar = m_bars[side]](const QString& text) { bar->inputLine()->insert(text); bar->setFocus(); });
+        m_panes[side]->addContextMenuAction(monitorEntry);
         connect(m_panes[side], &CTerminalView::paneFocused, this,
                 [this](CTerminalView* focused) {
                     m_lastFocusedPane = focused;
@@ -66,6 +69,10 @@ CChildFrame::CChildFrame(ConnectionHost& host, QWidget* parent)
                 },
                 Qt::QueuedConnection);
     }
+    m_reader = std::make_unique<ConnectionReader>(m_port, m_panes, m_selection);
+    connect(m_reader.get(), &ConnectionReader::frameReceived, this, &CChildFrame::onFrameReceived);
+    connect(m_reader.get(), &ConnectionReader::lineReceived, this, &CChildFrame::onLineReceived);
+    connect(m_reader.get(), &ConnectionReader::lineLost, this, &CChildFrame::onLineLost);
     connect(&m_output, &LineOutput::heldChanged, m_toolBar, &ConnectionToolBar::showOutputHeld);
     connect(&m_output, &LineOutput::tell, this, &CChildFrame::showInAllPanes, Qt::QueuedConnection);
     m_toolBar->enableCommands(false);
@@ -75,7 +82,7 @@ CChildFrame::~CChildFrame()
 {
     // At program end the frame is destroyed without a close request: stop the
     // reader here, then release the port. Closing never sends the hang-up.
-    stopReader();
+    m_reader->stop();
     m_port.close();
     m_port.reset();
     closeDialWait();
@@ -101,7 +108,7 @@ void CChildFrame::openConnection(const std::string& portName)
         pane->setOwnerFrame(this);
     m_panes[LeftPane]->setFocus();
     m_bars[LeftPane]->setFocus();
-    QTimer::singleShot(100, this, &CChildFrame::startReader);
+    QTimer::singleShot(100, m_reader.get(), &ConnectionReader::start);
 }
 
 void CChildFrame::failedToOpen()
@@ -117,7 +124,7 @@ void CChildFrame::closeEvent(QCloseEvent* event)
 {
     if (!m_closing) {
         abandon();
-        stopReader();
+        m_reader->stop();
         closeDialWait();
         m_host.portWindowClosed(m_portName);
         emit closed(QString::fromStdString(m_portName));
@@ -150,8 +157,6 @@ void CChildFrame::setDocumentTitle(const std::string& title)
 {
     setWindowTitle(fromCp949(title));
     setAccessibleName(windowTitle());
-    if (m_monitor)
-        m_monitor->setWindowTitle(QStringLiteral("링크 모니터 - ") + windowTitle());
     if (QWidget* window = frameWindow(); window != this) {
         window->setWindowTitle(windowTitle());
         window->setAccessibleName(windowTitle());
@@ -182,10 +187,8 @@ void CChildFrame::onLineReceived(const std::string& line)
 
 void CChildFrame::showLinkMonitor()
 {
-    if (!m_monitor) {
+    if (!m_monitor)
         m_monitor = new LinkMonitorWindow(this);
-        m_monitor->setWindowTitle(QStringLiteral("링크 모니터 - ") + windowTitle());
-    }
     m_monitor->show();
     m_monitor->raise();
     m_monitor->activateWindow();

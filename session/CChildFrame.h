@@ -13,7 +13,7 @@
 #include <atomic>
 #include <string>
 #include <string_view>
-#include <thread>
+#include <memory>
 
 #include "serial/SerialPort.h"
 #include "session/ConnectionDialogue.h"
@@ -21,7 +21,7 @@
 #include "session/LineOutput.h"
 #include "session/LinkMonitorWindow.h"
 #include "session/PaneLogSwitch.h"
-#include "session/ReaderHandOff.h"
+#include "session/ConnectionReader.h"
 
 class CTerminalView;
 class ConnectionHost;
@@ -75,9 +75,7 @@ public:
     void changeIdAndPassword() { perform(m_dialogue.changeIdAndPassword()); }
     void sendPasswordChange() { perform(m_dialogue.sendPasswordChange(carrier())); }
 
-    // Pane output and logs. echoLocal runs on the reader thread; it takes a
-    // run of received bytes outside frames, in arrival order.
-    void echoLocal(std::string_view bytes);
+    // Pane output and logs.
     void showPortData(int port, const std::string& text);
     void showPortMessage(int port, const std::string& text);
     void showInAllPanes(const std::string& text);
@@ -90,7 +88,7 @@ public:
     const ConnectionDialogue& dialogue() const { return m_dialogue; }
     bool isConnected() const { return m_dialogue.isConnected(); }
     bool isDialling() const { return m_dialogue.isDialling(); }
-    bool isReaderRunning() const { return m_reader.joinable(); }
+    bool isReaderRunning() const { return m_reader->isRunning(); }
     int paneSelection(Pane pane) const { return m_selection[pane].load(); }
     QString caption() const { return windowTitle(); }
     CTerminalView* pane(Pane pane) const { return m_panes[pane]; }
@@ -117,10 +115,6 @@ private:
     bool carrier() { return m_port.carrierDetected(); }
     bool monitoring() const { return m_monitor && m_monitor->isRecording(); }
 
-    void startReader();
-    void stopReader();
-    void readerLoop();
-    void takeReceived();
     void onLineLost() { perform(m_dialogue.lineLost()); }
     void resetPaneSelections();
     Pane paneOfBar(const SendBar* bar) const;
@@ -146,7 +140,5 @@ private:
 
     SerialPort m_port;
     LineOutput m_output{m_port, nullptr};  // goes before the port
-    std::thread m_reader;
-    std::atomic<bool> m_runFlag{true};
-    ReaderHandOff m_received;  // frames and lines from the reader thread
+    std::unique_ptr<ConnectionReader> m_reader;  // after the port: ends before it
 };

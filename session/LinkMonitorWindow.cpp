@@ -95,8 +95,8 @@ private:
     std::uint64_t m_shownDropped = 0;
 };
 
-LinkMonitorWindow::LinkMonitorWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window)
+LinkMonitorWindow::LinkMonitorWindow(QWidget* owner)
+    : QWidget(owner, Qt::Window)
     , m_model(new LinkMonitorModel(m_log, this))
     , m_table(new QTableView(this))
     , m_clearButton(new QPushButton(QStringLiteral("지우기"), this))
@@ -126,8 +126,8 @@ LinkMonitorWindow::LinkMonitorWindow(QWidget* parent)
     layout->addLayout(buttons);
     resize(860, 420);
 
-    askSavePath = [](QWidget* parent) {
-        return QFileDialog::getSaveFileName(parent, QStringLiteral("링크 모니터 저장"), QString(),
+    askSavePath = [](QWidget* dialogParent) {
+        return QFileDialog::getSaveFileName(dialogParent, QStringLiteral("링크 모니터 저장"), QString(),
                                             QStringLiteral("텍스트 (*.txt);;모든 파일 (*)"));
     };
     connect(m_clearButton, &QPushButton::clicked, this, &LinkMonitorWindow::clearRows);
@@ -135,6 +135,12 @@ LinkMonitorWindow::LinkMonitorWindow(QWidget* parent)
     m_refreshTimer->setInterval(100);
     connect(m_refreshTimer, &QTimer::timeout, this, &LinkMonitorWindow::refresh);
     m_refreshTimer->start();
+    setWindowTitle(QStringLiteral("링크 모니터"));
+    if (owner) {
+        auto follow = [this](const QString& caption) { setWindowTitle(QStringLiteral("링크 모니터 - ") + caption); };
+        follow(owner->windowTitle());
+        connect(owner, &QWidget::windowTitleChanged, this, follow);
+    }
 }
 
 LinkMonitorWindow::~LinkMonitorWindow() = default;

@@ -20,7 +20,8 @@ class LinkMonitorModel;
 class LinkMonitorWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit LinkMonitorWindow(QWidget* parent = nullptr);
+    // The monitor of owner's link; its caption follows the owner's.
+    explicit LinkMonitorWindow(QWidget* owner = nullptr);
     ~LinkMonitorWindow() override;
 
     // True while rows are wanted: the window is shown.

@@ -1,6 +1,7 @@
 #include "session/PaneArea.h"
 
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QSplitter>
 #include <QVBoxLayout>
 
@@ -25,6 +26,11 @@ PaneArea::PaneArea(QWidget* parent)
         splitter->addWidget(panes[side]);
         bars[side] = new SendBar(names[side] + QStringLiteral(" 입력"), strip);
         stripLayout->addWidget(bars[side], 1);
+        // "붙여넣기" in a pane's menu puts the text into its bar, not yet sent.
+        connect(panes[side], &CTerminalView::pasteRequested, bars[side], [bar = bars[side]](const QString& text) {
+            bar->inputLine()->insert(text);
+            bar->setFocus();
+        });
     }
     splitter->setSizes({1, 1});
 

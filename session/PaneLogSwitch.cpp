@@ -1,5 +1,6 @@
 #include "session/PaneLogSwitch.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDateTime>
 #include <QSignalBlocker>
@@ -27,6 +28,19 @@ PaneLogSwitch::PaneLogSwitch(QWidget* window, CTerminalView* pane, QCheckBox* bo
         m_box->setChecked(false);
         informUser(m_window, QStringLiteral("로그 파일에 쓰지 못해 로그 저장을 멈췄습니다.\n%1").arg(path));
     });
+}
+
+void PaneLogSwitch::offerTimestamps(bool on, std::function<void(bool)> remember)
+{
+    auto* entry = new QAction(QStringLiteral("로그에 시각 기록"), this);
+    entry->setCheckable(true);
+    entry->setChecked(on);
+    m_pane->setLogTimestamps(on);
+    connect(entry, &QAction::toggled, this, [this, remember = std::move(remember)](bool checked) {
+        m_pane->setLogTimestamps(checked);
+        remember(checked);
+    });
+    m_pane->addContextMenuAction(entry);
 }
 
 void PaneLogSwitch::toggle(int selection, const std::function<bool()>& windowClosing)

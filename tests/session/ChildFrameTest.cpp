@@ -6,6 +6,9 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QRegularExpression>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
@@ -107,6 +110,22 @@ private:
         QComboBox* selector = m_frame->toolBar()->paneSelectors[pane];
         selector->setCurrentIndex(entry);
         emit selector->activated(entry);
+    }
+
+    void choosePaneMenuEntry(CChildFrame::Pane side, const QString& entry)
+    {
+        QWidget* viewport = m_frame->pane(side)->viewport();
+        const QPoint at = viewport->rect().center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+        QApplication::sendEvent(viewport, &event);
+        QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QAction* action = nullptr;
+        for (QAction* candidate : menu->actions())
+            action = candidate->text() == entry ? candidate : action;
+        QVERIFY2(action != nullptr, qPrintable(entry));
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+        QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
     }
 
 private slots:
@@ -472,6 +491,35 @@ private slots:
         rightBox->click();
         QVERIFY(m_dialogs->proposedLogNames.back().endsWith(QStringLiteral("_R2")));
         QVERIFY(!rightBox->isChecked());
+    }
+
+    // The pane menu's own entries: time stamps for the log, remembered by the
+    // host, and the link monitor.
+    void thePaneMenuStampsTheLogAndOpensTheMonitor()
+    {
+        m_host->timestamps = {false, true};  // as remembered from an earlier session
+        openWindow();
+        m_frame->show();
+        QTemporaryDir dir;
+        for (int side : {CChildFrame::LeftPane, CChildFrame::RightPane}) {
+            m_dialogs->logPaths.push_back(dir.filePath(QString::number(side)));
+            m_frame->toolBar()->logBoxes[side]->click();
+        }
+        m_modem->feed("OK\r\n");
+        QVERIFY(waitUntil([&] { return right().find("OK") != std::string::npos; }));
+        for (int side : {CChildFrame::LeftPane, CChildFrame::RightPane})
+            m_frame->toolBar()->logBoxes[side]->click();
+        QFile left(dir.filePath(QStringLiteral("0"))), right(dir.filePath(QStringLiteral("1")));
+        QVERIFY(left.open(QIODevice::ReadOnly) && right.open(QIODevice::ReadOnly));
+        QCOMPARE(left.readAll(), QByteArray("OK\r\n"));
+        QVERIFY(QRegularExpression(QStringLiteral(R"(^\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}\] OK\r\n$)"))
+                    .match(QString::fromLatin1(right.readAll()))
+                    .hasMatch());
+
+        choosePaneMenuEntry(CChildFrame::LeftPane, QStringLiteral("로그에 시각 기록"));
+        QCOMPARE(m_host->timestamps, (std::array<bool, 2>{true, true}));
+        choosePaneMenuEntry(CChildFrame::RightPane, QStringLiteral("링크 모니터"));
+        QVERIFY(m_frame->linkMonitor() && m_frame->linkMonitor()->isVisible());
     }
 };
 

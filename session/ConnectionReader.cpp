@@ -1,6 +1,4 @@
-// The connection window's reader thread: takes received bytes from the port,
-// splits them into link frames and text lines for the window thread, and echoes
-// local traffic into the panes.
+#include "session/ConnectionReader.h"
 
 #include <QPointer>
 
@@ -11,24 +9,37 @@
 #include <vector>
 
 #include "display/CTerminalView.h"
-#include "session/CChildFrame.h"
+#include "serial/SerialPort.h"
 #include "session/ConnectionLock.h"
 #include "session/FrameSplitter.h"
 #include "session/ReplyDecoder.h"
 
-void CChildFrame::startReader()
+ConnectionReader::ConnectionReader(SerialPort& port, const std::array<CTerminalView*, 2>& panes,
+                                   const std::array<std::atomic<int>, 2>& selection)
+    : m_port(port)
+    , m_panes(panes)
+    , m_selection(selection)
 {
-    if (m_reader.joinable() || !m_runFlag || !m_port.isOpen())
-        return;
-    m_reader = std::thread([this] { readerLoop(); });
 }
 
-void CChildFrame::stopReader()
+ConnectionReader::~ConnectionReader()
+{
+    stop();
+}
+
+void ConnectionReader::start()
+{
+    if (m_thread.joinable() || !m_runFlag || !m_port.isOpen())
+        return;
+    m_thread = std::thread([this] { run(); });
+}
+
+void ConnectionReader::stop()
 {
     m_runFlag = false;
-    if (m_reader.joinable()) {
+    if (m_thread.joinable()) {
         m_port.dataReady().set();  // so it need not sit out its wait first
-        m_reader.join();
+        m_thread.join();
     }
 }
 
@@ -42,8 +53,8 @@ namespace {
 // arrival order.
 class ReaderEvents final : public FrameSplitter::Events {
 public:
-    ReaderEvents(CChildFrame& frame, ReaderHandOff& handOff)
-        : m_frame(frame)
+    ReaderEvents(ConnectionReader& reader, ReaderHandOff& handOff)
+        : m_reader(reader)
         , m_handOff(handOff)
     {
     }
@@ -80,7 +91,7 @@ public:
             m_items.push_back({ReaderHandOff::Kind::Echo, std::move(m_echo)});
             m_frameGathered = true;
         } else {
-            m_frame.echoLocal(m_echo);
+            m_reader.echoLocal(m_echo);
         }
         m_echo.clear();
     }
@@ -93,7 +104,7 @@ public:
     }
 
 private:
-    CChildFrame& m_frame;
+    ConnectionReader& m_reader;
     ReaderHandOff& m_handOff;
     std::string m_echo;
     std::vector<ReaderHandOff::Item> m_items;
@@ -102,7 +113,7 @@ private:
 
 }  // namespace
 
-void CChildFrame::readerLoop()
+void ConnectionReader::run()
 {
     using namespace std::chrono_literals;
     // Bytes taken from the port per taking of the connection lock: enough to
@@ -139,7 +150,7 @@ void CChildFrame::readerLoop()
             events.flushEcho();
             lock.unlock();
             if (events.handOver())
-                QMetaObject::invokeMethod(this, &CChildFrame::takeReceived, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(this, &ConnectionReader::takeReceived, Qt::QueuedConnection);
             // While the window thread is behind, wait for it: the port's queue
             // fills meanwhile and holds the sender back. In slices, without
             // the lock, so closing the window is never held up.
@@ -151,12 +162,12 @@ void CChildFrame::readerLoop()
             // that waits for it to repaint have its turn first, or a flood
             // would keep the window thread waiting for many batches.
             while (m_runFlag
-                   && (m_panes[LeftPane]->windowWaitsForLock() || m_panes[RightPane]->windowWaitsForLock()))
+                   && (m_panes[0]->windowWaitsForLock() || m_panes[1]->windowWaitsForLock()))
                 std::this_thread::yield();
         }
         if (m_port.lineLost() && !lossReported) {
             lossReported = true;
-            QMetaObject::invokeMethod(this, &CChildFrame::onLineLost, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, [this] { emit lineLost(); }, Qt::QueuedConnection);
         }
     }
 }
@@ -164,11 +175,11 @@ void CChildFrame::readerLoop()
 // On the window thread: handles the frames and lines the reader handed over,
 // oldest first. After a few milliseconds it lets the event loop run (paints,
 // input, the accessibility bus) and carries on in a new call.
-void CChildFrame::takeReceived()
+void ConnectionReader::takeReceived()
 {
-    constexpr auto Budget = std::chrono::milliseconds(10);
+    constexpr auto budget = std::chrono::milliseconds(10);
     const auto start = std::chrono::steady_clock::now();
-    const QPointer<CChildFrame> self(this);
+    const QPointer<ConnectionReader> self(this);
     m_received.beginTaking();
     ReaderHandOff::Item item;
     while (m_received.take(item)) {
@@ -176,10 +187,10 @@ void CChildFrame::takeReceived()
         // dialog); a call made meanwhile takes the next items, still in order.
         switch (item.kind) {
         case ReaderHandOff::Kind::Frame:
-            onFrameReceived(item.bytes);
+            emit frameReceived(item.bytes);
             break;
         case ReaderHandOff::Kind::Line:
-            onLineReceived(item.bytes);
+            emit lineReceived(item.bytes);
             break;
         case ReaderHandOff::Kind::Echo:
             echoLocal(item.bytes);
@@ -188,15 +199,15 @@ void CChildFrame::takeReceived()
         if (!self)
             return;
         m_received.handled(item.kind);
-        if (std::chrono::steady_clock::now() - start >= Budget) {
+        if (std::chrono::steady_clock::now() - start >= budget) {
             if (m_received.askAgain())
-                QMetaObject::invokeMethod(this, &CChildFrame::takeReceived, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(this, &ConnectionReader::takeReceived, Qt::QueuedConnection);
             return;
         }
     }
 }
 
-void CChildFrame::echoLocal(std::string_view bytes)
+void ConnectionReader::echoLocal(std::string_view bytes)
 {
     if (bytes.empty())
         return;
