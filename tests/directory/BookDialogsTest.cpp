@@ -338,6 +338,35 @@ private slots:
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
 
+    void ipBookModifyKeepsAndStoresThePort()
+    {
+        // The operator picks the second row, presses 수정, finds its port there
+        // and types a new one; the book the caller saves must hold it.
+        Watchdog watchdog;
+        ScriptedPrompts prompts;
+        IpBook book{{0, "Seoul1", "192.0.2.1", 7200}, {1, "Seoul2", "192.0.2.2", 23}};
+        IpBookDialog dialog(book);
+        showAsOpened(&dialog);
+        QTest::keyClick(listOf(&dialog), Qt::Key_Down);
+        QTest::keyClick(listOf(&dialog), Qt::Key_Down);
+        QString shownPort;
+        onNextDialog<IpEntryDialog>([&shownPort](IpEntryDialog* entry) {
+            auto* port = fieldLabelled<QLineEdit>(entry, "포트번호");
+            shownPort = port->text();
+            port->setFocus();
+            port->selectAll();
+            QTest::keyClicks(port, "7203");
+            QTest::keyClick(port, Qt::Key_Return);
+        });
+        QTest::mouseClick(buttonLabelled(&dialog, "수정"), Qt::LeftButton);
+        QCOMPARE(shownPort, QString("23"));
+        QVERIFY(prompts.told.isEmpty());
+        QCOMPARE(book[1].port, 7203);
+        QCOMPARE(book[1].address, std::string("192.0.2.2"));
+        QCOMPARE(book[0].port, 7200);
+        QCOMPARE(column(&dialog, 3), (QStringList{"7200", "7203"}));
+    }
+
     void ipEntryChecksInOrder()
     {
         ScriptedPrompts prompts;

@@ -1,13 +1,18 @@
 // The built-in session image must match the byte layout the terminal-emulator
-// program reads; the writer splices the address and port in at fixed offsets.
+// program reads; the writer splices the address and port in at fixed offsets
+// and leaves every other record holding its known value.
+
+#include "TempDir.h"
 
 #include "launcher/Cp949.h"
+#include "launcher/SessionFile.h"
 #include "launcher/SessionTemplate.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -50,6 +55,22 @@ const ParsedRecord* find(const std::vector<ParsedRecord>& records, std::uint16_t
             return &r;
     return nullptr;
 }
+
+// A record as the terminal-emulator program expects it, written out by hand.
+struct Documented {
+    std::uint16_t tag;
+    std::size_t length;
+    std::string value; // empty: only the length is pinned
+};
+
+Documented bytesOf(std::uint16_t tag, std::string value) { return {tag, value.size(), value}; }
+
+Documented number(std::uint16_t tag, std::uint32_t v)
+{
+    return bytesOf(tag, {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char(v >> 24)});
+}
+
+Documented sized(std::uint16_t tag, std::size_t length) { return {tag, length, {}}; }
 
 } // namespace
 
@@ -122,6 +143,45 @@ TEST(SessionTemplate, FontDescriptionsUseHangulFixedFaceAtTwoHeights)
         const std::string faceField(r->value.begin() + 28, r->value.end());
         EXPECT_EQ(faceField.substr(0, face->size()), *face);
         EXPECT_EQ(faceField.substr(face->size()), std::string(32 - face->size(), '\0'));
+    }
+}
+
+TEST(SessionFile, WrittenRecordsHoldTheDocumentedValues)
+{
+    using namespace std::string_literals;
+    std::string thirteens;
+    for (int i = 0; i < 24; ++i)
+        thirteens += "\x0D\0"s;
+    const Documented expected[] = {
+        number(0x0001, 101), bytesOf(0x0005, "\x78\x56\x34\x12"s), sized(0x0010, 41), sized(0x0011, 328),
+        sized(0x0022, 60), bytesOf(0x0023, std::string(16, '\0')), number(0x0024, 100), number(0x0041, 82),
+        bytesOf(0x0042, "02\0"s), bytesOf(0x0043, "\0"s), bytesOf(0x0044, "\xD5\x75\x21\x5A"s),
+        number(0x0046, 1), number(0x0047, 0), bytesOf(0x0051, "192.0.2.5\0"s), number(0x0052, 7201),
+        number(0x0129, 4), number(0x012A, 1), bytesOf(0x0132, thirteens), number(0x0135, 1), number(0x0136, 1),
+        number(0x0200, 0), number(0x0201, 0), number(0x0202, 0), number(0x0203, 0), bytesOf(0x0204, "\x0D"s),
+        number(0x0205, 0), number(0x0206, 8), number(0x0207, 0), number(0x0208, 0), number(0x0209, 0),
+        number(0x020A, 0), number(0x020B, 0), number(0x020D, 0), number(0x020E, 8), number(0x020F, 1),
+        number(0x1011, 2400), number(0x1012, 8), number(0x1013, 0), number(0x1014, 0), number(0x1015, 20),
+        number(0x1019, 0), number(0x1020, 0), number(0x1022, 0), number(0x1023, 0), number(0x1024, 0),
+        number(0x1025, 0), number(0x1026, 0), number(0x1027, 0), sized(0x1030, 60), number(0x1040, 1),
+        number(0x1041, 1)};
+    static_assert(std::size(expected) == 51);
+
+    const TempDir dir;
+    ASSERT_TRUE(launcher::writeSessionFile(dir.dir() + "s.ht", "192.0.2.5", 7201));
+    const auto b = readBytes(dir.path() / "s.ht");
+    ASSERT_EQ(b.size(), 1294u);
+    std::size_t end = 0;
+    const auto records = parseRecords(b, &end);
+    EXPECT_EQ(end, b.size());
+    ASSERT_EQ(records.size(), std::size(expected));
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        SCOPED_TRACE(::testing::Message() << "record " << i << ", tag 0x" << std::hex << expected[i].tag);
+        EXPECT_EQ(records[i].tag, expected[i].tag);
+        EXPECT_EQ(records[i].value.size(), expected[i].length);
+        if (!expected[i].value.empty()) {
+            EXPECT_EQ(std::string(records[i].value.begin(), records[i].value.end()), expected[i].value);
+        }
     }
 }
 
