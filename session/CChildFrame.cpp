@@ -29,14 +29,14 @@ CChildFrame::CChildFrame(ConnectionHost& host, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     m_toolBar = new ConnectionToolBar(this);
 
-    auto* area = new PaneArea(this);
-    m_panes = area->panes;
-    m_bars = area->bars;
+    m_area = new PaneArea(this);
+    m_panes = m_area->panes;
+    m_bars = m_area->bars;
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_toolBar);
-    layout->addWidget(area, 1);
+    layout->addWidget(m_area, 1);
 
     connect(m_toolBar->dialButton, &QPushButton::clicked, this, &CChildFrame::dial);
     connect(m_toolBar->hangUpButton, &QPushButton::clicked, this, &CChildFrame::hangUp);
@@ -69,7 +69,7 @@ CChildFrame::CChildFrame(ConnectionHost& host, QWidget* parent)
                 },
                 Qt::QueuedConnection);
     }
-    m_reader = std::make_unique<ConnectionReader>(m_port, m_panes, m_selection);
+    m_reader = std::make_unique<ConnectionReader>(m_port, m_panes, m_area->selection);
     connect(m_reader.get(), &ConnectionReader::frameReceived, this, &CChildFrame::onFrameReceived);
     connect(m_reader.get(), &ConnectionReader::lineReceived, this, &CChildFrame::onLineReceived);
     connect(m_reader.get(), &ConnectionReader::lineLost, this, &CChildFrame::onLineLost);

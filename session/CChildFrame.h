@@ -20,6 +20,7 @@
 #include "session/DialWaitDialog.h"
 #include "session/LineOutput.h"
 #include "session/LinkMonitorWindow.h"
+#include "session/PaneArea.h"
 #include "session/PaneLogSwitch.h"
 #include "session/ConnectionReader.h"
 
@@ -68,28 +69,28 @@ public:
     void sendFromBar(SendBar* bar);
     void sendLocalText(const std::string& text) { perform(m_dialogue.sendLocalText(text, carrier())); }
     void sendPortText(int port, const std::string& text) { perform(m_dialogue.sendPortText(port, text, carrier())); }
-    void sendInterrupt(SendBar* bar) { perform(m_dialogue.sendInterrupt(m_selection[paneOfBar(bar)], carrier())); }
-    void clearPane(SendBar* bar);
+    void sendInterrupt(SendBar* bar) { perform(m_dialogue.sendInterrupt(m_area->selection[paneOfBar(bar)], carrier())); }
+    void clearPane(SendBar* bar) { m_area->clearPane(paneOfBar(bar)); }
     void togglePort(int port) { perform(m_dialogue.togglePort(port, portToggled(port), carrier())); }
     void configureRemotePort() { perform(m_dialogue.configureRemotePort()); }
     void changeIdAndPassword() { perform(m_dialogue.changeIdAndPassword()); }
     void sendPasswordChange() { perform(m_dialogue.sendPasswordChange(carrier())); }
 
     // Pane output and logs.
-    void showPortData(int port, const std::string& text);
-    void showPortMessage(int port, const std::string& text);
+    void showPortData(int port, const std::string& text) { m_area->showPortData(port, text); }
+    void showPortMessage(int port, const std::string& text) { m_area->showPortMessage(port, text); }
     void showInAllPanes(const std::string& text);
     // The link monitor of this window, made at its first showing.
     void showLinkMonitor();
     LinkMonitorWindow* linkMonitor() const { return m_monitor; }
-    void toggleLog(Pane pane) { m_logs[pane]->toggle(m_selection[pane], [this] { return m_closing; }); }
+    void toggleLog(Pane pane) { m_logs[pane]->toggle(m_area->selection[pane], [this] { return m_closing; }); }
 
     // State, for the main frame and for tests.
     const ConnectionDialogue& dialogue() const { return m_dialogue; }
     bool isConnected() const { return m_dialogue.isConnected(); }
     bool isDialling() const { return m_dialogue.isDialling(); }
     bool isReaderRunning() const { return m_reader->isRunning(); }
-    int paneSelection(Pane pane) const { return m_selection[pane].load(); }
+    int paneSelection(Pane pane) const { return m_area->selection[pane].load(); }
     QString caption() const { return windowTitle(); }
     CTerminalView* pane(Pane pane) const { return m_panes[pane]; }
     SendBar* sendBar(Pane pane) const { return m_bars[pane]; }
@@ -117,13 +118,14 @@ private:
 
     void onLineLost() { perform(m_dialogue.lineLost()); }
     void resetPaneSelections();
-    Pane paneOfBar(const SendBar* bar) const;
+    Pane paneOfBar(const SendBar* bar) const { return static_cast<Pane>(m_area->sideOfBar(bar)); }
     void failedToOpen();
     QWidget* frameWindow();
 
     ConnectionHost& m_host;
     ConnectionDialogue m_dialogue;
     ConnectionToolBar* m_toolBar = nullptr;
+    PaneArea* m_area = nullptr;
     std::array<CTerminalView*, 2> m_panes{};
     std::array<SendBar*, 2> m_bars{};
     std::array<PaneLogSwitch*, 2> m_logs{};
@@ -134,9 +136,6 @@ private:
     bool m_closing = false;
     Pane m_activePane = LeftPane;
     CTerminalView* m_lastFocusedPane = nullptr;
-
-    // Read by the reader thread in echoLocal; written on the window thread.
-    std::array<std::atomic<int>, 2> m_selection{-1, -1};
 
     SerialPort m_port;
     LineOutput m_output{m_port, nullptr};  // goes before the port

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -113,4 +114,14 @@ void ConnectionToolBar::enableCommands(bool connected)
 void ConnectionToolBar::showOutputHeld(bool held)
 {
     m_outputHeld->setVisible(held);
+}
+
+void ConnectionToolBar::releasePortToggles(int port)
+{
+    for (int toggle = 0; toggle < remotePortCount; ++toggle) {
+        if (port == noPort || port == toggle) {
+            const QSignalBlocker quiet(portToggles[toggle]);
+            portToggles[toggle]->setChecked(false);
+        }
+    }
 }

@@ -26,6 +26,9 @@ public:
     explicit ConnectionToolBar(QWidget* parent = nullptr);
 
     void showConnected(bool connected);
+    // Shows the port's toggle released (noPort: all four) without it asking
+    // for a port command, as the operator's own toggling does.
+    void releasePortToggles(int port);
     // "전화걸기" exactly while unconnected; hang-up, ID/PWD, the remote port
     // settings and the port toggles exactly while connected.
     void enableCommands(bool connected);

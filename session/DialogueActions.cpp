@@ -2,7 +2,6 @@
 // tool bar, the dial wait window, the waits and the modal dialogs.
 
 #include <QPushButton>
-#include <QSignalBlocker>
 
 #include "base/QtText.h"
 #include "session/CChildFrame.h"
@@ -41,14 +40,7 @@ void CChildFrame::carryOut(const DialogueAction& action)
     case Kind::SetTitle: setDocumentTitle(action.text); break;
     case Kind::ShowConnected: m_toolBar->showConnected(action.flag); m_toolBar->enableCommands(isConnected()); break;
     case Kind::ResetPanes: resetPaneSelections(); break;
-    case Kind::ReleaseToggle:
-        for (int port = 0; port < remotePortCount; ++port) {
-            if (action.port == noPort || action.port == port) {
-                const QSignalBlocker quiet(m_toolBar->portToggles[port]);
-                m_toolBar->portToggles[port]->setChecked(false);
-            }
-        }
-        break;
+    case Kind::ReleaseToggle: m_toolBar->releasePortToggles(action.port); break;
     case Kind::ShowDialWait:
         m_waitWindow = new DialWaitDialog(this);
         connect(m_waitWindow, &DialWaitDialog::cancelled, this, &CChildFrame::cancelDial, Qt::QueuedConnection);
@@ -83,7 +75,7 @@ void CChildFrame::ask(const DialogueAction& action)
             perform(m_dialogue.phoneEntryChosen(*entry, settings, carrier()));
     } else if (action.kind == Kind::AskPortSettings) {
         const std::optional<RemotePortAnswer> answer =
-            dialogs.askRemotePortSettings(this, m_selection[m_activePane], m_dialogue.portStatusTexts());
+            dialogs.askRemotePortSettings(this, m_area->selection[m_activePane], m_dialogue.portStatusTexts());
         if (self && answer && !m_closing)
             perform(m_dialogue.portSettingsChosen(*answer, carrier()));
     } else {

@@ -5,8 +5,11 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
+#include <mutex>
+
 #include "display/CTerminalView.h"
 #include "session/ConnectionLock.h"
+#include "session/ReplyDecoder.h"
 #include "session/SendBar.h"
 
 PaneArea::PaneArea(QWidget* parent)
@@ -39,4 +42,32 @@ PaneArea::PaneArea(QWidget* parent)
     layout->setSpacing(0);
     layout->addWidget(splitter, 1);
     layout->addWidget(strip);
+}
+
+void PaneArea::showPortData(int port, const std::string& text)
+{
+    std::lock_guard<std::recursive_mutex> lock(connectionLock());
+    for (int side = 0; side < 2 && !text.empty(); ++side) {
+        if (paneShowsPortData(selection[side], port))
+            panes[side]->putText(text);
+    }
+}
+
+void PaneArea::showPortMessage(int port, const std::string& text)
+{
+    std::lock_guard<std::recursive_mutex> lock(connectionLock());
+    for (int side = 0; side < 2 && !text.empty(); ++side) {
+        if (paneShowsPortMessage(selection[side], port))
+            panes[side]->putLine(text);
+    }
+}
+
+void PaneArea::clearPane(int side)
+{
+    {
+        std::lock_guard<std::recursive_mutex> lock(connectionLock());
+        panes[side]->clearScreen(true);
+    }
+    panes[side]->setFocus();
+    bars[side]->setFocus();
 }

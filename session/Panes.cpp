@@ -12,17 +12,11 @@
 #include "session/CChildFrame.h"
 #include "session/ConnectionLock.h"
 #include "session/ConnectionToolBar.h"
-#include "session/ReplyDecoder.h"
 #include "session/SendBar.h"
-
-CChildFrame::Pane CChildFrame::paneOfBar(const SendBar* bar) const
-{
-    return bar == m_bars[RightPane] ? RightPane : LeftPane;
-}
 
 void CChildFrame::selectPaneSource(Pane pane)
 {
-    m_selection[pane] = paneSelectionOfRow(m_toolBar->paneSelectors[pane]->currentIndex());
+    m_area->selection[pane] = paneSelectionOfRow(m_toolBar->paneSelectors[pane]->currentIndex());
     m_activePane = pane;
     m_lastFocusedPane = m_panes[pane];  // as if the pane had been clicked
     m_bars[pane]->setFocus();
@@ -32,7 +26,7 @@ void CChildFrame::resetPaneSelections()
 {
     for (int side = 0; side < 2; ++side) {
         m_toolBar->paneSelectors[side]->setCurrentIndex(rowOfPaneSelection(noPort));
-        m_selection[side] = noPort;
+        m_area->selection[side] = noPort;
     }
 }
 
@@ -45,7 +39,7 @@ void CChildFrame::focusActivePane()
 void CChildFrame::sendFromBar(SendBar* bar)
 {
     const std::string text = toCp949(bar->takeText());
-    const int selection = m_selection[paneOfBar(bar)];
+    const int selection = m_area->selection[paneOfBar(bar)];
     const QPointer<CChildFrame> self(this);
     if (selection == noPort)
         sendLocalText(text);
@@ -53,35 +47,6 @@ void CChildFrame::sendFromBar(SendBar* bar)
         sendPortText(selection, text);
     if (self)
         bar->setFocus();
-}
-
-void CChildFrame::clearPane(SendBar* bar)
-{
-    const Pane pane = paneOfBar(bar);
-    {
-        std::lock_guard<std::recursive_mutex> lock(connectionLock());
-        m_panes[pane]->clearScreen(true);
-    }
-    m_panes[pane]->setFocus();
-    bar->setFocus();
-}
-
-void CChildFrame::showPortData(int port, const std::string& text)
-{
-    std::lock_guard<std::recursive_mutex> lock(connectionLock());
-    for (int side = 0; side < 2 && !text.empty(); ++side) {
-        if (paneShowsPortData(m_selection[side], port))
-            m_panes[side]->putText(text);
-    }
-}
-
-void CChildFrame::showPortMessage(int port, const std::string& text)
-{
-    std::lock_guard<std::recursive_mutex> lock(connectionLock());
-    for (int side = 0; side < 2 && !text.empty(); ++side) {
-        if (paneShowsPortMessage(m_selection[side], port))
-            m_panes[side]->putLine(text);
-    }
 }
 
 void CChildFrame::showInAllPanes(const std::string& text)
