@@ -22,6 +22,7 @@
 
 #include "display/CTerminalView.h"
 #include "display/FindBar.h"
+#include "tests/support/ContextMenuChoice.h"
 
 namespace {
 
@@ -69,19 +70,7 @@ struct PaneWindow {
     }
 
     // Opens the context menu and clicks the entry.
-    void chooseFromMenu(const QString& entry)
-    {
-        QContextMenuEvent event(QContextMenuEvent::Mouse, cell(Last, 1), pane->viewport()->mapToGlobal(cell(Last, 1)));
-        QApplication::sendEvent(pane->viewport(), &event);
-        QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr);
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        QAction* action = nullptr;
-        for (QAction* candidate : menu->actions())
-            action = candidate->text() == entry ? candidate : action;
-        QVERIFY2(action != nullptr, qPrintable(entry));
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
-        QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
-    }
+    void chooseFromMenu(const QString& entry) { chooseFromContextMenu(pane->viewport(), cell(Last, 1), entry); }
 };
 
 int darkPixels(const QImage& image, const QRect& rect)

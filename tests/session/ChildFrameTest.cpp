@@ -6,8 +6,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
-#include <QContextMenuEvent>
-#include <QMenu>
 #include <QRegularExpression>
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -29,6 +27,7 @@
 #include "session/DialWaitDialog.h"
 #include "session/LinkMonitorWindow.h"
 #include "session/SendBar.h"
+#include "tests/support/ContextMenuChoice.h"
 #include "tests/support/FakeSerialDevice.h"
 #include "tests/support/WindowTestSupport.h"
 
@@ -115,17 +114,7 @@ private:
     void choosePaneMenuEntry(CChildFrame::Pane side, const QString& entry)
     {
         QWidget* viewport = m_frame->pane(side)->viewport();
-        const QPoint at = viewport->rect().center();
-        QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
-        QApplication::sendEvent(viewport, &event);
-        QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr);
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        QAction* action = nullptr;
-        for (QAction* candidate : menu->actions())
-            action = candidate->text() == entry ? candidate : action;
-        QVERIFY2(action != nullptr, qPrintable(entry));
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
-        QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+        chooseFromContextMenu(viewport, viewport->rect().center(), entry);
     }
 
 private slots:
