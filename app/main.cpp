@@ -9,6 +9,7 @@
 
 #include "app/AppIcon.h"
 #include "app/CMainFrame.h"
+#include "app/CursorBlinkTimeout.h"
 #include "base/AppPaths.h"
 #include "directory/FileFaultText.h"
 #include "serial/PortDiscovery.h"
@@ -37,6 +38,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("EmuKR-V"));
     QApplication::setWindowIcon(appIcon());
+    CursorBlinkTimeout::install();
 
     const SerialMapSources mapSources = systemSerialMapSources();
     std::vector<std::string> ports;

@@ -20,6 +20,7 @@
 #include "base/QtText.h"
 #include "display/Cp949Cells.h"
 #include "display/FindBar.h"
+#include "display/RepaintTick.h"
 #include "display/TerminalAccessible.h"
 
 namespace {
@@ -65,13 +66,13 @@ CVT100View::CVT100View(QWidget* parent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_repaintTimer.setInterval(repaintDelayMs);
-    connect(&m_repaintTimer, &QTimer::timeout, this, &CVT100View::flushRepaint);
+    RepaintTick::shared().setInterval(repaintDelayMs);
     updateScrollBars();
 }
 
 CVT100View::~CVT100View()
 {
+    RepaintTick::shared().leave(this);
     std::lock_guard<std::recursive_mutex> guard(*m_lock);
     m_log.close();
 }
@@ -159,30 +160,29 @@ bool CVT100View::isLogOpen() const
 }
 
 // Called with the model lock held, from any thread. The first change after a
-// quiet spell starts the repaint tick on the window thread; while changes keep
-// coming the tick runs on and finds them, so a writer only sets a flag.
+// quiet spell has the pane join the repaint tick on the window thread; while
+// changes keep coming the tick finds them, so a writer only sets a flag.
 void CVT100View::scheduleRepaint()
 {
     if (m_ticking)
         return;
     m_ticking = true;
     if (QThread::currentThread() == thread())
-        startRepaintTimer();
+        joinRepaintTick();
     else
-        QMetaObject::invokeMethod(this, &CVT100View::startRepaintTimer, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &CVT100View::joinRepaintTick, Qt::QueuedConnection);
 }
 
-void CVT100View::startRepaintTimer()
+void CVT100View::joinRepaintTick()
 {
-    if (!m_repaintTimer.isActive())
-        m_repaintTimer.start();
+    RepaintTick::shared().join(this, [this] { return flushRepaint(); });
 }
 
 // The repaint tick, on the window thread: brings the log file up to date and
 // the shown rows to the screen's state, and repaints what changed since the
 // previous tick. Rows that came and left between two ticks are never drawn.
-// A tick that finds nothing changed stops the ticking.
-void CVT100View::flushRepaint()
+// A tick that finds nothing changed leaves the tick: false.
+bool CVT100View::flushRepaint()
 {
     ScreenDamage damage;
     {
@@ -190,15 +190,13 @@ void CVT100View::flushRepaint()
         damage = m_screen.takeDamage();
         if (m_log.isOpen() && !m_log.flush())
             reportLogFailureLocked();
-        if (damage.any()) {
+        if (damage.any())
             takeShownRows(damage);
-        } else {
+        else
             m_ticking = false;
-            m_repaintTimer.stop();
-        }
     }
     if (!damage.any())
-        return;
+        return false;
     const int visibleRows = lastVisibleRow() - firstVisibleRow() + 1;
     if (damage.scrolledRows >= visibleRows) {
         viewport()->update();
@@ -216,6 +214,7 @@ void CVT100View::flushRepaint()
         QAccessibleEvent event(this, QAccessible::VisibleDataChanged);
         QAccessible::updateAccessibility(&event);
     }
+    return true;
 }
 
 // Under the model lock: the shown rows follow the screen. Rows that only

@@ -20,7 +20,6 @@
 #include <QFont>
 #include <QPointer>
 #include <QString>
-#include <QTimer>
 
 #include <array>
 #include <atomic>
@@ -140,8 +139,8 @@ private:
     void writeLocked(std::string_view text);
     void reportLogFailureLocked();
     void scheduleRepaint();
-    void startRepaintTimer();
-    void flushRepaint();
+    void joinRepaintTick();
+    bool flushRepaint();
     void takeShownRows(const ScreenDamage& damage);
     std::string_view shownRow(int row) const;
     void preparePictures();
@@ -160,10 +159,10 @@ private:
     PaneLog m_log;
     std::recursive_mutex m_ownLock;
     std::recursive_mutex* m_lock = &m_ownLock;
-    // True while the repaint tick runs or is about to start; under the lock.
+    // True while the pane is in the repaint tick or about to join it; under
+    // the lock.
     bool m_ticking = false;
     mutable std::atomic<bool> m_windowWaiting{false};
-    QTimer m_repaintTimer;
     QFont m_font;
     bool m_shownOnce = false;
     // The cursor bar appears with the first text written and stays with the

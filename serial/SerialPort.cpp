@@ -4,6 +4,8 @@
 #include <climits>
 #include <system_error>
 
+#include "serial/ArrivalRate.h"
+
 int writeMultiplierMs(std::uint32_t baudRate)
 {
     if (baudRate == 0) {
@@ -102,6 +104,7 @@ void SerialPort::close()
 void SerialPort::receiveLoop(SerialDevice* device)
 {
     std::uint8_t buffer[readChunkSize];
+    ArrivalRate arrivals;
     while (m_open.load()) {
         if (!waitForRoom()) {
             return;
@@ -122,6 +125,10 @@ void SerialPort::receiveLoop(SerialDevice* device)
                 drained += got;
             }
             m_dataReady.set();
+            arrivals.count(drained, ArrivalRate::Clock::now());
+            if (arrivals.slow() && drained < readChunkSize) {
+                gatherTrickle();
+            }
         } else if (result == DeviceWait::Gone) {
             // The device will not come back: stop reading rather than spin on
             // a dead descriptor, and wake the consumer once so it can notice.
@@ -130,6 +137,17 @@ void SerialPort::receiveLoop(SerialDevice* device)
             return;
         }
     }
+}
+
+// A slow line ran dry after a short read: at its line rate it would
+// otherwise cost a wake-up of this thread and of the consumer for every few
+// bytes. A moment's pause lets the next bytes gather in the device; a fast
+// sender is never paused. The first bytes after a quiet spell are read at
+// once; closing ends the pause at once.
+void SerialPort::gatherTrickle()
+{
+    std::unique_lock<std::mutex> lock(m_roomMutex);
+    m_roomChanged.wait_for(lock, trickleGather, [this] { return !m_open.load(); });
 }
 
 bool SerialPort::waitForRoom()

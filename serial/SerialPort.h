@@ -18,6 +18,7 @@
 // one consumer (the reader thread); readAvailable to the receive thread only.
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -50,6 +51,9 @@ public:
     // A drain reads at most this much before the consumer is woken, so a
     // sender that never pauses still gets its bytes taken as they come.
     static constexpr std::size_t maxDrainBytes = 32 * 1024;
+    // After a read shorter than a chunk from a slow line (ArrivalRate) the
+    // receive thread lets this long pass before it waits for the device again.
+    static constexpr std::chrono::milliseconds trickleGather{20};
 
     SerialPort();
     ~SerialPort();
@@ -126,6 +130,7 @@ private:
     // Receive thread: while the queue is at the high mark, waits until it is
     // down to the low mark or the port closes. False when the port closed.
     bool waitForRoom();
+    void gatherTrickle();
     // Consumer: wakes a held receive thread once the queue is at the low mark.
     void releaseReceiverIfRoom();
 

@@ -2,6 +2,7 @@
 
 #include <QPointer>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <mutex>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "display/CTerminalView.h"
+#include "display/RepaintTick.h"
 #include "serial/SerialPort.h"
 #include "session/ConnectionLock.h"
 #include "session/FrameSplitter.h"
@@ -36,6 +38,7 @@ void ConnectionReader::start()
 
 void ConnectionReader::stop()
 {
+    RepaintTick::shared().leave(this);
     m_runFlag = false;
     if (m_thread.joinable()) {
         m_port.dataReady().set();  // so it need not sit out its wait first
@@ -96,11 +99,11 @@ public:
         m_echo.clear();
     }
     // After the lock is let go: hands the gathered items over. True when the
-    // window thread has to be asked to take them.
+    // window thread has to be asked to take them now.
     bool handOver()
     {
         m_frameGathered = false;
-        return m_handOff.put(m_items);
+        return m_handOff.put(m_items, ReaderHandOff::Clock::now());
     }
 
 private:
@@ -124,11 +127,16 @@ void ConnectionReader::run()
     FrameSplitter splitter;
     ReaderEvents events(*this, m_received);
     bool lossReported = false;
+    const auto askWindow = [this] {
+        QMetaObject::invokeMethod(this, &ConnectionReader::takeReceived, Qt::QueuedConnection);
+    };
     while (m_runFlag) {
         // Drain after a time-out too: a data-ready set that lands between the
         // last empty take and this wait can be cleared by the receive thread
         // before its next device wait, and its bytes must not sit there.
-        m_port.dataReady().waitFor(100ms);
+        m_port.dataReady().waitFor(waitLimit());
+        if (m_received.askIfDue(ReaderHandOff::Clock::now()))
+            askWindow();
         for (;;) {
             // The window thread may hold the lock for seconds (a hang-up wait
             // inside the decoder); never block on it, so a closing window that
@@ -150,7 +158,7 @@ void ConnectionReader::run()
             events.flushEcho();
             lock.unlock();
             if (events.handOver())
-                QMetaObject::invokeMethod(this, &ConnectionReader::takeReceived, Qt::QueuedConnection);
+                askWindow();
             // While the window thread is behind, wait for it: the port's queue
             // fills meanwhile and holds the sender back. In slices, without
             // the lock, so closing the window is never held up.
@@ -172,6 +180,18 @@ void ConnectionReader::run()
     }
 }
 
+// At most the 100 ms the run flag allows, less while lines handed over wait
+// for their turn to be asked for.
+std::chrono::milliseconds ConnectionReader::waitLimit() const
+{
+    constexpr std::chrono::milliseconds longest(100);
+    const auto due = m_received.dueAt();
+    if (!due)
+        return longest;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(*due - ReaderHandOff::Clock::now());
+    return std::clamp(left, std::chrono::milliseconds(0), longest);
+}
+
 // On the window thread: handles the frames and lines the reader handed over,
 // oldest first. After a few milliseconds it lets the event loop run (paints,
 // input, the accessibility bus) and carries on in a new call.
@@ -180,6 +200,10 @@ void ConnectionReader::takeReceived()
     constexpr auto budget = std::chrono::milliseconds(10);
     const auto start = std::chrono::steady_clock::now();
     const QPointer<ConnectionReader> self(this);
+    // While lines keep coming, the next ones are taken at the repaint tick,
+    // which runs anyway while text arrives, instead of waking this thread
+    // once more in between.
+    RepaintTick::shared().join(this, [this] { return takeWaiting(); });
     m_received.beginTaking();
     ReaderHandOff::Item item;
     while (m_received.take(item)) {
@@ -205,6 +229,15 @@ void ConnectionReader::takeReceived()
             return;
         }
     }
+}
+
+// On the repaint tick: takes what waits unasked; false when nothing did.
+bool ConnectionReader::takeWaiting()
+{
+    if (!m_received.claimWaiting(ReaderHandOff::Clock::now()))
+        return false;
+    takeReceived();
+    return true;
 }
 
 void ConnectionReader::echoLocal(std::string_view bytes)

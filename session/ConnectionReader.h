@@ -13,6 +13,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -49,7 +50,9 @@ signals:
 
 private:
     void run();
+    std::chrono::milliseconds waitLimit() const;
     void takeReceived();
+    bool takeWaiting();
 
     SerialPort& m_port;
     std::array<CTerminalView*, 2> m_panes;

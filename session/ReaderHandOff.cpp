@@ -1,20 +1,43 @@
 #include "session/ReaderHandOff.h"
 
-bool ReaderHandOff::put(std::vector<Item>& items)
+bool ReaderHandOff::put(std::vector<Item>& items, Clock::time_point now)
 {
     if (items.empty())
         return false;
+    bool linesOnly = true;
     std::lock_guard<std::mutex> guard(m_mutex);
     for (Item& item : items) {
         m_bytes += item.bytes.size();
-        if (item.kind != Kind::Line)
+        if (item.kind != Kind::Line) {
             ++m_unhandledOutput;
+            linesOnly = false;
+        }
         m_items.push_back(std::move(item));
     }
     items.clear();
-    if (m_requested)
+    const bool paced = linesOnly && m_items.size() <= pacedLinesMax && now < m_lastRequest + linePace;
+    if (m_requested || paced)
         return false;
     m_requested = true;
+    m_lastRequest = now;
+    return true;
+}
+
+std::optional<ReaderHandOff::Clock::time_point> ReaderHandOff::dueAt() const
+{
+    std::lock_guard<std::mutex> guard(m_mutex);
+    if (m_requested || m_items.empty())
+        return std::nullopt;
+    return m_lastRequest + linePace;
+}
+
+bool ReaderHandOff::askIfDue(Clock::time_point now)
+{
+    std::lock_guard<std::mutex> guard(m_mutex);
+    if (m_requested || m_items.empty() || now < m_lastRequest + linePace)
+        return false;
+    m_requested = true;
+    m_lastRequest = now;
     return true;
 }
 
@@ -32,6 +55,16 @@ bool ReaderHandOff::waitForRoom(std::chrono::milliseconds slice)
     if (halfEmptyLocked())
         m_holding = false;
     return !m_holding;
+}
+
+bool ReaderHandOff::claimWaiting(Clock::time_point now)
+{
+    std::lock_guard<std::mutex> guard(m_mutex);
+    if (m_items.empty())
+        return false;
+    m_requested = true;
+    m_lastRequest = now;
+    return true;
 }
 
 void ReaderHandOff::beginTaking()

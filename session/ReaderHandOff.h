@@ -12,7 +12,13 @@
 // (waitForRoom), which leaves the port's receive queue to fill and the port
 // then holds the sender back. The window thread is asked to take only when no
 // request is outstanding, so a burst of frames and lines costs one posted call,
-// not one per item. Plain C++, no Qt: the caller posts the call.
+// not one per item. While text keeps coming, lines alone are asked for at most
+// once per linePace: a line only matters to the
+// connection's dialogue, which is not hurried by a few tens of milliseconds,
+// and text at the line rate would otherwise wake the window thread for nearly
+// every line; the window thread, when it ticks anyway, takes them unasked.
+// Frames and echo are asked for at once. Plain C++, no Qt: the caller posts
+// the call.
 
 #include <chrono>
 #include <condition_variable>
@@ -20,6 +26,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,12 +38,30 @@ public:
         std::string bytes;
     };
 
+    using Clock = std::chrono::steady_clock;
+
     static constexpr std::size_t maxItems = 4096;
     static constexpr std::size_t maxBytes = 1 << 20;
+    static constexpr std::chrono::milliseconds linePace{50};
+    // More lines than this waiting are asked for at once: a flood of lines
+    // must not wait for the pace and fill the hand-off.
+    static constexpr std::size_t pacedLinesMax = 256;
 
     // Reader: appends the items in order and empties `items`. True when the
-    // window thread has to be asked to take them (no request outstanding).
-    bool put(std::vector<Item>& items);
+    // window thread has to be asked to take them now: no request outstanding,
+    // and a frame or echo among them, more than pacedLinesMax items waiting, or
+    // the last request linePace ago.
+    bool put(std::vector<Item>& items, Clock::time_point now);
+    // Reader: when items wait that nobody has asked for, the time at which
+    // they are due to be asked for.
+    std::optional<Clock::time_point> dueAt() const;
+    // Reader: asks for waiting items once they are due. True when the caller
+    // must post the request.
+    bool askIfDue(Clock::time_point now);
+    // Window: about to take whatever waits, unasked (on its own tick); counts
+    // as a request, so the reader does not ask for these. False when nothing
+    // waits.
+    bool claimWaiting(Clock::time_point now);
     // Reader: true at once while both limits leave room. Once either is
     // reached, waits at most `slice` for the window thread to take the queue
     // down to half of both, and says whether it has; a later call goes on
@@ -70,6 +95,7 @@ private:
     std::deque<Item> m_items;
     std::size_t m_bytes = 0;
     bool m_requested = false;
+    Clock::time_point m_lastRequest{};
     bool m_readerWaiting = false;
     bool m_holding = false;  // full was reached and half has not been taken yet
     std::size_t m_unhandledOutput = 0;  // frame and echo items not yet handled

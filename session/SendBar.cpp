@@ -12,6 +12,10 @@ SendBar::SendBar(const QString& accessibleName, QWidget* parent)
 {
     setAccessibleName(accessibleName);
     m_input->setAccessibleName(accessibleName);
+    // Painting its own background makes the bar opaque, so the input line's
+    // blinking cursor repaints the bar alone and not the window frame and
+    // title behind it twice a second.
+    setAutoFillBackground(true);
     auto* clear = new QPushButton(QStringLiteral("화면지우기"), this);
     auto* interrupt = new QPushButton(QStringLiteral("CTRL+C"), this);
     clear->setFocusPolicy(Qt::NoFocus);

@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "serial/ArrivalRate.h"
 #include "serial/DeviceTarget.h"
 #include "serial/SerialDevice.h"
 #include "serial/SerialPort.h"
@@ -57,4 +58,29 @@ TEST(PortNames, NetworkTargetsAreSplitIntoHostAndPort)
     EXPECT_FALSE(parseRfc2217Target("rfc2217://:7000", host, port));
     EXPECT_FALSE(parseRfc2217Target("rfc2217://host:70x", host, port));
     EXPECT_FALSE(parseRfc2217Target("/dev/pts/4", host, port));
+}
+
+TEST(ArrivalRate, TellsATrickleFromAFlood)
+{
+    using namespace std::chrono_literals;
+    ArrivalRate rate;
+    const ArrivalRate::Clock::time_point start{};
+    EXPECT_TRUE(rate.slow()) << "nothing read yet";
+
+    // 115200 bit/s: about 1,150 bytes a tenth of a second.
+    for (int tick = 1; tick <= 10; ++tick)
+        rate.count(230, start + tick * 20ms);
+    EXPECT_TRUE(rate.slow());
+
+    // A flood: fast once more than a slow line's window has come.
+    rate.count(4096, start + 205ms);
+    EXPECT_TRUE(rate.slow());
+    rate.count(4096, start + 210ms);
+    EXPECT_FALSE(rate.slow()) << "without waiting for the window to end";
+    rate.count(16384, start + 300ms);
+    EXPECT_FALSE(rate.slow());
+
+    // Quiet again: the next window brings the pauses back.
+    rate.count(10, start + 2s);
+    EXPECT_TRUE(rate.slow());
 }

@@ -1,7 +1,7 @@
 // The bounded hand-off of frames and lines from the reader thread to the
-// window thread: one request per burst, arrival order, echo kept behind the
-// frames not yet shown, and a full hand-off holding the reader until the
-// window thread has taken half.
+// window thread: one request per burst, lines paced while text keeps coming,
+// arrival order, echo kept behind the frames not yet shown, and a full
+// hand-off holding the reader until the window thread has taken half.
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,17 @@
 using namespace std::chrono_literals;
 using Item = ReaderHandOff::Item;
 using Kind = ReaderHandOff::Kind;
+using Clock = ReaderHandOff::Clock;
 
 namespace {
+
+// Each call a pace later than the one before: puts that pacing never holds.
+Clock::time_point paceLater()
+{
+    static Clock::time_point now = Clock::now();
+    now += ReaderHandOff::linePace;
+    return now;
+}
 
 std::vector<Item> lines(int first, int count, std::size_t size = 3)
 {
@@ -34,12 +43,12 @@ TEST(ReaderHandOff, OneRequestPerBurstAndItemsInOrder)
 {
     ReaderHandOff handOff;
     std::vector<Item> batch;
-    EXPECT_FALSE(handOff.put(batch)) << "nothing to take, nothing to ask";
+    EXPECT_FALSE(handOff.put(batch, paceLater())) << "nothing to take, nothing to ask";
     batch = lines(0, 3);
-    EXPECT_TRUE(handOff.put(batch)) << "the first burst asks the window thread";
+    EXPECT_TRUE(handOff.put(batch, paceLater())) << "the first burst asks the window thread";
     EXPECT_TRUE(batch.empty());
     batch = lines(3, 2);
-    EXPECT_FALSE(handOff.put(batch)) << "a request is outstanding";
+    EXPECT_FALSE(handOff.put(batch, paceLater())) << "a request is outstanding";
 
     handOff.beginTaking();
     Item item;
@@ -50,7 +59,7 @@ TEST(ReaderHandOff, OneRequestPerBurstAndItemsInOrder)
     EXPECT_TRUE(handOff.askAgain());
     EXPECT_FALSE(handOff.askAgain()) << "one request at a time";
     batch = lines(5, 1);
-    EXPECT_FALSE(handOff.put(batch));
+    EXPECT_FALSE(handOff.put(batch, paceLater()));
 
     handOff.beginTaking();
     std::vector<std::string> rest;
@@ -62,17 +71,84 @@ TEST(ReaderHandOff, OneRequestPerBurstAndItemsInOrder)
     EXPECT_EQ(handOff.itemCount(), 0U);
     EXPECT_EQ(handOff.byteCount(), 0U);
     batch = lines(6, 1);
-    EXPECT_TRUE(handOff.put(batch)) << "the next burst asks again";
+    EXPECT_TRUE(handOff.put(batch, paceLater())) << "the next burst asks again";
+}
+
+TEST(ReaderHandOff, LinesWhileTextKeepsComingAreAskedForOncePerPace)
+{
+    ReaderHandOff handOff;
+    const Clock::time_point start = Clock::now();
+    std::vector<Item> batch{{Kind::Line, "first"}};
+    EXPECT_TRUE(handOff.put(batch, start)) << "a line after a quiet spell is asked for at once";
+    handOff.beginTaking();
+    Item item;
+    ASSERT_TRUE(handOff.take(item));
+
+    batch = {{Kind::Line, "second"}};
+    EXPECT_FALSE(handOff.put(batch, start + 10ms)) << "text keeps coming: the line waits";
+    batch = {{Kind::Line, "third"}};
+    EXPECT_FALSE(handOff.put(batch, start + 20ms));
+    ASSERT_TRUE(handOff.dueAt().has_value());
+    EXPECT_EQ(*handOff.dueAt(), start + ReaderHandOff::linePace);
+    EXPECT_FALSE(handOff.askIfDue(start + ReaderHandOff::linePace - 1ms));
+    EXPECT_TRUE(handOff.askIfDue(start + ReaderHandOff::linePace)) << "one request for both lines";
+    EXPECT_FALSE(handOff.dueAt().has_value()) << "a request is outstanding";
+
+    handOff.beginTaking();
+    std::vector<std::string> taken;
+    while (handOff.take(item)) {
+        taken.push_back(item.bytes);
+    }
+    EXPECT_EQ(taken, (std::vector<std::string>{"second", "third"}));
+    EXPECT_FALSE(handOff.askIfDue(start + 3 * ReaderHandOff::linePace)) << "nothing waits";
+
+    // The window thread's own tick takes a waiting line unasked, and that
+    // counts as a request: the next line waits again.
+    const Clock::time_point tick = start + ReaderHandOff::linePace + 10ms;
+    EXPECT_FALSE(handOff.claimWaiting(tick)) << "nothing waits";
+    batch = {{Kind::Line, "fourth"}};
+    EXPECT_FALSE(handOff.put(batch, tick));
+    EXPECT_TRUE(handOff.claimWaiting(tick));
+    EXPECT_FALSE(handOff.dueAt().has_value());
+    handOff.beginTaking();
+    ASSERT_TRUE(handOff.take(item));
+    EXPECT_EQ(item.bytes, "fourth");
+    batch = {{Kind::Line, "fifth"}};
+    EXPECT_FALSE(handOff.put(batch, tick + 1ms));
+
+    // Many waiting lines are asked for at once.
+    std::vector<Item> many;
+    for (std::size_t i = 0; i < ReaderHandOff::pacedLinesMax; ++i)
+        many.push_back({Kind::Line, "line"});
+    EXPECT_TRUE(handOff.put(many, tick + 1ms));
+    handOff.beginTaking();
+    ASSERT_TRUE(handOff.take(item));
+    EXPECT_EQ(item.bytes, "fifth");
+    std::size_t count = 0;
+    while (handOff.take(item))
+        count += item.bytes == "line" ? 1 : 0;
+    EXPECT_EQ(count, ReaderHandOff::pacedLinesMax);
+    batch = {{Kind::Line, "sixth"}};
+    EXPECT_FALSE(handOff.put(batch, tick + 2ms));
+
+    // A frame is asked for at once and takes the waiting line with it, in order.
+    batch = {{Kind::Frame, "\xE2" "D0x\xE3"}};
+    EXPECT_TRUE(handOff.put(batch, tick + 3ms));
+    handOff.beginTaking();
+    ASSERT_TRUE(handOff.take(item));
+    EXPECT_EQ(item.bytes, "sixth");
+    ASSERT_TRUE(handOff.take(item));
+    EXPECT_EQ(item.kind, Kind::Frame);
 }
 
 TEST(ReaderHandOff, EchoFollowsUntilEveryFrameAndEchoBeforeItIsShown)
 {
     ReaderHandOff handOff;
     std::vector<Item> batch{{Kind::Line, "OK"}};
-    handOff.put(batch);
+    handOff.put(batch, paceLater());
     EXPECT_FALSE(handOff.echoMustFollow()) << "lines do not hold echo back";
     batch = {{Kind::Frame, "\xE2" "D0x\xE3"}, {Kind::Echo, "AT"}};
-    handOff.put(batch);
+    handOff.put(batch, paceLater());
     EXPECT_TRUE(handOff.echoMustFollow());
 
     Item item;
@@ -92,7 +168,7 @@ TEST(ReaderHandOff, AFullHandOffHoldsTheReaderUntilTheWindowTakesHalf)
 {
     ReaderHandOff handOff;
     std::vector<Item> batch = lines(0, static_cast<int>(ReaderHandOff::maxItems));
-    handOff.put(batch);
+    handOff.put(batch, paceLater());
     EXPECT_FALSE(handOff.waitForRoom(10ms)) << "full by count";
 
     std::atomic<bool> released{false};
@@ -117,7 +193,7 @@ TEST(ReaderHandOff, AFullHandOffHoldsTheReaderUntilTheWindowTakesHalf)
     while (handOff.take(item)) {
     }
     batch = lines(0, 1, ReaderHandOff::maxBytes);
-    handOff.put(batch);
+    handOff.put(batch, paceLater());
     EXPECT_EQ(handOff.byteCount(), ReaderHandOff::maxBytes);
     EXPECT_FALSE(handOff.waitForRoom(1ms));
     ASSERT_TRUE(handOff.take(item));
