@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +21,7 @@
 
 #include "base/QtText.h"
 #include "display/CTerminalView.h"
+#include "display/RepaintTick.h"
 
 namespace {
 
@@ -90,6 +92,7 @@ private slots:
     void accessibleTextReadsTheVisibleRows();
     void scrollsToTheBottomOnResize();
     void manySmallWritesGiveFewRepaints();
+    void panesShareOneRepaintTick();
     void logReceivesExactBytesAndPutLineEnding();
     void failedLogWriteIsReportedOnceAndScreenGoesOn();
     void focusIsReportedOnlyWhileTheOwnerLives();
@@ -215,6 +218,36 @@ void ViewTest::manySmallWritesGiveFewRepaints()
     QTRY_VERIFY(counter.paints >= 1);
     QTest::qWait(3 * CVT100View::repaintDelayMs);
     QVERIFY2(counter.paints <= 2, qPrintable(QString::number(counter.paints)));
+}
+
+// Members are called together, in joining order, every tick until they say
+// nothing changed or leave; the tick takes them back when they join again.
+void ViewTest::panesShareOneRepaintTick()
+{
+    RepaintTick& tick = RepaintTick::shared();
+    QObject first;
+    QObject second;
+    std::string calls;
+    tick.join(&first, [&] {
+        calls += 'a';
+        return std::count(calls.begin(), calls.end(), 'a') < 3;
+    });
+    tick.join(&second, [&] {
+        calls += 'b';
+        if (std::count(calls.begin(), calls.end(), 'b') == 2)
+            tick.leave(&second);  // as a pane going away in the middle of a tick
+        return true;
+    });
+    tick.join(&first, [&] { return false; });  // already in: its call is kept
+    QTRY_COMPARE(calls, std::string("ababa"));
+    QTest::qWait(3 * CVT100View::repaintDelayMs);
+    QCOMPARE(calls, std::string("ababa"));
+
+    tick.join(&second, [&] {
+        calls += 'c';
+        return false;
+    });
+    QTRY_COMPARE(calls, std::string("ababac"));
 }
 
 void ViewTest::logReceivesExactBytesAndPutLineEnding()
