@@ -1,6 +1,9 @@
 #include "base/DataFile.h"
 
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
+#include <ctime>
 #include <new>
 
 #include <fcntl.h>
@@ -53,6 +56,37 @@ DataFileContents readOpened(int fd, std::size_t maxBytes)
     }
 }
 
+// A new file readable by its owner only (a book holds passwords), created
+// beside path under a name nobody else holds; never through a link.
+int createTemporaryBeside(const std::string& path, std::string& tempPath)
+{
+    static std::atomic<unsigned> serial{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        timespec now {};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        char suffix[64];
+        std::snprintf(suffix, sizeof suffix, ".tmp%ld.%u.%ld", static_cast<long>(::getpid()),
+                      serial.fetch_add(1), static_cast<long>(now.tv_nsec));
+        tempPath = path + suffix;
+        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                              S_IRUSR | S_IWUSR);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+std::string directoryOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
 }  // namespace
 
 DataFileContents readDataFile(const std::string& path, std::size_t maxBytes)
@@ -88,4 +122,50 @@ DataFileContents readDataFile(const std::string& path, std::size_t maxBytes)
     }
     ::close(fd);
     return contents;
+}
+
+FileWriteIo systemFileWriteIo()
+{
+    return FileWriteIo{
+        [](int fd, const void* data, std::size_t size) { return ::write(fd, data, size); },
+        [](int fd) { return ::fsync(fd); },
+        [](const char* from, const char* to) { return ::rename(from, to); },
+    };
+}
+
+FileFault replaceDataFile(const std::string& path, std::string_view bytes, const FileWriteIo& io)
+{
+    std::string tempPath;
+    const int fd = createTemporaryBeside(path, tempPath);
+    if (fd < 0)
+        return FileFault::system(errno);
+
+    int failure = 0;
+    std::size_t written = 0;
+    while (failure == 0 && written < bytes.size()) {
+        const ssize_t put = io.write(fd, bytes.data() + written, bytes.size() - written);
+        if (put > 0)
+            written += static_cast<std::size_t>(put);
+        else if (put < 0 && errno == EINTR)
+            continue;
+        else
+            failure = put < 0 ? errno : ENOSPC;
+    }
+    if (failure == 0 && io.fsync(fd) != 0)
+        failure = errno;
+    if (::close(fd) != 0 && failure == 0)
+        failure = errno;
+    if (failure == 0 && io.rename(tempPath.c_str(), path.c_str()) != 0)
+        failure = errno;
+    if (failure != 0) {
+        ::unlink(tempPath.c_str());
+        return FileFault::system(failure);
+    }
+    // Make the rename itself durable; the new file is already complete either way.
+    const int dirFd = ::open(directoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return {};
 }

@@ -6,7 +6,11 @@
 // A symbolic link to a regular file is followed; writes never follow one.
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <string_view>
+
+#include <sys/types.h>
 
 // Why a data file could not be read or written.
 struct FileFault {
@@ -43,3 +47,19 @@ struct DataFileContents {
 // else gives a fault and no bytes; the file is not even opened when its type is
 // wrong, and it is opened without blocking. Never throws.
 DataFileContents readDataFile(const std::string& path, std::size_t maxBytes = maxDataFileBytes);
+
+// The system calls a replacing write makes; tests put failing ones in.
+struct FileWriteIo {
+    std::function<ssize_t(int fd, const void* data, std::size_t size)> write;
+    std::function<int(int fd)> fsync;
+    std::function<int(const char* from, const char* to)> rename;
+};
+FileWriteIo systemFileWriteIo();
+
+// Puts the bytes at path by renaming a complete new file over the name. The new
+// file is created beside it, readable by its owner only (books hold passwords),
+// never through a link; whatever stands at the name (an older file, a planted
+// link) is replaced as a directory entry and never written through. On a fault
+// the old file is left as it was and the new one removed.
+FileFault replaceDataFile(const std::string& path, std::string_view bytes,
+                          const FileWriteIo& io = systemFileWriteIo());

@@ -4,17 +4,10 @@
 #include "base/LeadingNumber.h"
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -135,15 +128,6 @@ int leadingInt(std::string_view text)
     return number.magnitude > INT_MAX ? INT_MAX : static_cast<int>(number.magnitude);
 }
 
-ProfileFile::Io systemIo()
-{
-    return ProfileFile::Io{
-        [](int fd, const void* data, std::size_t size) { return ::write(fd, data, size); },
-        [](int fd) { return ::fsync(fd); },
-        [](const char* from, const char* to) { return ::rename(from, to); },
-    };
-}
-
 // Lines a file may hold: each costs far more memory than its bytes, so a file of
 // 16 MiB of line ends alone must not be taken apart line by line. A phone book of
 // forty thousand entries still fits.
@@ -154,40 +138,9 @@ std::size_t lineCount(const std::string& data)
     return static_cast<std::size_t>(std::count(data.begin(), data.end(), '\n')) + 1;
 }
 
-// A new file readable by its owner only (a book holds passwords), created
-// beside path under a name nobody else holds; never through a link.
-int createTemporaryBeside(const std::string& path, std::string& tempPath)
-{
-    static std::atomic<unsigned> serial{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        timespec now {};
-        ::clock_gettime(CLOCK_MONOTONIC, &now);
-        char suffix[64];
-        std::snprintf(suffix, sizeof suffix, ".tmp%ld.%u.%ld", static_cast<long>(::getpid()),
-                      serial.fetch_add(1), static_cast<long>(now.tv_nsec));
-        tempPath = path + suffix;
-        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                              S_IRUSR | S_IWUSR);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    errno = EEXIST;
-    return -1;
-}
-
-std::string directoryOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
 }  // namespace
 
-ProfileFile::ProfileFile(std::string path) : m_path(std::move(path)), m_io(systemIo())
+ProfileFile::ProfileFile(std::string path) : m_path(std::move(path)), m_io(systemFileWriteIo())
 {
     m_sections.emplace_back();
 }
@@ -418,46 +371,8 @@ bool ProfileFile::save()
     if (!m_fault.ok())
         return false;
 
-    // The new contents go into a fresh file beside the old one that is then renamed
-    // over the name: whatever stands at the name (a file, a planted symbolic link) is
-    // replaced as a directory entry, and nothing is ever written through a link.
-    std::string tempPath;
-    const int fd = createTemporaryBeside(m_path, tempPath);
-    if (fd < 0) {
-        m_fault = FileFault::system(errno);
-        return false;
-    }
-
-    const std::string data = serialize();
-    int failure = 0;
-    std::size_t written = 0;
-    while (failure == 0 && written < data.size()) {
-        const ssize_t put = m_io.write(fd, data.data() + written, data.size() - written);
-        if (put > 0)
-            written += static_cast<std::size_t>(put);
-        else if (put < 0 && errno == EINTR)
-            continue;
-        else
-            failure = put < 0 ? errno : ENOSPC;
-    }
-    if (failure == 0 && m_io.fsync(fd) != 0)
-        failure = errno;
-    if (::close(fd) != 0 && failure == 0)
-        failure = errno;
-    if (failure == 0 && m_io.rename(tempPath.c_str(), m_path.c_str()) != 0)
-        failure = errno;
-    if (failure != 0) {
-        ::unlink(tempPath.c_str());
-        m_fault = FileFault::system(failure);
-        return false;
-    }
-    // Make the rename itself durable; the new file is already complete either way.
-    const int dirFd = ::open(directoryOf(m_path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
+    m_fault = replaceDataFile(m_path, serialize(), m_io);
+    return m_fault.ok();
 }
 
 int readableEntryCount(const ProfileFile& file, int storedCount)

@@ -18,13 +18,10 @@
 // Lines before the first section header belong to no section and are never read.
 
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
-
-#include <sys/types.h>
 
 #include "base/DataFile.h"
 
@@ -34,11 +31,7 @@ public:
     static constexpr std::size_t maxValueLength = 259;
 
     // The system calls save() uses; tests replace them to fail part-way.
-    struct Io {
-        std::function<ssize_t(int fd, const void* data, std::size_t size)> write;
-        std::function<int(int fd)> fsync;
-        std::function<int(const char* from, const char* to)> rename;
-    };
+    using Io = FileWriteIo;
 
     explicit ProfileFile(std::string path);
 

@@ -1,71 +1,11 @@
 #include "launcher/SessionFile.h"
 
+#include "base/DataFile.h"
 #include "launcher/SessionTemplate.h"
 
-#include <atomic>
-#include <cerrno>
-#include <cstdio>
-#include <ctime>
 #include <vector>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace launcher {
-namespace {
-
-// A new file beside path, readable by its owner only, under a name nobody else
-// holds; never opened through a link.
-int createTemporaryBeside(const std::string& path, std::string& tempPath)
-{
-    static std::atomic<unsigned> serial{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        timespec now {};
-        ::clock_gettime(CLOCK_MONOTONIC, &now);
-        char suffix[64];
-        std::snprintf(suffix, sizeof suffix, ".tmp%ld.%u.%ld", static_cast<long>(::getpid()),
-                      serial.fetch_add(1), static_cast<long>(now.tv_nsec));
-        tempPath = path + suffix;
-        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
-}
-
-bool writeAll(int fd, const std::vector<std::uint8_t>& bytes)
-{
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t put = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (put > 0)
-            written += static_cast<std::size_t>(put);
-        else if (put < 0 && errno == EINTR)
-            continue;
-        else
-            return false;
-    }
-    return true;
-}
-
-// Puts the bytes at path by renaming a complete new file over the name: what
-// stands there (an earlier session file, or a link planted to make us write
-// elsewhere) is replaced as a directory entry and never written through.
-bool replaceFile(const std::string& path, const std::vector<std::uint8_t>& bytes)
-{
-    std::string tempPath;
-    const int fd = createTemporaryBeside(path, tempPath);
-    if (fd < 0)
-        return false;
-    bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(tempPath.c_str(), path.c_str()) == 0;
-    if (!ok)
-        ::unlink(tempPath.c_str());
-    return ok;
-}
-
-} // namespace
 
 bool writeSessionFile(const std::string& path, std::string_view address, std::uint16_t port)
 {
@@ -107,7 +47,9 @@ bool writeSessionFile(const std::string& path, std::string_view address, std::ui
         if (p.size != 0)
             bytes.insert(bytes.end(), data, data + p.size);
     }
-    return replaceFile(path, bytes);
+    // A session file written earlier, or a link planted at its name, is
+    // replaced as a directory entry and never written through.
+    return replaceDataFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())).ok();
 }
 
 } // namespace launcher
