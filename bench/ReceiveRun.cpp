@@ -94,11 +94,7 @@ bool ReceiveRun::start(std::string& error)
         error = "COM1 (" + m_feeder.slavePath() + ") did not open";
         return false;
     }
-    bool logOpen = false;
-    {
-        std::lock_guard<std::recursive_mutex> lock(connectionLock());
-        logOpen = m_frame->pane(CChildFrame::LeftPane)->openLog(m_logPath);
-    }
+    const bool logOpen = m_frame->pane(PaneSide::Left)->content().openLog(m_logPath);
     if (!logOpen) {
         error = "cannot open the log " + m_logPath;
         return false;
@@ -186,8 +182,9 @@ ReceiveRun::Completion ReceiveRun::waitForMarker(const std::string& marker)
     return waitFor(
         [this, marker](bool& complete) {
             complete = true;
-            std::lock_guard<std::recursive_mutex> lock(connectionLock());
-            const TextScreen& screen = m_frame->pane(CChildFrame::LeftPane)->screen();
+            const PaneContent& content = m_frame->pane(PaneSide::Left)->content();
+            std::lock_guard<std::recursive_mutex> lock(content.lock());
+            const TextScreen& screen = content.screen();
             for (int row = TextScreen::cursorRow - 2; row <= TextScreen::cursorRow; ++row) {
                 if (screen.rowText(row).find(marker) != std::string_view::npos)
                     return true;

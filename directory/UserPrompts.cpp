@@ -27,6 +27,21 @@ void informUser(QWidget* parent, const QString& text)
     QMessageBox::information(parent, boxTitle(), text, QMessageBox::Ok);
 }
 
+void tellUser(QWidget* parent, const QString& text, std::function<void()> afterwards)
+{
+    if (const PromptHandler& handler = currentHandler()) {
+        handler(PromptKind::Inform, text);
+        if (afterwards)
+            afterwards();
+        return;
+    }
+    auto* box = new QMessageBox(QMessageBox::Information, boxTitle(), text, QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    if (afterwards)
+        QObject::connect(box, &QMessageBox::finished, box, [afterwards = std::move(afterwards)] { afterwards(); });
+    box->open();
+}
+
 bool askUser(QWidget* parent, const QString& text)
 {
     if (const PromptHandler& handler = currentHandler())

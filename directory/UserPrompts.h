@@ -16,6 +16,9 @@ enum class PromptKind { Inform, Ask };
 using PromptHandler = std::function<bool(PromptKind kind, const QString& text)>;
 
 void informUser(QWidget* parent, const QString& text);
+// Tells without waiting: the OK box opens window-modal and this returns at
+// once; `afterwards` runs once it is dismissed (at once under a handler).
+void tellUser(QWidget* parent, const QString& text, std::function<void()> afterwards = {});
 bool askUser(QWidget* parent, const QString& text);
 
 // Routes every box to handler instead of showing it; an empty handler brings

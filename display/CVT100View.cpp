@@ -43,23 +43,38 @@ QFont makeScreenFont()
     return font;
 }
 
-// Texts end at their first zero byte. Local traffic comes one byte a call:
-// short texts are looked at in place rather than through a library call.
-std::string_view upToZero(std::string_view text)
-{
-    if (text.size() > 16)
-        return text.substr(0, std::min(text.find('\0'), text.size()));
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\0')
-            return text.substr(0, i);
-    }
-    return text;
-}
-
 }  // namespace
 
+// Tells the view of its content's changes, from the writing thread: the view
+// joins the repaint tick on its own thread; a log failure is emitted there.
+class CVT100View::ContentListener final : public PaneContent::Listener {
+public:
+    explicit ContentListener(CVT100View& view)
+        : m_view(view)
+    {
+    }
+    void contentChanged() override
+    {
+        if (QThread::currentThread() == m_view.thread())
+            m_view.joinRepaintTick();
+        else
+            QMetaObject::invokeMethod(&m_view, &CVT100View::joinRepaintTick, Qt::QueuedConnection);
+    }
+    void logFailed(const std::string& path) override
+    {
+        QMetaObject::invokeMethod(
+            &m_view, [view = &m_view, path = QString::fromStdString(path)] { emit view->logWriteFailed(path); },
+            Qt::QueuedConnection);
+    }
+
+private:
+    CVT100View& m_view;
+};
+
 CVT100View::CVT100View(QWidget* parent)
-    : QAbstractScrollArea(parent), m_font(makeScreenFont())
+    : QAbstractScrollArea(parent)
+    , m_listener(std::make_unique<ContentListener>(*this))
+    , m_font(makeScreenFont())
 {
     installTerminalAccessibility();
     m_shownCells.fill(' ');
@@ -68,109 +83,41 @@ CVT100View::CVT100View(QWidget* parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     RepaintTick::shared().setInterval(repaintDelayMs);
     updateScrollBars();
+    m_content->setListener(m_listener.get());
 }
 
 CVT100View::~CVT100View()
 {
+    // After this no writer tells the view anything.
+    m_content->setListener(nullptr);
     RepaintTick::shared().leave(this);
-    std::lock_guard<std::recursive_mutex> guard(*m_lock);
-    m_log.close();
 }
 
-void CVT100View::setModelLock(std::recursive_mutex* lock)
+void CVT100View::setContent(PaneContent* content)
 {
-    m_lock = lock != nullptr ? lock : &m_ownLock;
-}
-
-std::unique_lock<std::recursive_mutex> CVT100View::lockForWindow() const
-{
-    std::unique_lock<std::recursive_mutex> lock(*m_lock, std::try_to_lock);
-    if (!lock.owns_lock()) {
-        m_windowWaiting.store(true, std::memory_order_release);
-        lock.lock();
-        m_windowWaiting.store(false, std::memory_order_release);
+    m_content->setListener(nullptr);
+    m_content = content != nullptr ? content : &m_ownContent;
+    // The shown picture starts afresh from the new content's screen.
+    m_shownCells.fill(' ');
+    m_shownFirstLine = 0;
+    m_shownClears = 0;
+    m_shownCursor = false;
+    {
+        const auto guard = m_content->lockForView();
+        const TextScreen& screen = m_content->screen();
+        m_shownFirstLine = screen.linesScrolled();
+        m_shownClears = screen.clears();
+        for (int row = 0; row < TextScreen::rows; ++row)
+            std::memcpy(&m_shownCells[static_cast<std::size_t>((m_shownFirstLine + row) % TextScreen::rows)
+                                      * TextScreen::columns],
+                        screen.rowText(row).data(), TextScreen::columns);
+        m_shownCursorColumn = screen.cursorColumn();
+        m_shownCursor = m_content->cursorShown();
     }
-    return lock;
-}
-
-void CVT100View::putText(std::string_view text)
-{
-    std::lock_guard<std::recursive_mutex> guard(*m_lock);
-    writeLocked(text);
-}
-
-void CVT100View::putLine(std::string_view text)
-{
-    std::lock_guard<std::recursive_mutex> guard(*m_lock);
-    writeLocked(text);
-    writeLocked("\r\n");
-}
-
-void CVT100View::writeLocked(std::string_view text)
-{
-    text = upToZero(text);
-    if (text.empty())
-        return;
-    if (m_log.isOpen() && !m_log.write(text))
-        reportLogFailureLocked();
-    m_screen.putText(text);
-    m_cursorShown = true;
-    scheduleRepaint();
-}
-
-void CVT100View::reportLogFailureLocked()
-{
-    if (!m_log.takeFailure())
-        return;
-    const QString path = QString::fromStdString(m_log.path());
-    QMetaObject::invokeMethod(this, [this, path] { emit logWriteFailed(path); }, Qt::QueuedConnection);
-}
-
-void CVT100View::clearScreen(bool repaint)
-{
-    std::lock_guard<std::recursive_mutex> guard(*m_lock);
-    m_screen.clearScreen();
-    if (repaint)
-        scheduleRepaint();
-}
-
-bool CVT100View::openLog(const std::string& path)
-{
-    std::lock_guard<std::recursive_mutex> guard(*m_lock);
-    return m_log.open(path);
-}
-
-void CVT100View::closeLog()
-{
-    std::lock_guard<std::recursive_mutex> guard(*m_lock);
-    m_log.close();  // hands over the bytes still held; a failure there is reported too
-    reportLogFailureLocked();
-}
-
-void CVT100View::setLogTimestamps(bool on)
-{
-    std::lock_guard<std::recursive_mutex> guard(*m_lock);
-    m_log.setTimestamps(on);
-}
-
-bool CVT100View::isLogOpen() const
-{
-    std::lock_guard<std::recursive_mutex> guard(*m_lock);
-    return m_log.isOpen();
-}
-
-// Called with the model lock held, from any thread. The first change after a
-// quiet spell has the pane join the repaint tick on the window thread; while
-// changes keep coming the tick finds them, so a writer only sets a flag.
-void CVT100View::scheduleRepaint()
-{
-    if (m_ticking)
-        return;
-    m_ticking = true;
-    if (QThread::currentThread() == thread())
-        joinRepaintTick();
-    else
-        QMetaObject::invokeMethod(this, &CVT100View::joinRepaintTick, Qt::QueuedConnection);
+    m_selection.clear();
+    m_lastMatch.reset();
+    viewport()->update();
+    m_content->setListener(m_listener.get());
 }
 
 void CVT100View::joinRepaintTick()
@@ -186,14 +133,10 @@ bool CVT100View::flushRepaint()
 {
     ScreenDamage damage;
     {
-        const auto guard = lockForWindow();
-        damage = m_screen.takeDamage();
-        if (m_log.isOpen() && !m_log.flush())
-            reportLogFailureLocked();
+        const auto guard = m_content->lockForView();
+        damage = m_content->takeChanges();
         if (damage.any())
             takeShownRows(damage);
-        else
-            m_ticking = false;
     }
     if (!damage.any())
         return false;
@@ -222,17 +165,18 @@ bool CVT100View::flushRepaint()
 // are copied.
 void CVT100View::takeShownRows(const ScreenDamage& damage)
 {
-    m_shownFirstLine = m_screen.linesScrolled();
+    const TextScreen& screen = m_content->screen();
+    m_shownFirstLine = screen.linesScrolled();
     for (int row = damage.firstDirtyRow; row <= damage.lastDirtyRow; ++row) {
         const long long line = m_shownFirstLine + row;
         std::memcpy(&m_shownCells[static_cast<std::size_t>(line % TextScreen::rows) * TextScreen::columns],
-                    m_screen.rowText(row).data(), TextScreen::columns);
+                    screen.rowText(row).data(), TextScreen::columns);
     }
-    m_shownCursorColumn = m_screen.cursorColumn();
-    m_shownCursor = m_cursorShown;
+    m_shownCursorColumn = screen.cursorColumn();
+    m_shownCursor = m_content->cursorShown();
     // A cleared screen takes the selection with its text.
-    if (m_screen.clears() != m_shownClears) {
-        m_shownClears = m_screen.clears();
+    if (screen.clears() != m_shownClears) {
+        m_shownClears = screen.clears();
         m_selection.clear();
         m_lastMatch.reset();
     }
@@ -267,9 +211,9 @@ QString CVT100View::visibleText() const
     const int first = firstVisibleRow();
     const int last = lastVisibleRow();
     QStringList lines;
-    std::lock_guard<std::recursive_mutex> guard(*m_lock);
+    const auto guard = m_content->lockForView();
     for (int row = first; row <= last; ++row)
-        lines.append(cp949RowText(m_screen.rowText(row)));
+        lines.append(cp949RowText(m_content->screen().rowText(row)));
     return lines.join(u'\n');
 }
 
@@ -394,8 +338,8 @@ void CVT100View::changeSelection(Change change)
 {
     const CellSpan before = m_selection.spanFrom(m_shownFirstLine);
     {
-        const auto guard = lockForWindow();
-        change(m_selection, m_screen);
+        const auto guard = m_content->lockForView();
+        change(m_selection, m_content->screen());
     }
     const CellSpan after = m_selection.spanFrom(m_shownFirstLine);
     if (before == after)
@@ -487,16 +431,16 @@ void CVT100View::mouseReleaseEvent(QMouseEvent* event)
 
 bool CVT100View::hasSelection() const
 {
-    const auto guard = lockForWindow();
-    return !m_selection.span(m_screen).empty();
+    const auto guard = m_content->lockForView();
+    return !m_selection.span(m_content->screen()).empty();
 }
 
 QString CVT100View::selectedText() const
 {
     std::vector<std::string> rows;
     {
-        const auto guard = lockForWindow();
-        rows = m_selection.rows(m_screen);
+        const auto guard = m_content->lockForView();
+        rows = m_selection.rows(m_content->screen());
     }
     QStringList lines;
     for (const std::string& row : rows)
@@ -525,16 +469,16 @@ bool CVT100View::visibleSelection(int* start, int* end) const
 {
     const int first = firstVisibleRow();
     const int last = lastVisibleRow();
-    const auto guard = lockForWindow();
-    const CellSpan selected = m_selection.span(m_screen);
+    const auto guard = m_content->lockForView();
+    const CellSpan selected = m_selection.span(m_content->screen());
     if (selected.empty())
         return false;
     // The visible rows as visibleText() gives them, counted in characters.
     int offset = 0;
     bool begun = false;
     for (int row = first; row <= last; ++row) {
-        const long long line = m_screen.linesScrolled() + row;
-        const std::string_view cells = m_screen.rowText(row);
+        const long long line = m_content->screen().linesScrolled() + row;
+        const std::string_view cells = m_content->screen().rowText(row);
         const int length = static_cast<int>(cp949RowText(cells).size());
         auto offsetOf = [&](int column) {
             int characters = 0;
@@ -613,9 +557,10 @@ bool CVT100View::find(const QString& text, FindDirection direction, bool fromBot
     const std::string sought = toCp949(text);
     std::optional<CellSpan> match;
     {
-        const auto guard = lockForWindow();
-        const CellPoint bottom{m_screen.linesScrolled() + TextScreen::rows, 0};
-        match = findText(m_screen, sought, fromBottom || !m_lastMatch ? bottom : *m_lastMatch, direction);
+        const auto guard = m_content->lockForView();
+        const TextScreen& screen = m_content->screen();
+        const CellPoint bottom{screen.linesScrolled() + TextScreen::rows, 0};
+        match = findText(screen, sought, fromBottom || !m_lastMatch ? bottom : *m_lastMatch, direction);
     }
     if (!match) {
         m_lastMatch.reset();

@@ -1,13 +1,13 @@
 #pragma once
-// A pane's text screen on the window: draws the TextScreen in 8 x 16 pixel
-// cells (black on white, Unifont 16 px) inside a 1027 x 8003 scrollable area.
+// A pane's text screen on the window: draws a PaneContent's screen in 8 x 16
+// pixel cells (black on white, Unifont 16 px) inside a 1027 x 8003 scrollable
+// area.
 //
-// Threads: the writers (putText, putLine, clearScreen, openLog, closeLog) may
-// be called from any thread, serialized by the model lock (the connection
-// window's lock, see setModelLock). They only change the screen model and the
-// log, and ask for one coalesced repaint on the window thread. Each repaint
-// tick copies the changed rows out under the same lock; painting draws that
-// copy without the lock. A pane must outlive every writer's call.
+// The view only reads the content: whoever writes into it (the reader thread,
+// the connection) does so under the content's lock, and the content tells the
+// view of the first change after a quiet spell. The view then joins the
+// repaint tick; each tick copies the changed rows out under the lock, and
+// painting draws that copy without the lock, so it never waits for a writer.
 //
 // Drawing: every character is drawn once into a picture of its cells
 // (CellPictures, shared by the panes) and rows are put together from those
@@ -30,7 +30,7 @@
 #include <string_view>
 
 #include "display/CellPictures.h"
-#include "display/PaneLog.h"
+#include "display/PaneContent.h"
 #include "display/RowPicture.h"
 #include "display/TextFinder.h"
 #include "display/TextScreen.h"
@@ -56,33 +56,12 @@ public:
     explicit CVT100View(QWidget* parent = nullptr);
     ~CVT100View() override;
 
-    // The lock that serializes writers and painting. nullptr restores the
-    // view's own lock. Set it before any writer runs.
-    void setModelLock(std::recursive_mutex* lock);
-    std::recursive_mutex& modelLock() const { return *m_lock; }
-    // True while the window thread waits for the model lock to paint or to
-    // take the changes. The lock favours the thread that just released it, so
-    // a writer that takes it in a tight loop checks this between takings and
-    // stands aside until the window thread has had its turn.
-    bool windowWaitsForLock() const { return m_windowWaiting.load(std::memory_order_acquire); }
+    // What the view shows: its own content until setContent() gives it
+    // another, which must outlive the view or be replaced first (nullptr goes
+    // back to its own).
+    void setContent(PaneContent* content);
+    PaneContent& content() const { return *m_content; }
 
-    // Logs the bytes up to the first zero byte unchanged, then interprets them.
-    void putText(std::string_view text);
-    // putText of the text followed by CR LF; the log receives the CR LF too.
-    void putLine(std::string_view text);
-    // Blanks the screen, keeping the cursor column. Without repaint nothing is
-    // scheduled now; the blank screen shows with the next repaint.
-    void clearScreen(bool repaint);
-
-    bool openLog(const std::string& path);
-    void closeLog();
-    bool isLogOpen() const;
-    // Whether the log begins each line with the time it arrived; kept across
-    // opening and closing logs.
-    void setLogTimestamps(bool on);
-
-    // The screen model; read it only while holding modelLock().
-    const TextScreen& screen() const { return m_screen; }
     // The rows the window shows, as text: trailing blanks trimmed, rows joined
     // by '\n'. This is what the accessible text interface reports.
     QString visibleText() const;
@@ -134,11 +113,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    // Takes the model lock on the window thread, showing that it waits.
-    std::unique_lock<std::recursive_mutex> lockForWindow() const;
-    void writeLocked(std::string_view text);
-    void reportLogFailureLocked();
-    void scheduleRepaint();
+    class ContentListener;
     void joinRepaintTick();
     bool flushRepaint();
     void takeShownRows(const ScreenDamage& damage);
@@ -155,19 +130,11 @@ private:
     void scrollIntoView(const CellSpan& cells);
     void placeFindBar();
 
-    TextScreen m_screen;
-    PaneLog m_log;
-    std::recursive_mutex m_ownLock;
-    std::recursive_mutex* m_lock = &m_ownLock;
-    // True while the pane is in the repaint tick or about to join it; under
-    // the lock.
-    bool m_ticking = false;
-    mutable std::atomic<bool> m_windowWaiting{false};
+    PaneContent m_ownContent;
+    PaneContent* m_content = &m_ownContent;
+    std::unique_ptr<ContentListener> m_listener;
     QFont m_font;
     bool m_shownOnce = false;
-    // The cursor bar appears with the first text written and stays with the
-    // cursor. Model side, under the lock.
-    bool m_cursorShown = false;
 
     // What the window shows: the screen as it was at the last repaint tick,
     // copied out under the lock. Painting reads only this, so a paint between

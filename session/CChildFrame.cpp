@@ -4,18 +4,23 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
+#include "base/QtEventLoop.h"
 #include "base/QtText.h"
 #include "directory/UserPrompts.h"
 #include "display/CTerminalView.h"
+#include "display/RepaintTick.h"
+#include "session/ConnectionDialogs.h"
 #include "session/ConnectionHost.h"
 #include "session/ConnectionLock.h"
 #include "session/ConnectionMessages.h"
 #include "session/ConnectionToolBar.h"
+#include "session/DialWaitDialog.h"
+#include "session/LinkMonitorWindow.h"
 #include "session/PaneArea.h"
 #include "session/PaneLogSwitch.h"
 #include "session/SendBar.h"
@@ -28,64 +33,82 @@ CChildFrame::CChildFrame(ConnectionHost& host, QWidget* parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     m_toolBar = new ConnectionToolBar(this);
-
     m_area = new PaneArea(this);
-    m_panes = m_area->panes;
-    m_bars = m_area->bars;
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_toolBar);
     layout->addWidget(m_area, 1);
 
-    connect(m_toolBar->dialButton, &QPushButton::clicked, this, &CChildFrame::dial);
-    connect(m_toolBar->hangUpButton, &QPushButton::clicked, this, &CChildFrame::hangUp);
-    connect(m_toolBar->idPasswordButton, &QPushButton::clicked, this, &CChildFrame::changeIdAndPassword);
-    connect(m_toolBar->portSettingsButton, &QPushButton::clicked, this, &CChildFrame::configureRemotePort);
+    ConnectionFrontEnd& frontEnd = *this;
+    m_engine = std::make_unique<ConnectionEngine>(QtEventLoop::shared(), m_host, frontEnd);
+    for (PaneSide side : paneSides) {
+        m_contents[indexOf(side)] = std::make_unique<PaneContent>(&connectionLock());
+        pane(side)->setContent(m_contents[indexOf(side)].get());
+        m_engine->router().setPane(side, m_contents[indexOf(side)].get());
+    }
+
+    connect(m_toolBar->dialButton, &QPushButton::clicked, this, [this] { m_engine->dial(); });
+    connect(m_toolBar->hangUpButton, &QPushButton::clicked, this, [this] { m_engine->hangUp(); });
+    connect(m_toolBar->idPasswordButton, &QPushButton::clicked, this, [this] { m_engine->changeIdAndPassword(); });
+    connect(m_toolBar->portSettingsButton, &QPushButton::clicked, this,
+            [this] { m_engine->configureRemotePort(m_engine->paneSelection(m_activePane)); });
     connect(m_toolBar->linkMonitorButton, &QPushButton::clicked, this, &CChildFrame::showLinkMonitor);
     auto* monitorEntry = new QAction(QStringLiteral("링크 모니터"), this);
     connect(monitorEntry, &QAction::triggered, this, &CChildFrame::showLinkMonitor);
     for (int port = 0; port < remotePortCount; ++port)
         connect(m_toolBar->portToggles[port], &QPushButton::toggled, this, [this, port] { togglePort(port); });
-    for (int side = 0; side < 2; ++side) {
-        const Pane pane = static_cast<Pane>(side);
-        connect(m_toolBar->paneSelectors[side], &QComboBox::activated, this, [this, pane] { selectPaneSource(pane); });
-        m_logs[side] = new PaneLogSwitch(this, m_panes[side], m_toolBar->logBoxes[side], side == 0 ? 'L' : 'R');
-        m_logs[side]->offerTimestamps(m_host.logTimestamps(side), [this, side](bool on) {
-            m_host.setLogTimestamps(side, on);
+    for (PaneSide side : paneSides) {
+        const std::size_t index = indexOf(side);
+        connect(m_toolBar->paneSelectors[index], &QComboBox::activated, this, [this, side] { selectPaneSource(side); });
+        m_logs[index] = new PaneLogSwitch(this, pane(side), m_toolBar->logBoxes[index], side);
+        m_logs[index]->offerTimestamps(m_host.logTimestamps(static_cast<int>(index)), [this, index](bool on) {
+            m_host.setLogTimestamps(static_cast<int>(index), on);
         });
         // toggled: by mouse, Space or accessible action alike. The program sets
         // these controls with their signals blocked.
-        connect(m_toolBar->logBoxes[side], &QCheckBox::toggled, this, [this, pane] { toggleLog(pane); });
+        connect(m_toolBar->logBoxes[index], &QCheckBox::toggled, this, [this, side] { toggleLog(side); });
         // The bars' requests are handled after the bar has finished its own handling.
-        connect(m_bars[side], &SendBar::sendRequested, this, &CChildFrame::sendFromBar, Qt::QueuedConnection);
-        connect(m_bars[side], &SendBar::interruptRequested, this, &CChildFrame::sendInterrupt, Qt::QueuedConnection);
-        connect(m_bars[side], &SendBar::clearRequested, this, &CChildFrame::clearPane, Qt::QueuedConnection);
-        m_panes[side]->addContextMenuAction(monitorEntry);
-        connect(m_panes[side], &CTerminalView::paneFocused, this,
+        SendBar* bar = sendBar(side);
+        connect(bar, &SendBar::sendRequested, this, &CChildFrame::sendFromBar, Qt::QueuedConnection);
+        connect(bar, &SendBar::interruptRequested, this, &CChildFrame::sendInterrupt, Qt::QueuedConnection);
+        connect(bar, &SendBar::clearRequested, this, &CChildFrame::clearPane, Qt::QueuedConnection);
+        pane(side)->addContextMenuAction(monitorEntry);
+        connect(pane(side), &CTerminalView::paneFocused, this,
                 [this](CTerminalView* focused) {
                     m_lastFocusedPane = focused;
                     focusActivePane();
                 },
                 Qt::QueuedConnection);
     }
-    m_reader = std::make_unique<ConnectionReader>(m_port, m_panes, m_area->selection);
-    connect(m_reader.get(), &ConnectionReader::frameReceived, this, &CChildFrame::onFrameReceived);
-    connect(m_reader.get(), &ConnectionReader::lineReceived, this, &CChildFrame::onLineReceived);
-    connect(m_reader.get(), &ConnectionReader::lineLost, this, &CChildFrame::onLineLost);
-    connect(&m_output, &LineOutput::heldChanged, m_toolBar, &ConnectionToolBar::showOutputHeld);
-    connect(&m_output, &LineOutput::tell, this, &CChildFrame::showInAllPanes, Qt::QueuedConnection);
     m_toolBar->enableCommands(false);
 }
 
 CChildFrame::~CChildFrame()
 {
-    // At program end the frame is destroyed without a close request: stop the
-    // reader here, then release the port. Closing never sends the hang-up.
-    m_reader->stop();
-    m_port.close();
-    m_port.reset();
-    closeDialWait();
+    // At program end the frame is destroyed without a close request. The
+    // engine stops its reader and releases the port; closing never sends the
+    // hang-up. The views stop reading the contents before they go.
+    RepaintTick::shared().leave(this);
+    hideDialWait();
+    m_engine.reset();
+    for (PaneSide side : paneSides)
+        pane(side)->setContent(nullptr);
+}
+
+CTerminalView* CChildFrame::pane(PaneSide side) const
+{
+    return m_area->pane(side);
+}
+
+SendBar* CChildFrame::sendBar(PaneSide side) const
+{
+    return m_area->bar(side);
+}
+
+PaneSide CChildFrame::sideOfBar(const SendBar* bar) const
+{
+    return m_area->sideOfBar(bar);
 }
 
 void CChildFrame::openConnection(const std::string& portName)
@@ -93,39 +116,40 @@ void CChildFrame::openConnection(const std::string& portName)
     if (portName.empty())
         return;
     m_portName = portName;
-    perform(m_dialogue.takePort(portName, m_host.portSettingsText(portName)));
-    m_port.reset();
-
-    const std::optional<PortSettings> settings = m_host.findPortSettings(portName);
-    if (!settings)
+    switch (m_engine->openConnection(portName)) {
+    case ConnectionEngine::OpenResult::NoSettings:
         return;  // no line settings: the window stays, without a port
-    if (!m_port.open(lineSettingsFor(*settings))) {
+    case ConnectionEngine::OpenResult::Failed:
         failedToOpen();
         return;
+    case ConnectionEngine::OpenResult::Opened:
+        break;
     }
-    perform(m_dialogue.portOpened(carrier(), m_host.dialSettings().initCommand));
-    for (CTerminalView* pane : m_panes)
-        pane->setOwnerFrame(this);
-    m_panes[LeftPane]->setFocus();
-    m_bars[LeftPane]->setFocus();
-    QTimer::singleShot(100, m_reader.get(), &ConnectionReader::start);
+    for (PaneSide side : paneSides)
+        pane(side)->setOwnerFrame(this);
+    pane(PaneSide::Left)->setFocus();
+    sendBar(PaneSide::Left)->setFocus();
 }
 
 void CChildFrame::failedToOpen()
 {
     const QPointer<CChildFrame> self(this);
-    informUser(this, fromCp949(msg::portOpenFailed(m_portName)));
-    if (!self)
-        return;
-    frameWindow()->close();
+    tellUser(this, fromCp949(msg::portOpenFailed(m_portName)), [self] {
+        if (self)
+            self->frameWindow()->close();
+    });
 }
 
 void CChildFrame::closeEvent(QCloseEvent* event)
 {
     if (!m_closing) {
         abandon();
-        m_reader->stop();
-        closeDialWait();
+        m_engine->stopReader();
+        hideDialWait();
+        // A question still open goes with the window; its answer would change nothing now.
+        for (QDialog* dialog : findChildren<QDialog*>(Qt::FindDirectChildrenOnly))
+            dialog->reject();
+        RepaintTick::shared().leave(this);
         m_host.portWindowClosed(m_portName);
         emit closed(QString::fromStdString(m_portName));
     }
@@ -135,8 +159,7 @@ void CChildFrame::closeEvent(QCloseEvent* event)
 void CChildFrame::abandon()
 {
     m_closing = true;
-    m_output.drop();
-    m_output.cancel();
+    m_engine->abandon();
 }
 
 void CChildFrame::focusInEvent(QFocusEvent* event)
@@ -153,7 +176,59 @@ QWidget* CChildFrame::frameWindow()
     return this;
 }
 
-void CChildFrame::setDocumentTitle(const std::string& title)
+// --- the operator's commands -------------------------------------------------
+
+void CChildFrame::selectPaneSource(PaneSide side)
+{
+    m_engine->selectPaneSource(side, paneSelectionOfRow(m_toolBar->paneSelectors[indexOf(side)]->currentIndex()));
+    m_activePane = side;
+    m_lastFocusedPane = pane(side);  // as if the pane had been clicked
+    sendBar(side)->setFocus();
+}
+
+void CChildFrame::focusActivePane()
+{
+    m_activePane = m_lastFocusedPane == pane(PaneSide::Right) ? PaneSide::Right : PaneSide::Left;
+    sendBar(m_activePane)->setFocus();
+}
+
+void CChildFrame::sendFromBar(SendBar* bar)
+{
+    m_engine->sendFromPane(sideOfBar(bar), toCp949(bar->takeText()));
+    bar->setFocus();
+}
+
+void CChildFrame::sendInterrupt(SendBar* bar)
+{
+    m_engine->sendInterrupt(sideOfBar(bar));
+}
+
+void CChildFrame::clearPane(SendBar* bar)
+{
+    m_area->clearPane(sideOfBar(bar));
+}
+
+void CChildFrame::togglePort(int port)
+{
+    m_engine->togglePort(port, m_toolBar->portToggles[port]->isChecked());
+}
+
+void CChildFrame::toggleLog(PaneSide side)
+{
+    const QPointer<CChildFrame> self(this);
+    m_logs[indexOf(side)]->toggle(m_engine->paneSelection(side), [self] { return !self || self->m_closing; });
+}
+
+void CChildFrame::showLinkMonitor()
+{
+    if (!m_monitor)
+        m_monitor = new LinkMonitorWindow(m_engine->monitorLog(), this);
+    m_monitor->showBeside(frameWindow());
+}
+
+// --- what the connection shows and asks --------------------------------------
+
+void CChildFrame::setTitle(const std::string& title)
 {
     setWindowTitle(fromCp949(title));
     setAccessibleName(windowTitle());
@@ -163,33 +238,86 @@ void CChildFrame::setDocumentTitle(const std::string& title)
     }
 }
 
-bool CChildFrame::portToggled(int port) const
+void CChildFrame::showConnected(bool connected)
 {
-    return isRemotePort(port) && m_toolBar->portToggles[port]->isChecked();
+    m_toolBar->showConnected(connected);
+    m_toolBar->enableCommands(m_engine->isConnected());
 }
 
-void CChildFrame::onFrameReceived(const std::string& frame)
+void CChildFrame::showPanesLocal()
 {
-    // The whole decoding, follow-up steps included, runs under the connection
-    // lock, so reader threads pause at their next byte meanwhile.
-    std::lock_guard<std::recursive_mutex> lock(connectionLock());
-    if (monitoring())
-        m_monitor->recordReceivedFrame(frame, m_dialogue.requestKind());
-    perform(m_dialogue.frameReceived(frame));
+    for (QComboBox* selector : m_toolBar->paneSelectors)
+        selector->setCurrentIndex(rowOfPaneSelection(noPort));
 }
 
-void CChildFrame::onLineReceived(const std::string& line)
+void CChildFrame::releasePortToggles(int port)
 {
-    if (monitoring())
-        m_monitor->recordModemLine(line, m_dialogue.requestKind());
-    handleModemLine(line);
+    m_toolBar->releasePortToggles(port);
 }
 
-void CChildFrame::showLinkMonitor()
+void CChildFrame::showDialWait()
 {
-    if (!m_monitor)
-        m_monitor = new LinkMonitorWindow(this);
-    m_monitor->show();
-    m_monitor->raise();
-    m_monitor->activateWindow();
+    m_waitWindow = new DialWaitDialog(this);
+    connect(m_waitWindow, &DialWaitDialog::cancelled, this, [this] { m_engine->cancelDial(); },
+            Qt::QueuedConnection);
+    m_waitWindow->showCentred();
+}
+
+void CChildFrame::hideDialWait()
+{
+    if (!m_waitWindow)
+        return;
+    m_waitWindow->disconnect(this);
+    m_waitWindow->hide();
+    m_waitWindow->deleteLater();
+    m_waitWindow = nullptr;
+}
+
+void CChildFrame::showOutputHeld(bool held)
+{
+    m_toolBar->showOutputHeld(held);
+}
+
+void CChildFrame::monitorRowAdded()
+{
+    if (m_monitor)
+        m_monitor->rowsAdded();
+}
+
+void CChildFrame::choosePhoneEntry(QuestionId id)
+{
+    const QPointer<CChildFrame> self(this);
+    connectionDialogs().choosePhoneEntry(this, [self, id](const std::optional<PhoneEntry>& entry) {
+        if (self)
+            self->m_engine->answerPhoneEntry(id, entry);
+    });
+}
+
+void CChildFrame::askLogin(QuestionId id, const std::string& caption, const std::string& userId,
+                           const std::string& password)
+{
+    const QPointer<CChildFrame> self(this);
+    connectionDialogs().askLogin(this, fromCp949(caption), userId, password,
+                                 [self, id](const std::optional<LoginAnswer>& answer) {
+                                     if (self)
+                                         self->m_engine->answerLogin(id, answer);
+                                 });
+}
+
+void CChildFrame::askPortSettings(QuestionId id, int initialPort,
+                                  const std::array<std::string, remotePortCount>& statusTexts)
+{
+    const QPointer<CChildFrame> self(this);
+    connectionDialogs().askRemotePortSettings(this, initialPort, statusTexts,
+                                              [self, id](const std::optional<RemotePortAnswer>& answer) {
+                                                  if (self)
+                                                      self->m_engine->answerPortSettings(id, answer);
+                                              });
+}
+
+void CChildFrame::receivedTaken()
+{
+    // While text keeps coming, the next lines are taken on the repaint tick,
+    // which runs anyway, instead of waking the window thread once more.
+    RepaintTick::shared().join(this, [this] { return m_engine->takeWaiting(); });
 }

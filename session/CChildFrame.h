@@ -1,102 +1,75 @@
 #pragma once
-// A connection window: owns one local COM port and the modem behind it, dials
-// and logs in to a KR-V, exchanges link frames with it and shows the traffic in
-// two panes. Its ConnectionDialogue makes the decisions; the window carries
-// them out with its port, widgets, waits and dialogs. Everything here runs on
-// the window thread except the reader thread, which splits received bytes into
-// frames and lines and echoes local traffic.
+// A connection window: the front end of one ConnectionEngine. It draws what
+// the connection shows (caption, tool bar, panes, the dial wait window, the
+// link monitor), hands the operator's commands and typing to it, and puts its
+// questions to the operator as window-modal dialogs whose answers go back
+// later. It never waits: the engine's pauses are timers, and nothing is held
+// while a dialog is up.
+//
+// Threads: everything here runs on the window thread; the engine's reader
+// thread writes into the panes' contents, which the views read on their
+// repaint tick.
 
 #include <QPointer>
 #include <QWidget>
 
 #include <array>
-#include <atomic>
-#include <string>
-#include <string_view>
 #include <memory>
+#include <string>
 
-#include "serial/SerialPort.h"
-#include "session/ConnectionDialogue.h"
+#include "display/PaneContent.h"
+#include "session/ConnectionEngine.h"
+#include "session/ConnectionFrontEnd.h"
 #include "session/DialWaitDialog.h"
-#include "session/LineOutput.h"
 #include "session/LinkMonitorWindow.h"
-#include "session/PaneArea.h"
-#include "session/PaneLogSwitch.h"
-#include "session/ConnectionReader.h"
+#include "session/PaneSide.h"
 
 class CTerminalView;
 class ConnectionHost;
 class ConnectionToolBar;
+class PaneArea;
+class PaneLogSwitch;
 class SendBar;
 
-class CChildFrame : public QWidget {
+class CChildFrame : public QWidget, private ConnectionFrontEnd {
     Q_OBJECT
 public:
-    enum Pane { LeftPane = 0, RightPane = 1 };
-
     explicit CChildFrame(ConnectionHost& host, QWidget* parent = nullptr);
     ~CChildFrame() override;
 
     // Takes the port: opens it with its line settings, initialises the modem
-    // and starts the reader 100 ms later.
+    // and starts the reader 100 ms later. A port that fails to open is told,
+    // and the window closes once the message is dismissed.
     void openConnection(const std::string& portName);
     // Stops where it is (close request, program end): what waits for the line
-    // is dropped, a wait in progress ends and nothing more is sent.
+    // is dropped, a pause or question in progress ends and nothing more is sent.
     void abandon();
 
-    // Link frames and the general send primitive.
-    void sendText(const std::string& text, int port, bool cr) { perform(m_dialogue.sendText(text, port, cr, carrier())); }
-    void sendFrame(const std::string& payload, int port) { perform(m_dialogue.sendFrame(payload, port, carrier())); }
-    void onFrameReceived(const std::string& frame);
-    void onLineReceived(const std::string& line);
-
-    // Connection lifecycle.
-    void dial() { perform(m_dialogue.dial()); }
-    void handleModemLine(const std::string& line) { perform(m_dialogue.modemLine(line, carrier())); }
-    void beginManualDial(const std::string& number) { perform(m_dialogue.beginManualDial(number)); }
-    void startLogin() { perform(m_dialogue.startLogin(carrier())); }
-    void sendLoginPassword() { perform(m_dialogue.sendLoginPassword(carrier())); }
-    void retryLogin() { perform(m_dialogue.retryLogin()); }
-    void hangUp() { perform(m_dialogue.hangUp()); }
-    void cancelDial() { perform(m_dialogue.cancelDial(carrier())); }
-    void closeDialWait() { perform(m_dialogue.closeDialWait()); }
-    void markDisconnected() { perform(m_dialogue.markDisconnected()); }
-    void setDocumentTitle(const std::string& title);
-
-    // Remote port commands and pane routing.
-    void selectPaneSource(Pane pane);
+    // The operator's commands.
+    void selectPaneSource(PaneSide side);
     void focusActivePane();
     void sendFromBar(SendBar* bar);
-    void sendLocalText(const std::string& text) { perform(m_dialogue.sendLocalText(text, carrier())); }
-    void sendPortText(int port, const std::string& text) { perform(m_dialogue.sendPortText(port, text, carrier())); }
-    void sendInterrupt(SendBar* bar) { perform(m_dialogue.sendInterrupt(m_area->selection[paneOfBar(bar)], carrier())); }
-    void clearPane(SendBar* bar) { m_area->clearPane(paneOfBar(bar)); }
-    void togglePort(int port) { perform(m_dialogue.togglePort(port, portToggled(port), carrier())); }
-    void configureRemotePort() { perform(m_dialogue.configureRemotePort()); }
-    void changeIdAndPassword() { perform(m_dialogue.changeIdAndPassword()); }
-    void sendPasswordChange() { perform(m_dialogue.sendPasswordChange(carrier())); }
-
-    // Pane output and logs.
-    void showPortData(int port, const std::string& text) { m_area->showPortData(port, text); }
-    void showPortMessage(int port, const std::string& text) { m_area->showPortMessage(port, text); }
-    void showInAllPanes(const std::string& text);
-    // The link monitor of this window, made at its first showing.
+    void sendInterrupt(SendBar* bar);
+    void clearPane(SendBar* bar);
+    void togglePort(int port);
+    void toggleLog(PaneSide side);
+    // The link monitor of this window: it lists the link since the window opened.
     void showLinkMonitor();
-    LinkMonitorWindow* linkMonitor() const { return m_monitor; }
-    void toggleLog(Pane pane) { m_logs[pane]->toggle(m_area->selection[pane], [this] { return m_closing; }); }
 
     // State, for the main frame and for tests.
-    const ConnectionDialogue& dialogue() const { return m_dialogue; }
-    bool isConnected() const { return m_dialogue.isConnected(); }
-    bool isDialling() const { return m_dialogue.isDialling(); }
-    bool isReaderRunning() const { return m_reader->isRunning(); }
-    int paneSelection(Pane pane) const { return m_area->selection[pane].load(); }
+    ConnectionEngine& engine() { return *m_engine; }
+    const ConnectionDialogue& dialogue() const { return m_engine->dialogue(); }
+    bool isConnected() const { return m_engine->isConnected(); }
+    bool isDialling() const { return m_engine->isDialling(); }
+    bool isReaderRunning() const { return m_engine->isReaderRunning(); }
+    int paneSelection(PaneSide side) const { return m_engine->paneSelection(side); }
     QString caption() const { return windowTitle(); }
-    CTerminalView* pane(Pane pane) const { return m_panes[pane]; }
-    SendBar* sendBar(Pane pane) const { return m_bars[pane]; }
+    CTerminalView* pane(PaneSide side) const;
+    SendBar* sendBar(PaneSide side) const;
     ConnectionToolBar* toolBar() const { return m_toolBar; }
     DialWaitDialog* dialWaitWindow() const { return m_waitWindow; }
-    SerialPort& serialPort() { return m_port; }
+    LinkMonitorWindow* linkMonitor() const { return m_monitor; }
+    SerialPort& serialPort() { return m_engine->port(); }
 
 signals:
     // The window has been closed by the operator, its port button or a failed open.
@@ -107,37 +80,39 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
 
 private:
-    // Carries the actions out in order; false when the window was closed or
-    // destroyed on the way, which ends the list.
-    bool perform(const DialogueActions& actions);
-    void carryOut(const DialogueAction& action);
-    void ask(const DialogueAction& action);
-    bool portToggled(int port) const;
-    bool carrier() { return m_port.carrierDetected(); }
-    bool monitoring() const { return m_monitor && m_monitor->isRecording(); }
+    // ConnectionFrontEnd: what the connection shows and asks.
+    void setTitle(const std::string& title) override;
+    void showConnected(bool connected) override;
+    void showPanesLocal() override;
+    void releasePortToggles(int port) override;
+    void showDialWait() override;
+    void hideDialWait() override;
+    void showOutputHeld(bool held) override;
+    void monitorRowAdded() override;
+    void choosePhoneEntry(QuestionId id) override;
+    void askLogin(QuestionId id, const std::string& caption, const std::string& userId,
+                  const std::string& password) override;
+    void askPortSettings(QuestionId id, int initialPort,
+                         const std::array<std::string, remotePortCount>& statusTexts) override;
+    void receivedTaken() override;
 
-    void onLineLost() { perform(m_dialogue.lineLost()); }
-    void resetPaneSelections();
-    Pane paneOfBar(const SendBar* bar) const { return static_cast<Pane>(m_area->sideOfBar(bar)); }
     void failedToOpen();
     QWidget* frameWindow();
+    PaneSide sideOfBar(const SendBar* bar) const;
 
     ConnectionHost& m_host;
-    ConnectionDialogue m_dialogue;
     ConnectionToolBar* m_toolBar = nullptr;
     PaneArea* m_area = nullptr;
-    std::array<CTerminalView*, 2> m_panes{};
-    std::array<SendBar*, 2> m_bars{};
     std::array<PaneLogSwitch*, 2> m_logs{};
     QPointer<DialWaitDialog> m_waitWindow;
     QPointer<LinkMonitorWindow> m_monitor;
 
     std::string m_portName;
     bool m_closing = false;
-    Pane m_activePane = LeftPane;
+    PaneSide m_activePane = PaneSide::Left;
     CTerminalView* m_lastFocusedPane = nullptr;
 
-    SerialPort m_port;
-    LineOutput m_output{m_port, nullptr};  // goes before the port
-    std::unique_ptr<ConnectionReader> m_reader;  // after the port: ends before it
+    // The panes' contents go after the engine, whose reader writes into them.
+    std::array<std::unique_ptr<PaneContent>, 2> m_contents;
+    std::unique_ptr<ConnectionEngine> m_engine;
 };

@@ -9,47 +9,63 @@
 
 namespace {
 
+// Opens the dialog window-modal and calls `finish` with it when the operator
+// closes it; the dialog then goes away.
+template <typename Dialog, typename Finish>
+void openDialog(Dialog* dialog, Finish finish)
+{
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(dialog, &QDialog::finished, dialog,
+                     [dialog, finish = std::move(finish)](int result) { finish(*dialog, result == QDialog::Accepted); });
+    dialog->open();
+}
+
 class RealConnectionDialogs final : public ConnectionDialogs {
 public:
-    std::optional<PhoneEntry> choosePhoneEntry(QWidget* parent) override
+    void choosePhoneEntry(QWidget* parent, Answer<PhoneEntry> answer) override
     {
-        PhoneBookDialog dialog(dataDirectory() + "phone.dat", parent);
-        if (dialog.exec() != QDialog::Accepted)
-            return std::nullopt;
-        return dialog.chosenEntry();
+        openDialog(new PhoneBookDialog(dataDirectory() + "phone.dat", parent),
+                   [answer = std::move(answer)](PhoneBookDialog& dialog, bool accepted) {
+                       answer(accepted ? std::optional<PhoneEntry>(dialog.chosenEntry()) : std::nullopt);
+                   });
     }
 
-    std::optional<LoginAnswer> askLogin(QWidget* parent, const QString& caption, const std::string& userId,
-                                        const std::string& password) override
+    void askLogin(QWidget* parent, const QString& caption, const std::string& userId, const std::string& password,
+                  Answer<LoginAnswer> answer) override
     {
-        LoginDialog dialog(caption, userId, password, parent);
-        if (dialog.exec() != QDialog::Accepted)
-            return std::nullopt;
-        return LoginAnswer{dialog.userId(), dialog.password()};
+        openDialog(new LoginDialog(caption, userId, password, parent),
+                   [answer = std::move(answer)](LoginDialog& dialog, bool accepted) {
+                       answer(accepted ? std::optional<LoginAnswer>(LoginAnswer{dialog.userId(), dialog.password()})
+                                       : std::nullopt);
+                   });
     }
 
-    std::optional<RemotePortAnswer> askRemotePortSettings(QWidget* parent, int initialPort,
-                                                          const std::array<std::string, remotePortCount>& statusTexts) override
+    void askRemotePortSettings(QWidget* parent, int initialPort,
+                               const std::array<std::string, remotePortCount>& statusTexts,
+                               Answer<RemotePortAnswer> answer) override
     {
-        RemotePortSettingsDialog dialog(initialPort, statusTexts, parent);
-        if (dialog.exec() != QDialog::Accepted)
-            return std::nullopt;
-        return RemotePortAnswer{dialog.port(), dialog.settingsText()};
+        openDialog(new RemotePortSettingsDialog(initialPort, statusTexts, parent),
+                   [answer = std::move(answer)](RemotePortSettingsDialog& dialog, bool accepted) {
+                       answer(accepted ? std::optional<RemotePortAnswer>(
+                                             RemotePortAnswer{dialog.port(), dialog.settingsText()})
+                                       : std::nullopt);
+                   });
     }
 
-    QString askLogPath(QWidget* parent, const QString& folder, const QString& proposedName) override
+    void askLogPath(QWidget* parent, const QString& folder, const QString& proposedName,
+                    std::function<void(const QString&)> answer) override
     {
-        QFileDialog dialog(parent);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setDefaultSuffix(QStringLiteral("log"));
-        dialog.setNameFilter(QStringLiteral("Log Files [*.log] (*.log)"));
-        dialog.setDirectory(folder);
-        dialog.selectFile(proposedName);
+        auto* dialog = new QFileDialog(parent);
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setFileMode(QFileDialog::AnyFile);
+        dialog->setDefaultSuffix(QStringLiteral("log"));
+        dialog->setNameFilter(QStringLiteral("Log Files [*.log] (*.log)"));
+        dialog->setDirectory(folder);
+        dialog->selectFile(proposedName);
         // The overwrite question stays on (it is the default of a save dialog).
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return {};
-        return dialog.selectedFiles().constFirst();
+        openDialog(dialog, [answer = std::move(answer)](QFileDialog& shown, bool accepted) {
+            answer(accepted && !shown.selectedFiles().isEmpty() ? shown.selectedFiles().constFirst() : QString());
+        });
     }
 };
 

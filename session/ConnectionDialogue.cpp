@@ -134,7 +134,11 @@ DialogueActions ConnectionDialogue::carrierLine(const std::string& upperLine)
 
 DialogueActions ConnectionDialogue::frameReceived(std::string_view frame)
 {
-    const ReplyOutcome outcome = decodeReply(frame, m_requestKind);
+    return replyDecoded(decodeReply(frame, m_requestKind));
+}
+
+DialogueActions ConnectionDialogue::replyDecoded(const ReplyOutcome& outcome)
+{
     if (outcome.kind == ReplyOutcome::Kind::Ignored)
         return {};
     const int port = outcome.portIndex;
@@ -378,6 +382,14 @@ DialogueActions ConnectionDialogue::sendPortText(int port, std::string text, boo
 DialogueActions ConnectionDialogue::sendInterrupt(int port, bool carrier)
 {
     return sendPortText(port, std::string(1, '\x03'), carrier);  // ETX, CTRL+C
+}
+
+DialogueActions ConnectionDialogue::sendPortBytes(int port, const std::string& bytes, bool carrier)
+{
+    if (!isRemotePort(port))
+        return {};
+    m_requestKind = RequestKind::PortData;
+    return sendFrame(bytes, port, carrier);
 }
 
 DialogueActions ConnectionDialogue::resume(const DialogueAction& step, bool carrier)

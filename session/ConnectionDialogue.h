@@ -1,17 +1,16 @@
 #pragma once
-// A connection window's dialogue with its modem and the KR-V behind it, without
-// the window: the request kind, the credentials, the pending payload, the
+// A connection's dialogue with its modem and the KR-V behind it, without a
+// window and without carrying anything out: the request kind, the credentials, the pending payload, the
 // titles, the port status texts and the dialling and connected flags. Each
 // input (an operator command, a modem line, a reply frame, a lost line, the
-// answer of a dialog) changes that state and gives the actions the window
+// answer of a dialog) changes that state and gives the actions the connection
 // carries out, in order.
 //
 // The state changes when an input is handled, so a list never holds a decision
 // that a wait in front of it could make stale: where a step comes after a wait
 // (a message shown in both panes, the dial cancel's 200 ms, the hang-up's 3 s),
-// the list holds the step itself, and the window hands it back to resume()
-// when it gets there. Carrier is read by the window at the moment it hands an
-// input over.
+// the list holds the step itself, and the connection hands it back to resume()
+// when it gets there. Carrier is read at the moment an input is handed over.
 
 #include <array>
 #include <optional>
@@ -22,6 +21,7 @@
 #include "directory/PhoneBook.h"
 #include "serial/SerialDevice.h"
 #include "session/DialogueAction.h"
+#include "session/ReplyDecoder.h"
 #include "session/RequestKind.h"
 
 struct LoginAnswer {
@@ -54,6 +54,8 @@ public:
     // Received.
     DialogueActions modemLine(const std::string& line, bool carrier);
     DialogueActions frameReceived(std::string_view frame);
+    // A frame decoded against requestKind() (decodeReply).
+    DialogueActions replyDecoded(const ReplyOutcome& outcome);
     DialogueActions lineLost();
 
     // Dialling, login and hang-up.
@@ -79,6 +81,8 @@ public:
     DialogueActions sendLocalText(std::string text, bool carrier);
     DialogueActions sendPortText(int port, std::string text, bool carrier);
     DialogueActions sendInterrupt(int port, bool carrier);
+    // Exact bytes as one data frame for the remote port, nothing added.
+    DialogueActions sendPortBytes(int port, const std::string& bytes, bool carrier);
 
     // Carries on with a step reached in a list.
     DialogueActions resume(const DialogueAction& step, bool carrier);

@@ -1,36 +1,47 @@
 #pragma once
-// The reader thread of a connection window. It takes received bytes from the
-// port and splits them into link frames and text lines; local bytes outside
-// frames go straight into the panes showing local traffic. Frames and lines
-// reach the window thread through a bounded hand-off, in arrival order with
-// the local bytes that follow them, as the signals below. While the window
-// thread is behind, the reader waits, which in turn holds the port back.
+// The reader thread of a connection. It takes received bytes from the port
+// and splits them into link frames and text lines; local bytes outside frames
+// go straight into the panes showing local traffic. Frames and lines reach
+// the loop's thread through a bounded hand-off, in arrival order with the
+// local bytes that follow them. While the loop's thread is behind, the reader
+// waits, which in turn holds the port back.
 //
-// Threads: start and stop belong to the window thread, and the signals are
-// emitted there; the loop itself runs on the reader thread.
+// Threads: start, stop and takeWaiting belong to the loop's thread, and the
+// handler is called there; the loop itself runs on the reader thread. The
+// reader takes the connection lock only while it takes bytes and writes the
+// local ones into the panes, and sleeps while another thread holds it.
 
-#include <QObject>
-
-#include <array>
 #include <atomic>
 #include <chrono>
 #include <string>
 #include <string_view>
 #include <thread>
 
+#include "base/LoopTimers.h"
 #include "session/ReaderHandOff.h"
 
-class CTerminalView;
 class SerialPort;
+class TrafficRouter;
 
-class ConnectionReader : public QObject {
-    Q_OBJECT
+class ConnectionReader {
 public:
-    // panes: left and right; selection: what each shows (written on the
-    // window thread, read here).
-    ConnectionReader(SerialPort& port, const std::array<CTerminalView*, 2>& panes,
-                     const std::array<std::atomic<int>, 2>& selection);
-    ~ConnectionReader() override;
+    class Handler {
+    public:
+        virtual ~Handler() = default;
+        virtual void frameReceived(const std::string& frame) = 0;
+        virtual void lineReceived(const std::string& line) = 0;
+        // The device has vanished; told once.
+        virtual void lineLost() = 0;
+        // Items were taken because the reader asked: while text keeps coming,
+        // the next ones may be taken on a tick the loop runs anyway
+        // (takeWaiting) instead of waking it once more.
+        virtual void receivedTaken() {}
+    };
+
+    ConnectionReader(SerialPort& port, TrafficRouter& router, EventLoop& loop, Handler& handler);
+    ~ConnectionReader();
+    ConnectionReader(const ConnectionReader&) = delete;
+    ConnectionReader& operator=(const ConnectionReader&) = delete;
 
     // Starts the thread once the port is open; after stop() it never starts again.
     void start();
@@ -38,25 +49,20 @@ public:
     void stop();
     bool isRunning() const { return m_thread.joinable(); }
 
-    // Writes a run of received local bytes into the panes showing local
-    // traffic, under the connection lock.
-    void echoLocal(std::string_view bytes);
-
-signals:
-    void frameReceived(const std::string& frame);
-    void lineReceived(const std::string& line);
-    // The device has vanished; emitted once.
-    void lineLost();
+    // On a tick of the loop's thread: takes what waits unasked; false when
+    // nothing did.
+    bool takeWaiting();
 
 private:
     void run();
     std::chrono::milliseconds waitLimit() const;
+    void askToTake();
     void takeReceived();
-    bool takeWaiting();
 
     SerialPort& m_port;
-    std::array<CTerminalView*, 2> m_panes;
-    const std::array<std::atomic<int>, 2>& m_selection;
+    TrafficRouter& m_router;
+    Handler& m_handler;
+    LoopTimers m_timers;
     std::thread m_thread;
     std::atomic<bool> m_runFlag{true};
     ReaderHandOff m_received;

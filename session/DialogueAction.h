@@ -1,7 +1,8 @@
 #pragma once
-// One thing a connection window does for its connection dialogue: an effect it
-// carries out (bytes to the line, text in the panes, a widget to update, a wait,
-// a dialog to show) or a step of the dialogue that has come due.
+// One thing a connection does for its dialogue: an effect it carries out
+// (bytes to the line, text in the panes, something its front end shows, a
+// pause, a question to its front end) or a step of the dialogue that has come
+// due.
 
 #include <string>
 #include <utility>
@@ -11,7 +12,7 @@
 
 struct DialogueAction {
     enum class Kind {
-        // Effects: the window carries them out.
+        // Effects: the connection carries them out.
         WriteRaw,         // text: bytes written raw to the line
         WriteFrame,       // text: one whole link frame
         DropOutput,       // what is still queued for the line is dropped
@@ -28,8 +29,8 @@ struct DialogueAction {
         AskRetryLogin,    // the login dialog, text its caption; answer with retryAnswered()
         AskNewLogin,      // the login dialog, text its caption; answer with newLoginAnswered()
         AskPortSettings,  // the remote port settings dialog; answer with portSettingsChosen()
-        Wait,             // once the bytes written before it have left the port, milliseconds of
-                          // waiting with events flowing; a window closed meanwhile stops here
+        Wait,             // once the bytes written before it have left the port, milliseconds
+                          // of pause; a connection closed meanwhile stops here
         // Steps of the dialogue that come due only here: hand them to resume().
         // They stay last; isStep() tells them by that.
         CancelDial,

@@ -1,9 +1,5 @@
 #include "session/LineOutput.h"
 
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QPointer>
-
 #include "serial/SerialPort.h"
 #include "session/ConnectionMessages.h"
 
@@ -11,48 +7,34 @@ namespace {
 
 // How often queued output is moved on: often while it flows, seldom once the
 // line holds it.
-constexpr int flowingTickMs = 10;
-constexpr int heldTickMs = 50;
+constexpr std::chrono::milliseconds flowingTick{10};
+constexpr std::chrono::milliseconds heldTick{50};
 
 }  // namespace
 
-LineOutput::LineOutput(SerialPort& port, QObject* parent)
-    : QObject(parent)
-    , m_port(port)
+LineOutput::LineOutput(SerialPort& port, EventLoop& loop, Listener& listener)
+    : m_port(port)
+    , m_timers(loop)
+    , m_listener(listener)
 {
-    connect(&m_timer, &QTimer::timeout, this, &LineOutput::pump);
 }
 
 void LineOutput::write(const std::string& bytes)
 {
+    if (m_cancelled)
+        return;
     // Not open or lost: nothing is written, as ever; a full queue is told.
     if (m_port.write(bytes) == 0 && !bytes.empty() && m_port.isOpen() && !m_port.lineLost())
-        emit tell(connectionMessages::outputRefused());
+        m_listener.outputTrouble(connectionMessages::outputRefused());
     pump();
 }
 
-void LineOutput::pump()
+void LineOutput::whenSent(std::function<void()> then)
 {
-    m_port.pumpOutput();
-    if (m_port.takeOutputDropNotice())
-        emit tell(connectionMessages::outputDropped());
-    const bool pending = m_port.outputPending();
-    showHeld(pending && m_port.outputHeldMs() >= heldAfterMs);
-    if (!pending) {
-        m_timer.stop();
+    if (m_cancelled)
         return;
-    }
-    const int tick = m_held ? heldTickMs : flowingTickMs;
-    if (!m_timer.isActive() || m_timer.interval() != tick)
-        m_timer.start(tick);
-}
-
-void LineOutput::showHeld(bool held)
-{
-    if (held == m_held)
-        return;
-    m_held = held;
-    emit heldChanged(held);
+    m_waiters.emplace_back(m_port.outputMark(), std::move(then));
+    pump();
 }
 
 void LineOutput::drop()
@@ -64,55 +46,55 @@ void LineOutput::drop()
 void LineOutput::cancel()
 {
     m_cancelled = true;
-    emit cancelRequested();
+    m_waiters.clear();
+    m_port.dropOutput();
+    m_timers.cancelAll();
+    m_tick = 0;
+    showHeld(false);
 }
 
-bool LineOutput::waitAfterSent(int ms)
+void LineOutput::pump()
+{
+    m_port.pumpOutput();
+    if (m_port.takeOutputDropNotice())
+        m_listener.outputTrouble(connectionMessages::outputDropped());
+    const bool pending = m_port.outputPending();
+    showHeld(pending && m_port.outputHeldMs() >= heldAfter.count());
+    // Waiters whose bytes have gone, oldest first; one may write or wait again.
+    while (!m_waiters.empty() && m_port.outputSent(m_waiters.front().first) && !m_cancelled) {
+        std::function<void()> then = std::move(m_waiters.front().second);
+        m_waiters.erase(m_waiters.begin());
+        then();
+    }
+    schedule();
+}
+
+void LineOutput::schedule()
 {
     if (m_cancelled)
-        return false;
-    const std::uint64_t mark = m_port.outputMark();
-    const QPointer<LineOutput> self(this);
-    QEventLoop loop;
-    bool done = false;
-    QElapsedTimer paused;
-    QTimer sentCheck;
-    QTimer pauseEnd;
-    sentCheck.setInterval(flowingTickMs);
-    pauseEnd.setSingleShot(true);
-    pauseEnd.setTimerType(Qt::PreciseTimer);
-    const auto startPause = [&] {
-        sentCheck.stop();
-        paused.start();
-        pauseEnd.start(ms);
-    };
-    connect(&sentCheck, &QTimer::timeout, this, [&] {
+        return;
+    if (!m_port.outputPending()) {
+        if (m_tick != 0)
+            m_timers.cancel(m_tick);
+        m_tick = 0;
+        return;
+    }
+    const std::chrono::milliseconds interval = m_held ? heldTick : flowingTick;
+    if (m_tick != 0 && interval == m_tickInterval)
+        return;
+    if (m_tick != 0)
+        m_timers.cancel(m_tick);
+    m_tickInterval = interval;
+    m_tick = m_timers.start(interval, [this] {
+        m_tick = 0;
         pump();
-        if (m_port.outputSent(mark))
-            startPause();
     });
-    connect(&pauseEnd, &QTimer::timeout, this, [&] {
-        // A timer may fire a little early: the full time is waited.
-        const qint64 left = ms - paused.elapsed();
-        if (left > 0) {
-            pauseEnd.start(static_cast<int>(left));
-            return;
-        }
-        done = true;
-        loop.quit();
-    });
-    connect(this, &LineOutput::cancelRequested, &loop, &QEventLoop::quit);
-    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
-    if (m_port.outputSent(mark))
-        startPause();
-    else
-        sentCheck.start();
-    loop.exec();
-    if (!self)
-        return false;
-    // A loop that ended without its end was cancelled, or the application is
-    // quitting (which ends every loop at once): nothing more is waited for.
-    if (!done)
-        m_cancelled = true;
-    return done;
+}
+
+void LineOutput::showHeld(bool held)
+{
+    if (held == m_held)
+        return;
+    m_held = held;
+    m_listener.outputHeldChanged(held);
 }

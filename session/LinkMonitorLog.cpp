@@ -69,8 +69,13 @@ LinkMonitorRow frameRow(std::string_view frame, bool sent, RequestKind kind, Lin
 
 std::string monitorPayloadText(std::string_view bytes)
 {
+    // The log is kept from the window's start: a long payload shows its head,
+    // so the rows stay small however much a unit sends.
+    const bool cut = bytes.size() > monitorPayloadLimit;
+    if (cut)
+        bytes = bytes.substr(0, monitorPayloadLimit);
     std::string out;
-    out.reserve(bytes.size());
+    out.reserve(bytes.size() + 8);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const auto byte = static_cast<unsigned char>(bytes[i]);
         if (byte == '\\') {
@@ -91,6 +96,8 @@ std::string monitorPayloadText(std::string_view bytes)
             appendEscaped(out, byte);
         }
     }
+    if (cut)
+        out += "…";
     return out;
 }
 

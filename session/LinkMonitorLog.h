@@ -2,8 +2,8 @@
 // What the link monitor lists: every link frame sent and received and every
 // modem line, one row each, formatted as UTF-8 for the monitor window and its
 // saved text. The newest rows are kept up to a fixed number; older ones fall
-// off the top. Rows are made only while a monitor is open, so a closed monitor
-// costs the connection window one flag test per frame.
+// off the top, and a row holds at most the head of a long payload, so the log
+// stays small while a connection keeps it from its start.
 
 #include <chrono>
 #include <cstddef>
@@ -37,6 +37,8 @@ LinkMonitorRow describeReceivedFrame(std::string_view frame, RequestKind kind, R
 LinkMonitorRow describeModemLine(std::string_view line, bool sent, RequestKind kind,
                                  LinkMonitorClock::time_point time);
 
+// A payload longer than this shows its first bytes and "…".
+inline constexpr std::size_t monitorPayloadLimit = 512;
 // Code page 949 bytes as UTF-8 text: printable ASCII and whole double-byte
 // characters as they are, every other byte as \xNN, a backslash doubled.
 std::string monitorPayloadText(std::string_view bytes);

@@ -8,9 +8,12 @@
 #include <QSaveFile>
 #include <QScrollBar>
 #include <QTableView>
+#include <QPointer>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 
 #include "directory/UserPrompts.h"
@@ -18,6 +21,8 @@
 namespace {
 
 constexpr int monitorColumnCount = 7;
+// Narrower than this, the monitor opens over its window rather than beside it.
+constexpr int minimumMonitorWidth = 360;
 
 const std::string& field(const LinkMonitorRow& row, int column)
 {
@@ -95,15 +100,15 @@ private:
     std::uint64_t m_shownDropped = 0;
 };
 
-LinkMonitorWindow::LinkMonitorWindow(QWidget* owner)
-    : QWidget(owner, Qt::Window)
+LinkMonitorWindow::LinkMonitorWindow(LinkMonitorLog& log, QWidget* owner)
+    : QMainWindow(owner, Qt::Window)
+    , m_log(log)
     , m_model(new LinkMonitorModel(m_log, this))
     , m_table(new QTableView(this))
     , m_clearButton(new QPushButton(QStringLiteral("지우기"), this))
     , m_saveButton(new QPushButton(QStringLiteral("저장..."), this))
     , m_refreshTimer(new QTimer(this))
 {
-    setAccessibleName(QStringLiteral("링크 모니터"));
     m_table->setModel(m_model);
     m_table->setAccessibleName(QStringLiteral("링크 프레임 목록"));
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -121,49 +126,87 @@ LinkMonitorWindow::LinkMonitorWindow(QWidget* owner)
     buttons->addStretch(1);
     buttons->addWidget(m_clearButton);
     buttons->addWidget(m_saveButton);
-    auto* layout = new QVBoxLayout(this);
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
     layout->addWidget(m_table, 1);
     layout->addLayout(buttons);
+    setCentralWidget(central);
     resize(860, 420);
 
-    askSavePath = [](QWidget* dialogParent) {
-        return QFileDialog::getSaveFileName(dialogParent, QStringLiteral("링크 모니터 저장"), QString(),
-                                            QStringLiteral("텍스트 (*.txt);;모든 파일 (*)"));
+    askSavePath = [](QWidget* dialogParent, std::function<void(const QString&)> answer) {
+        auto* dialog = new QFileDialog(dialogParent, QStringLiteral("링크 모니터 저장"), QString(),
+                                       QStringLiteral("텍스트 (*.txt);;모든 파일 (*)"));
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, answer = std::move(answer)](int result) {
+            answer(result == QDialog::Accepted && !dialog->selectedFiles().isEmpty()
+                       ? dialog->selectedFiles().constFirst()
+                       : QString());
+        });
+        dialog->open();
     };
     connect(m_clearButton, &QPushButton::clicked, this, &LinkMonitorWindow::clearRows);
     connect(m_saveButton, &QPushButton::clicked, this, &LinkMonitorWindow::save);
     m_refreshTimer->setInterval(100);
+    m_refreshTimer->setSingleShot(true);
     connect(m_refreshTimer, &QTimer::timeout, this, &LinkMonitorWindow::refresh);
-    m_refreshTimer->start();
-    setWindowTitle(QStringLiteral("링크 모니터"));
-    if (owner) {
-        auto follow = [this](const QString& caption) { setWindowTitle(QStringLiteral("링크 모니터 - ") + caption); };
-        follow(owner->windowTitle());
+    // A window of its own, named after its caption on the accessibility bus too.
+    auto follow = [this](const QString& caption) {
+        setWindowTitle(caption.isEmpty() ? QStringLiteral("링크 모니터") : QStringLiteral("링크 모니터 - ") + caption);
+        setAccessibleName(windowTitle());
+    };
+    follow(owner ? owner->windowTitle() : QString());
+    if (owner)
         connect(owner, &QWidget::windowTitleChanged, this, follow);
-    }
 }
 
 LinkMonitorWindow::~LinkMonitorWindow() = default;
 
-void LinkMonitorWindow::addRow(LinkMonitorRow row)
+void LinkMonitorWindow::rowsAdded()
 {
-    m_log.append(std::move(row));
+    if (isVisible() && !m_refreshTimer->isActive())
+        m_refreshTimer->start();
 }
 
-void LinkMonitorWindow::recordWritten(bool frame, std::string_view bytes, RequestKind kind)
+void LinkMonitorWindow::showEvent(QShowEvent* event)
 {
-    const auto now = LinkMonitorClock::now();
-    addRow(frame ? describeSentFrame(bytes, kind, now) : describeModemLine(bytes, true, kind, now));
+    QMainWindow::showEvent(event);
+    refresh();
 }
 
-void LinkMonitorWindow::recordReceivedFrame(std::string_view frame, RequestKind kind)
+void LinkMonitorWindow::showBeside(QWidget* window)
 {
-    addRow(describeReceivedFrame(frame, kind, decodeReply(frame, kind).kind, LinkMonitorClock::now()));
-}
-
-void LinkMonitorWindow::recordModemLine(std::string_view line, RequestKind kind)
-{
-    addRow(describeModemLine(line, false, kind, LinkMonitorClock::now()));
+    if (!isVisible() && window) {
+        // Right of the connection window, else left of it, narrowed to the
+        // room there; where neither side has room, over it at its right edge.
+        const QRect beside = window->frameGeometry();
+        const QScreen* screen = window->screen();
+        const QRect room = screen ? screen->availableGeometry() : QRect();
+        // Before it is first shown its frame is unknown: its window's frame is
+        // a fair guess.
+        const int frameExtra = std::max(frameGeometry().width() - this->width(),
+                                        window->frameGeometry().width() - window->width());
+        int width = this->width();
+        QPoint at(beside.right() + 1, beside.top());
+        if (room.isValid()) {
+            const int rightRoom = room.right() - beside.right() - frameExtra;
+            const int leftRoom = beside.left() - room.left() - frameExtra;
+            const int roomy = std::max(rightRoom, leftRoom);
+            if (roomy >= minimumMonitorWidth) {
+                width = std::min(width, roomy);
+                at.setX(rightRoom >= width ? beside.right() + 1 : beside.left() - width - frameExtra);
+            } else {
+                width = std::min(width, room.width() - frameExtra);
+                at.setX(room.right() + 1 - width - frameExtra);
+            }
+            at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() + 1 - frameGeometry().height())));
+        }
+        resize(width, height());
+        move(at);
+    }
+    show();
+    raise();
+    activateWindow();
 }
 
 void LinkMonitorWindow::refresh()
@@ -184,9 +227,11 @@ void LinkMonitorWindow::clearRows()
 
 void LinkMonitorWindow::save()
 {
-    const QString path = askSavePath(this);
-    if (!path.isEmpty())
-        saveTo(path);
+    const QPointer<LinkMonitorWindow> self(this);
+    askSavePath(this, [self](const QString& path) {
+        if (self && !path.isEmpty())
+            self->saveTo(path);
+    });
 }
 
 bool LinkMonitorWindow::saveTo(const QString& path)
@@ -197,6 +242,6 @@ bool LinkMonitorWindow::saveTo(const QString& path)
         && file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size())
         && file.commit();
     if (!ok)
-        informUser(this, QStringLiteral("%1 파일에 저장하지 못했습니다.\n%2").arg(path, file.errorString()));
+        tellUser(this, QStringLiteral("%1 파일에 저장하지 못했습니다.\n%2").arg(path, file.errorString()));
     return ok;
 }

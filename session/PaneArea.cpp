@@ -5,11 +5,7 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
-#include <mutex>
-
 #include "display/CTerminalView.h"
-#include "session/ConnectionLock.h"
-#include "session/ReplyDecoder.h"
 #include "session/SendBar.h"
 
 PaneArea::PaneArea(QWidget* parent)
@@ -21,16 +17,15 @@ PaneArea::PaneArea(QWidget* parent)
     auto* strip = new QWidget(this);
     auto* stripLayout = new QHBoxLayout(strip);
     stripLayout->setContentsMargins(0, 0, 0, 0);
-    for (int side = 0; side < 2; ++side) {
-        panes[side] = new CTerminalView(splitter);
-        panes[side]->setAccessibleName(names[side]);
-        panes[side]->setMinimumWidth(10);
-        panes[side]->setModelLock(&connectionLock());
-        splitter->addWidget(panes[side]);
-        bars[side] = new SendBar(names[side] + QStringLiteral(" 입력"), strip);
-        stripLayout->addWidget(bars[side], 1);
+    for (std::size_t side = 0; side < m_panes.size(); ++side) {
+        m_panes[side] = new CTerminalView(splitter);
+        m_panes[side]->setAccessibleName(names[side]);
+        m_panes[side]->setMinimumWidth(10);
+        splitter->addWidget(m_panes[side]);
+        m_bars[side] = new SendBar(names[side] + QStringLiteral(" 입력"), strip);
+        stripLayout->addWidget(m_bars[side], 1);
         // "붙여넣기" in a pane's menu puts the text into its bar, not yet sent.
-        connect(panes[side], &CTerminalView::pasteRequested, bars[side], [bar = bars[side]](const QString& text) {
+        connect(m_panes[side], &CTerminalView::pasteRequested, m_bars[side], [bar = m_bars[side]](const QString& text) {
             bar->inputLine()->insert(text);
             bar->setFocus();
         });
@@ -44,30 +39,9 @@ PaneArea::PaneArea(QWidget* parent)
     layout->addWidget(strip);
 }
 
-void PaneArea::showPortData(int port, const std::string& text)
+void PaneArea::clearPane(PaneSide side)
 {
-    std::lock_guard<std::recursive_mutex> lock(connectionLock());
-    for (int side = 0; side < 2 && !text.empty(); ++side) {
-        if (paneShowsPortData(selection[side], port))
-            panes[side]->putText(text);
-    }
-}
-
-void PaneArea::showPortMessage(int port, const std::string& text)
-{
-    std::lock_guard<std::recursive_mutex> lock(connectionLock());
-    for (int side = 0; side < 2 && !text.empty(); ++side) {
-        if (paneShowsPortMessage(selection[side], port))
-            panes[side]->putLine(text);
-    }
-}
-
-void PaneArea::clearPane(int side)
-{
-    {
-        std::lock_guard<std::recursive_mutex> lock(connectionLock());
-        panes[side]->clearScreen(true);
-    }
-    panes[side]->setFocus();
-    bars[side]->setFocus();
+    pane(side)->content().clearScreen(true);
+    pane(side)->setFocus();
+    bar(side)->setFocus();
 }

@@ -3,18 +3,16 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDateTime>
+#include <QPointer>
 #include <QSignalBlocker>
-
-#include <mutex>
 
 #include "base/AppPaths.h"
 #include "directory/UserPrompts.h"
 #include "display/CTerminalView.h"
 #include "session/ConnectionDialogs.h"
-#include "session/ConnectionLock.h"
 #include "session/RequestKind.h"
 
-PaneLogSwitch::PaneLogSwitch(QWidget* window, CTerminalView* pane, QCheckBox* box, char side)
+PaneLogSwitch::PaneLogSwitch(QWidget* window, CTerminalView* pane, QCheckBox* box, PaneSide side)
     : QObject(window)
     , m_window(window)
     , m_pane(pane)
@@ -22,11 +20,10 @@ PaneLogSwitch::PaneLogSwitch(QWidget* window, CTerminalView* pane, QCheckBox* bo
     , m_side(side)
 {
     connect(m_pane, &CVT100View::logWriteFailed, this, [this](const QString& path) {
-        std::lock_guard<std::recursive_mutex> lock(connectionLock());
-        m_pane->closeLog();
+        m_pane->content().closeLog();
         const QSignalBlocker quiet(m_box);
         m_box->setChecked(false);
-        informUser(m_window, QStringLiteral("로그 파일에 쓰지 못해 로그 저장을 멈췄습니다.\n%1").arg(path));
+        tellUser(m_window, QStringLiteral("로그 파일에 쓰지 못해 로그 저장을 멈췄습니다.\n%1").arg(path));
     });
 }
 
@@ -35,36 +32,43 @@ void PaneLogSwitch::offerTimestamps(bool on, std::function<void(bool)> remember)
     auto* entry = new QAction(QStringLiteral("로그에 시각 기록"), this);
     entry->setCheckable(true);
     entry->setChecked(on);
-    m_pane->setLogTimestamps(on);
+    m_pane->content().setLogTimestamps(on);
     connect(entry, &QAction::toggled, this, [this, remember = std::move(remember)](bool checked) {
-        m_pane->setLogTimestamps(checked);
+        m_pane->content().setLogTimestamps(checked);
         remember(checked);
     });
     m_pane->addContextMenuAction(entry);
 }
 
-void PaneLogSwitch::toggle(int selection, const std::function<bool()>& windowClosing)
+void PaneLogSwitch::toggle(int selection, std::function<bool()> windowClosing)
 {
+    if (m_asking)
+        return;  // the save dialog is up: its answer decides
     if (!m_box->isChecked()) {
-        std::lock_guard<std::recursive_mutex> lock(connectionLock());
-        m_pane->closeLog();
+        m_pane->content().closeLog();
         return;
     }
     const QChar letter = isRemotePort(selection) ? QChar('0' + selection) : QChar('M');
     const QString proposed = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmm"))
-                             + QLatin1Char('_') + QLatin1Char(m_side) + letter;
+                             + QLatin1Char('_') + QLatin1Char(letterOf(m_side)) + letter;
+    m_asking = true;
     const QPointer<PaneLogSwitch> self(this);
-    const QString path =
-        connectionDialogs().askLogPath(m_window, QString::fromStdString(dataDirectory()), proposed);
-    if (!self || windowClosing())
-        return;
-    bool opened = false;
-    if (!path.isEmpty()) {
-        std::lock_guard<std::recursive_mutex> lock(connectionLock());
-        if (m_pane->isLogOpen())
-            m_pane->closeLog();
-        opened = m_pane->openLog(path.toStdString());
-    }
-    const QSignalBlocker quiet(m_box);
-    m_box->setChecked(opened);
+    connectionDialogs().askLogPath(
+        m_window, QString::fromStdString(dataDirectory()), proposed,
+        [self, windowClosing = std::move(windowClosing)](const QString& path) {
+            if (!self)
+                return;
+            self->m_asking = false;
+            if (windowClosing())
+                return;
+            bool opened = false;
+            if (!path.isEmpty()) {
+                PaneContent& content = self->m_pane->content();
+                if (content.isLogOpen())
+                    content.closeLog();
+                opened = content.openLog(path.toStdString());
+            }
+            const QSignalBlocker quiet(self->m_box);
+            self->m_box->setChecked(opened);
+        });
 }

@@ -10,6 +10,8 @@
 
 #include <functional>
 
+#include "session/PaneSide.h"
+
 class CTerminalView;
 class QCheckBox;
 class QWidget;
@@ -17,13 +19,14 @@ class QWidget;
 class PaneLogSwitch : public QObject {
     Q_OBJECT
 public:
-    // side: 'L' or 'R'. The switch lives as long as the window (its parent).
-    PaneLogSwitch(QWidget* window, CTerminalView* pane, QCheckBox* box, char side);
+    // The switch lives as long as the window (its parent).
+    PaneLogSwitch(QWidget* window, CTerminalView* pane, QCheckBox* box, PaneSide side);
 
     // After a click on the box. selection: what the pane shows (noPort or a
-    // remote port); windowClosing: asked after the save dialog, a closing
-    // window opens no log.
-    void toggle(int selection, const std::function<bool()>& windowClosing);
+    // remote port); windowClosing: asked once the save dialog answers, a
+    // closing window opens no log. The box stays ticked while the dialog is
+    // up and shows the outcome once it answers.
+    void toggle(int selection, std::function<bool()> windowClosing);
     // Adds "로그에 시각 기록" to the pane's menu, ticked as `on`, and applies it
     // to the pane's log; each change goes to the pane and to `remember`.
     void offerTimestamps(bool on, std::function<void(bool)> remember);
@@ -32,5 +35,6 @@ private:
     QWidget* m_window;
     CTerminalView* m_pane;
     QCheckBox* m_box;
-    char m_side;
+    PaneSide m_side;
+    bool m_asking = false;
 };

@@ -250,13 +250,12 @@ private slots:
         QVERIFY(waitUntil([&] { return window->isReaderRunning(); }));
         // Released or exited while the window sits in the hang-up's 3 s wait:
         // the wait ends there, without a crash and without the hang-up command.
-        QTimer::singleShot(200, frame.get(), [&] {
-            if (programEnds)
-                frame->menuBar()->actions().front()->menu()->actions().back()->trigger();  // 종료
-            else
-                frame->portButton(0)->click();
-        });
-        window->hangUp();
+        window->engine().hangUp();
+        QTest::qWait(200);
+        if (programEnds)
+            frame->menuBar()->actions().front()->menu()->actions().back()->trigger();  // 종료
+        else
+            frame->portButton(0)->click();
         if (programEnds) {
             QVERIFY(window && window->isConnected());  // the hang-up never finished
             frame.reset();

@@ -2,8 +2,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "base/AppPaths.h"
+#include "base/LoopTimers.h"
+#include "base/PlainEventLoop.h"
 #include "base/Ticks.h"
 
 TEST(Ticks, ElapsedHoldsAcrossTheWrap)
@@ -48,4 +53,31 @@ TEST(AppPaths, AnInstalledCopyIsNeverItsOwnDataDirectory)
     EXPECT_FALSE(isPortableDirectory(dir.string() + "/"));
     EXPECT_FALSE(isPortableDirectory(""));
     std::filesystem::remove_all(dir);
+}
+
+// An owner's timers and posted calls end with it, on a real loop; cancelAll()
+// drops what was posted and not yet run, but later calls go on.
+TEST(LoopTimersTest, NothingCallsBackIntoAnOwnerThatIsGone)
+{
+    PlainEventLoop loop;
+    std::vector<std::string> calls;
+    {
+        LoopTimers gone(loop);
+        gone.start(std::chrono::milliseconds(1), [&] { calls.push_back("gone timer"); });
+        gone.post([&] { calls.push_back("gone post"); });
+    }
+    LoopTimers owner(loop);
+    owner.post([&] { calls.push_back("dropped"); });
+    owner.cancelAll();
+    owner.post([&] { calls.push_back("posted"); });
+    const EventLoop::TimerId cancelled = owner.start(std::chrono::milliseconds(1), [&] { calls.push_back("x"); });
+    owner.cancel(cancelled);
+    owner.start(std::chrono::milliseconds(20), [&] {
+        calls.push_back("timer");
+        loop.quit();
+    });
+    std::thread poster([&] { owner.post([&] { calls.push_back("from a thread"); }); });
+    poster.join();
+    loop.run();
+    EXPECT_EQ(calls, (std::vector<std::string>{"posted", "from a thread", "timer"}));
 }

@@ -49,7 +49,7 @@ struct PaneWindow {
     // Writes the text and waits for the repaint tick that shows it.
     void show(const std::string& text)
     {
-        pane->putText(text);
+        pane->content().putText(text);
         QTest::qWait(3 * CVT100View::repaintDelayMs);
     }
 
@@ -155,7 +155,7 @@ void PaneGesturesTest::selectionStaysOnItsTextWhileRowsScrollIn()
     w.show("again");
     w.drag(w.cell(Last, 0), w.cell(Last, 2));
     QVERIFY(w.pane->hasSelection());
-    w.pane->clearScreen(true);
+    w.pane->content().clearScreen(true);
     QTest::qWait(3 * CVT100View::repaintDelayMs);
     QVERIFY(!w.pane->hasSelection());
 }

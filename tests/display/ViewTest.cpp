@@ -37,12 +37,6 @@ int darkPixels(const QImage& image, const QRect& rect)
     return count;
 }
 
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // What the window shows: the view's pixels as last flushed to its backing
 // store, which holds shifted pictures as well as freshly painted rows.
 QImage shownPixels(CVT100View& view)
@@ -93,16 +87,11 @@ private slots:
     void scrollsToTheBottomOnResize();
     void manySmallWritesGiveFewRepaints();
     void panesShareOneRepaintTick();
-    void logReceivesExactBytesAndPutLineEnding();
     void failedLogWriteIsReportedOnceAndScreenGoesOn();
     void focusIsReportedOnlyWhileTheOwnerLives();
     void writerThreadAndPaintingShareTheLock();
 
 private:
-    static std::string tempPath(const char* name)
-    {
-        return (std::filesystem::temp_directory_path() / name).string();
-    }
 };
 
 void ViewTest::drawsDoubleByteTextInItsCells()
@@ -111,7 +100,7 @@ void ViewTest::drawsDoubleByteTextInItsCells()
     view.resize(400, 200);
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
-    view.putText(koreanLine);
+    view.content().putText(koreanLine);
     QTest::qWait(3 * CVT100View::repaintDelayMs);
 
     const QImage image = view.viewport()->grab().toImage();
@@ -138,8 +127,8 @@ void ViewTest::scrolledPictureMatchesAFreshPaint()
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     for (int i = 0; i < 20; ++i)
-        view.putLine("line " + std::to_string(i) + " " + koreanLine + std::string(static_cast<std::size_t>(i), '#'));
-    view.putText("partial");
+        view.content().putLine("line " + std::to_string(i) + " " + koreanLine + std::string(static_cast<std::size_t>(i), '#'));
+    view.content().putText("partial");
     QTest::qWait(3 * CVT100View::repaintDelayMs);
     QCOMPARE(shownPixels(view), freshPixels(view));
 
@@ -147,7 +136,7 @@ void ViewTest::scrolledPictureMatchesAFreshPaint()
     // rows and the old cursor row are painted.
     PaintRegions regions;
     view.viewport()->installEventFilter(&regions);
-    view.putText("\r\nabc\r\ndef " + koreanLine + "\r\n\xB0\xA1gh");
+    view.content().putText("\r\nabc\r\ndef " + koreanLine + "\r\n\xB0\xA1gh");
     QTest::qWait(3 * CVT100View::repaintDelayMs);
     QVERIFY(!regions.painted.isEmpty());
     QVERIFY2(!QRegion(view.viewport()->rect()).subtracted(regions.painted).isEmpty(),
@@ -156,15 +145,15 @@ void ViewTest::scrolledPictureMatchesAFreshPaint()
 
     // A paint that lands between a scroll and the next repaint tick draws the
     // scrolled text early; the tick's shift must not leave those rows wrong.
-    view.putText("\r\nmore");
+    view.content().putText("\r\nmore");
     view.viewport()->repaint(QRect(0, 0, view.viewport()->width(), 3 * CVT100View::cellHeight));
-    view.putText("\r\nlast " + koreanLine);
+    view.content().putText("\r\nlast " + koreanLine);
     QTest::qWait(3 * CVT100View::repaintDelayMs);
     QCOMPARE(shownPixels(view), freshPixels(view));
 
     // More lines than the view shows: the picture is redrawn whole.
     for (int i = 0; i < 30; ++i)
-        view.putLine("many " + std::to_string(i));
+        view.content().putLine("many " + std::to_string(i));
     QTest::qWait(3 * CVT100View::repaintDelayMs);
     QCOMPARE(shownPixels(view), freshPixels(view));
 }
@@ -175,8 +164,8 @@ void ViewTest::accessibleTextReadsTheVisibleRows()
     view.resize(400, 200);
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
-    view.putLine("first");
-    view.putText(koreanLine + "   ");
+    view.content().putLine("first");
+    view.content().putText(koreanLine + "   ");
 
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&view);
     QVERIFY(accessible != nullptr);
@@ -214,7 +203,7 @@ void ViewTest::manySmallWritesGiveFewRepaints()
     PaintCounter counter;
     view.viewport()->installEventFilter(&counter);
     for (int i = 0; i < 3000; ++i)
-        view.putText(i % 60 == 59 ? "\n" : "x");
+        view.content().putText(i % 60 == 59 ? "\n" : "x");
     QTRY_VERIFY(counter.paints >= 1);
     QTest::qWait(3 * CVT100View::repaintDelayMs);
     QVERIFY2(counter.paints <= 2, qPrintable(QString::number(counter.paints)));
@@ -250,42 +239,24 @@ void ViewTest::panesShareOneRepaintTick()
     QTRY_COMPARE(calls, std::string("ababac"));
 }
 
-void ViewTest::logReceivesExactBytesAndPutLineEnding()
-{
-    const std::string path = tempPath("emu_view_log_test.log");
-    CVT100View view;
-    QVERIFY(view.openLog(path));
-    QVERIFY(view.isLogOpen());
-    view.putText("a\b\t\x01" + koreanLine.substr(0, 1));
-    view.putText(koreanLine.substr(1));
-    view.putText("");
-    view.putLine("msg");
-    view.putLine("");
-    view.closeLog();
-    QVERIFY(!view.isLogOpen());
-    view.putText("after");
-    QCOMPARE(readFile(path), "a\b\t\x01" + koreanLine + "msg\r\n\r\n");
-    std::filesystem::remove(path);
-}
-
 void ViewTest::failedLogWriteIsReportedOnceAndScreenGoesOn()
 {
     if (!std::filesystem::exists("/dev/full"))
         QSKIP("no /dev/full");
     CVT100View view;
     QSignalSpy spy(&view, &CVT100View::logWriteFailed);
-    QVERIFY(view.openLog("/dev/full"));
-    view.putText("one");
-    view.putText("two");
+    QVERIFY(view.content().openLog("/dev/full"));
+    view.content().putText("one");
+    view.content().putText("two");
     QCOMPARE(spy.count(), 0);  // delivered through the window thread's event loop
     // The log reaches the file at the repaint tick, where the failure shows.
-    QTRY_VERIFY(!view.isLogOpen());
+    QTRY_VERIFY(!view.content().isLogOpen());
     QTRY_COMPARE(spy.count(), 1);
     QCOMPARE(spy.at(0).at(0).toString(), QStringLiteral("/dev/full"));
     QTest::qWait(20);
     QCOMPARE(spy.count(), 1);
-    std::lock_guard<std::recursive_mutex> guard(view.modelLock());
-    QCOMPARE(std::string(view.screen().rowText(TextScreen::cursorRow).substr(0, 6)), std::string("onetwo"));
+    std::lock_guard<std::recursive_mutex> guard(view.content().lock());
+    QCOMPARE(std::string(view.content().screen().rowText(TextScreen::cursorRow).substr(0, 6)), std::string("onetwo"));
 }
 
 void ViewTest::focusIsReportedOnlyWhileTheOwnerLives()
@@ -313,8 +284,9 @@ void ViewTest::focusIsReportedOnlyWhileTheOwnerLives()
 void ViewTest::writerThreadAndPaintingShareTheLock()
 {
     std::recursive_mutex connectionLock;
+    PaneContent content(&connectionLock);
     CVT100View view;
-    view.setModelLock(&connectionLock);
+    view.setContent(&content);
     view.resize(400, 300);
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
@@ -330,7 +302,7 @@ void ViewTest::writerThreadAndPaintingShareTheLock()
     std::thread reader([&] {
         for (char c : traffic) {
             std::lock_guard<std::recursive_mutex> guard(connectionLock);
-            view.putText(std::string_view(&c, 1));
+            content.putText(std::string_view(&c, 1));
         }
         done = true;
     });
@@ -344,9 +316,10 @@ void ViewTest::writerThreadAndPaintingShareTheLock()
     TextScreen expected;
     expected.putText(traffic);
     std::lock_guard<std::recursive_mutex> guard(connectionLock);
-    QCOMPARE(view.screen().cursorColumn(), expected.cursorColumn());
+    QCOMPARE(content.screen().cursorColumn(), expected.cursorColumn());
     for (int row = 0; row < TextScreen::rows; ++row)
-        QVERIFY2(view.screen().rowText(row) == expected.rowText(row), qPrintable(QString::number(row)));
+        QVERIFY2(content.screen().rowText(row) == expected.rowText(row), qPrintable(QString::number(row)));
+    view.setContent(nullptr);
 }
 
 QTEST_MAIN(ViewTest)

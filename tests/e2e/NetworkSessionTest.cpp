@@ -114,8 +114,8 @@ private:
     void dialSeoul(const std::string& password)
     {
         m_dialogs->phoneAnswers.push_back(PhoneEntry{0, cp949("서울1"), "5551234", false, "admin", password});
-        m_frame->dial();
-        QVERIFY(m_frame->isDialling());
+        m_frame->toolBar()->dialButton->click();
+        QVERIFY(waitUntil([&] { return m_frame->isDialling(); }));
         QVERIFY(waitFromProgram("ATDT 5551234\r"));
     }
 
@@ -129,13 +129,13 @@ private:
         QVERIFY(!m_frame->dialWaitWindow());
     }
 
-    void choosePaneSource(CChildFrame::Pane which, int entry)
+    void choosePaneSource(PaneSide which, int entry)
     {
-        m_frame->toolBar()->paneSelectors[which]->setCurrentIndex(entry);
+        m_frame->toolBar()->paneSelectors[indexOf(which)]->setCurrentIndex(entry);
         m_frame->selectPaneSource(which);
     }
 
-    void typeInto(CChildFrame::Pane which, const QString& text)
+    void typeInto(PaneSide which, const QString& text)
     {
         SendBar* bar = m_frame->sendBar(which);
         bar->inputLine()->setText(text);
@@ -190,9 +190,9 @@ private slots:
 
         // Right pane on 포트1, left pane local: typed text goes to port 1, its echo
         // comes back in the right pane only.
-        choosePaneSource(CChildFrame::RightPane, 2);
-        QCOMPARE(m_frame->paneSelection(CChildFrame::RightPane), 1);
-        typeInto(CChildFrame::RightPane, QStringLiteral("hello  "));
+        choosePaneSource(PaneSide::Right, 2);
+        QCOMPARE(m_frame->paneSelection(PaneSide::Right), 1);
+        typeInto(PaneSide::Right, QStringLiteral("hello  "));
         QVERIFY(waitFromProgram(frame('D', '1', "hello\r")));
         QVERIFY(waitUntil([&] { return contains(right(), "hello"); }));
         QVERIFY(contains(framesIn(m_sim->wire().toProgram).back(), "hello"));
@@ -210,11 +210,11 @@ private slots:
         STEP(openWindow({QStringLiteral("--drop-after"), QStringLiteral("1")}));
         STEP(logIn());
         STEP(connectPort(2));
-        choosePaneSource(CChildFrame::RightPane, 3);
+        choosePaneSource(PaneSide::Right, 3);
         QVERIFY(waitBothPanes("연결이 끊어졌습니다.", 5000));
         QVERIFY(!m_frame->isConnected());
         QVERIFY(contains(left(), "NO CARRIER"));
-        QCOMPARE(m_frame->paneSelection(CChildFrame::RightPane), -1);
+        QCOMPARE(m_frame->paneSelection(PaneSide::Right), -1);
         QCOMPARE(m_frame->caption(), QStringLiteral("SIM1 - [9600-N-8-1]"));
         // Nothing was sent in answer: no hang-up sequence, no frame.
         QVERIFY(!contains(m_sim->wire().fromProgram, "+++"));
@@ -229,7 +229,7 @@ private slots:
         QVERIFY(waitBothPanes("연결이 끊어졌습니다.", 5000));
         QVERIFY(!m_frame->isConnected());
         // Typing into the dead line neither blocks nor crashes.
-        typeInto(CChildFrame::LeftPane, QStringLiteral("AT"));
+        typeInto(PaneSide::Left, QStringLiteral("AT"));
         m_frame->close();
         QVERIFY(!m_frame->isReaderRunning());
         QCOMPARE(m_host->closedPorts, std::vector<std::string>{"SIM1"});
@@ -241,14 +241,15 @@ private slots:
         createWindow();
         const QString path = m_sim->scratchPath(QStringLiteral("left.log"));
         m_dialogs->logPaths.push_back(path);
-        QCheckBox* box = m_frame->toolBar()->logBoxes[CChildFrame::LeftPane];
+        QCheckBox* box = m_frame->toolBar()->logBoxes[indexOf(PaneSide::Left)];
         box->click();
+        QVERIFY(waitUntil([&] { return m_frame->pane(PaneSide::Left)->content().isLogOpen(); }));
         QVERIFY(box->isChecked());
         STEP(openPort());
         STEP(logIn());
         STEP(connectPort(0));
-        choosePaneSource(CChildFrame::RightPane, 1);
-        typeInto(CChildFrame::RightPane, QStringLiteral("ls"));
+        choosePaneSource(PaneSide::Right, 1);
+        typeInto(PaneSide::Right, QStringLiteral("ls"));
         QVERIFY(waitUntil([&] { return contains(right(), "ls"); }));
         m_sim->signal(SIGUSR1);
         QVERIFY(waitBothPanes("연결이 끊어졌습니다.", 5000));

@@ -4,12 +4,14 @@
 // The bytes on the line are checked from the simulator's transcript.
 
 #include <QElapsedTimer>
+#include <QPushButton>
 #include <QTest>
 
 #include <memory>
 
 #include "display/CTerminalView.h"
 #include "session/CChildFrame.h"
+#include "session/ConnectionToolBar.h"
 #include "session/DialWaitDialog.h"
 #include "tests/e2e/SimProcess.h"
 #include "tests/support/WindowTestSupport.h"
@@ -53,8 +55,8 @@ private:
     void dial(const std::string& number)
     {
         m_dialogs->phoneAnswers.push_back(PhoneEntry{0, "Sim", number, false, "admin", "pilvo"});
-        m_frame->dial();
-        QVERIFY(m_frame->isDialling());
+        m_frame->toolBar()->dialButton->click();
+        QVERIFY(waitUntil([&] { return m_frame->isDialling(); }));
         QVERIFY(m_frame->dialWaitWindow() && m_frame->dialWaitWindow()->isVisible());
         QVERIFY(waitFromProgram("ATDT " + number + "\r"));
     }
@@ -87,10 +89,10 @@ private slots:
 
         QElapsedTimer timer;
         timer.start();
-        m_frame->hangUp();
+        m_frame->toolBar()->hangUpButton->click();
+        QVERIFY(waitFromProgram("ATH\r", 5000));
         QVERIFY(timer.elapsed() >= 3000);
-        QVERIFY(!m_frame->isConnected());
-        QVERIFY(waitFromProgram("ATH\r"));
+        QVERIFY(waitUntil([&] { return !m_frame->isConnected(); }));
         QCOMPARE(fromProgram(), std::string("ATZ\rATDT 5551234\r+++ATH\r"));
         // The modem answered the escape and the hang-up command.
         QVERIFY(waitUntil([&] {
@@ -117,10 +119,10 @@ private slots:
         STEP(dial(number.toStdString()));
         QVERIFY(waitUntil([&] { return contains(left(), message.toStdString()) && contains(right(), message.toStdString()); }));
         QVERIFY(contains(m_sim->wire().toProgram, "\r\n" + result.toStdString() + "\r\n"));
+        // The dial ends with CR, a pause, CR; then the wait window goes.
+        QVERIFY(waitUntil([&] { return !m_frame->dialWaitWindow(); }));
         QVERIFY(!m_frame->isDialling());
         QVERIFY(!m_frame->isConnected());
-        QVERIFY(!m_frame->dialWaitWindow());
-        // The dial ends with CR, a pause, CR.
         QVERIFY(waitFromProgram("\r\r"));
         QCOMPARE(fromProgram(), "ATZ\rATDT " + number.toStdString() + "\r\r\r");
     }

@@ -116,11 +116,15 @@ check_tree() { # check_tree LABEL ROOT
   base=$(user_dirs "$label-emuvola")
   run_env "$base" timeout -k 2 2 "$usr/bin/emuvola" >"$base/out.txt" 2>&1 &
   pid=$!
-  sleep 1
   # /proc/self/exe of a program started through a link names the link's target,
-  # which is how EmuVOLA finds KR-V___ beside itself.
-  for proc in /proc/[0-9]*; do
-    [ "$(readlink "$proc/exe" 2>/dev/null)" = "$lib/EmuVOLA" ] && running=yes
+  # which is how EmuVOLA finds KR-V___ beside itself. Looked for while it runs:
+  # a busy machine may take a while to start it.
+  for _ in 1 2 3 4 5 6 7 8; do
+    sleep 0.2
+    for proc in /proc/[0-9]*; do
+      [ "$(readlink "$proc/exe" 2>/dev/null)" = "$lib/EmuVOLA" ] && running=yes
+    done
+    [ "$running" = yes ] && break
   done
   wait "$pid"
   rc=$?

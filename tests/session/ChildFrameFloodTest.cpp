@@ -41,8 +41,9 @@ private slots:
         frame.show();
         frame.openConnection("COM1");
         QVERIFY(waitUntil([&] { return frame.isReaderRunning(); }));
-        QCheckBox* logBox = frame.toolBar()->logBoxes[CChildFrame::LeftPane];
+        QCheckBox* logBox = frame.toolBar()->logBoxes[indexOf(PaneSide::Left)];
         logBox->click();
+        QVERIFY(waitUntil([&] { return frame.pane(PaneSide::Left)->content().isLogOpen(); }));
         QVERIFY(logBox->isChecked());
 
         // Text lines, each followed by a data frame without a port (shown in
@@ -75,7 +76,7 @@ private slots:
         QVERIFY(settled);
         QVERIFY2(modem->pendingInput() > 0, "the device holds what the window thread has no room for");
 
-        QVERIFY(waitUntil([&] { return paneText(frame.pane(CChildFrame::LeftPane)).find("END") != std::string::npos; },
+        QVERIFY(waitUntil([&] { return paneText(frame.pane(PaneSide::Left)).find("END") != std::string::npos; },
                           30000));
         QCOMPARE(modem->pendingInput(), std::size_t{0});
         QCOMPARE(frame.serialPort().queuedCount(), 0);

@@ -5,6 +5,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QTableView>
 #include <QClipboard>
 #include <QRegularExpression>
 #include <QCheckBox>
@@ -70,7 +71,7 @@ private:
     {
         m_dialogs->phoneAnswers.push_back(PhoneEntry{0, "Seoul", "555", false, "kim", "secret"});
         m_frame->toolBar()->dialButton->click();
-        QVERIFY(m_frame->isDialling());
+        QVERIFY(waitUntil([&] { return m_frame->isDialling(); }));
         m_modem->setCarrier(true);
         m_modem->feed("\r\nCONNECT 9600\r\n");
         QVERIFY(waitWritten(frameBytes('A', 'I', "kim")));
@@ -87,7 +88,7 @@ private:
         m_modem->clearWritten();
     }
 
-    void typeAndEnter(CChildFrame::Pane pane, const QString& text)
+    void typeAndEnter(PaneSide pane, const QString& text)
     {
         QLineEdit* input = m_frame->sendBar(pane)->inputLine();
         input->setText(text);
@@ -104,14 +105,14 @@ private:
         return false;
     }
 
-    void choosePaneSource(CChildFrame::Pane pane, int entry)
+    void choosePaneSource(PaneSide pane, int entry)
     {
-        QComboBox* selector = m_frame->toolBar()->paneSelectors[pane];
+        QComboBox* selector = m_frame->toolBar()->paneSelectors[indexOf(pane)];
         selector->setCurrentIndex(entry);
         emit selector->activated(entry);
     }
 
-    void choosePaneMenuEntry(CChildFrame::Pane side, const QString& entry)
+    void choosePaneMenuEntry(PaneSide side, const QString& entry)
     {
         QWidget* viewport = m_frame->pane(side)->viewport();
         chooseFromContextMenu(viewport, viewport->rect().center(), entry);
@@ -149,8 +150,8 @@ private slots:
         m_modem->clearWritten();
         m_dialogs->phoneAnswers.push_back(PhoneEntry{0, "Seoul", "555", true, "kim", "pw"});
         m_frame->toolBar()->dialButton->click();
+        QVERIFY(waitUntil([&] { return m_frame->isDialling(); }));
         QCOMPARE(written(), std::string("ATDT 9,555\r"));
-        QVERIFY(m_frame->isDialling());
         QVERIFY(m_frame->dialWaitWindow() && m_frame->dialWaitWindow()->isVisible());
 
         m_modem->clearWritten();
@@ -169,15 +170,15 @@ private slots:
     {
         openWindow();
         m_modem->clearWritten();
-        typeAndEnter(CChildFrame::LeftPane, QStringLiteral("AT"));
+        typeAndEnter(PaneSide::Left, QStringLiteral("AT"));
         QVERIFY(waitWritten("AT\r"));
         // Escape empties the line and sends nothing; Enter on an empty local line sends nothing.
-        QLineEdit* input = m_frame->sendBar(CChildFrame::LeftPane)->inputLine();
+        QLineEdit* input = m_frame->sendBar(PaneSide::Left)->inputLine();
         input->setText(QStringLiteral("ATH"));
         QTest::keyClick(input, Qt::Key_Escape);
         QVERIFY(input->text().isEmpty());
         QTest::keyClick(input, Qt::Key_Return);
-        typeAndEnter(CChildFrame::LeftPane, QStringLiteral("atdt 123 "));
+        typeAndEnter(PaneSide::Left, QStringLiteral("atdt 123 "));
         QVERIFY(waitWritten("atdt 123\r"));
         QCOMPARE(written(), std::string("AT\ratdt 123\r"));
         QVERIFY(waitUntil([&] { return m_frame->isDialling(); }));
@@ -187,7 +188,7 @@ private slots:
     void theInputLineLeavesCtrlXToTheExitKey()
     {
         openWindow();
-        QLineEdit* input = m_frame->sendBar(CChildFrame::LeftPane)->inputLine();
+        QLineEdit* input = m_frame->sendBar(PaneSide::Left)->inputLine();
         input->setText(QStringLiteral("AT"));
         input->selectAll();
         QKeyEvent override(QEvent::ShortcutOverride, Qt::Key_X, Qt::ControlModifier);
@@ -244,26 +245,24 @@ private slots:
         QCOMPARE(written().find(frameBytes('C', '2', "DISC")), std::string::npos);
     }
 
-    void theLinkMonitorListsTheDialogueWhileOpenWithoutPasswords()
+    void theLinkMonitorListsTheLinkSinceTheWindowOpenedWithoutPasswords()
     {
         openWindow();
+        STEP(loggedIn());
         QVERIFY(!m_frame->linkMonitor());
+        // Opened after the login, it shows the login.
         m_frame->toolBar()->linkMonitorButton->click();
         LinkMonitorWindow* monitor = m_frame->linkMonitor();
         QVERIFY(monitor && monitor->isVisible());
-        STEP(loggedIn());
+        QVERIFY(monitor->isWindow());
+        QVERIFY(monitor->windowTitle().endsWith(m_frame->caption()));
+        QCOMPARE(monitor->accessibleName(), monitor->windowTitle());
+        QTRY_COMPARE(monitor->table()->model()->rowCount(), static_cast<int>(monitor->log().rows().size()));
         const std::string text = monitor->log().toText();
         for (const char* expected : {"→\t모뎀\t\tATDT 555\\x0D", "←\t모뎀\t\tCONNECT 9600", "→\tA\tI\tkim\t로그인 ID",
                                      "→\tA\tP\t****\t로그인 암호", "←\tA\tR\tPASS\t로그인 암호\t수락"})
             QVERIFY2(text.find(expected) != std::string::npos, (std::string(expected) + " in\n" + text).c_str());
         QCOMPARE(text.find("secret"), std::string::npos);
-
-        // Closed, it records nothing.
-        monitor->close();
-        const std::size_t rows = monitor->log().rows().size();
-        m_modem->feed(frameBytes('D', '0', "data"));
-        QTest::qWait(50);
-        QCOMPARE(monitor->log().rows().size(), rows);
     }
 
     void paneMenuPastesIntoItsOwnBarAndFindOpensOverThePaneOfTheFocusedBar()
@@ -273,17 +272,17 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
         m_modem->clearWritten();
         QApplication::clipboard()->setText(QStringLiteral("ATI\r\nATZ"));
-        m_frame->pane(CChildFrame::RightPane)->pasteClipboard();  // "붙여넣기"
-        QLineEdit* right = m_frame->sendBar(CChildFrame::RightPane)->inputLine();
+        m_frame->pane(PaneSide::Right)->pasteClipboard();  // "붙여넣기"
+        QLineEdit* right = m_frame->sendBar(PaneSide::Right)->inputLine();
         QCOMPARE(right->text(), QStringLiteral("ATI ATZ"));
-        QVERIFY(m_frame->sendBar(CChildFrame::LeftPane)->inputLine()->text().isEmpty());
+        QVERIFY(m_frame->sendBar(PaneSide::Left)->inputLine()->text().isEmpty());
         QTRY_COMPARE(QApplication::focusWidget(), right);
         QTest::qWait(100);
         QCOMPARE(written(), std::string());  // not sent before Enter
 
         QTest::keyClick(right, Qt::Key_F, Qt::ControlModifier);
-        QVERIFY(m_frame->pane(CChildFrame::RightPane)->findBar() != nullptr);
-        QVERIFY(m_frame->pane(CChildFrame::LeftPane)->findBar() == nullptr);
+        QVERIFY(m_frame->pane(PaneSide::Right)->findBar() != nullptr);
+        QVERIFY(m_frame->pane(PaneSide::Left)->findBar() == nullptr);
     }
 
     void togglesAndLogBoxesAnswerTheirAccessibleAction()
@@ -298,23 +297,23 @@ private slots:
 
         QTemporaryDir dir;
         m_dialogs->logPaths.push_back(dir.filePath(QStringLiteral("right.log")));
-        QCheckBox* box = m_frame->toolBar()->logBoxes[CChildFrame::RightPane];
+        QCheckBox* box = m_frame->toolBar()->logBoxes[indexOf(PaneSide::Right)];
         toggleByAccessibleAction(box);
+        QVERIFY(waitUntil([&] { return m_frame->pane(PaneSide::Right)->content().isLogOpen(); }));
         QVERIFY(box->isChecked());
-        QVERIFY(m_frame->pane(CChildFrame::RightPane)->isLogOpen());
         toggleByAccessibleAction(box);
-        QVERIFY(!m_frame->pane(CChildFrame::RightPane)->isLogOpen());
+        QVERIFY(!m_frame->pane(PaneSide::Right)->content().isLogOpen());
     }
 
     void typedTextGoesToThePanesPortAndDataComesBackThere()
     {
         openWindow();
         STEP(loggedIn());
-        choosePaneSource(CChildFrame::RightPane, 3);  // 포트2
-        QCOMPARE(m_frame->paneSelection(CChildFrame::RightPane), 2);
-        typeAndEnter(CChildFrame::RightPane, QStringLiteral("ls  "));
+        choosePaneSource(PaneSide::Right, 3);  // 포트2
+        QCOMPARE(m_frame->paneSelection(PaneSide::Right), 2);
+        typeAndEnter(PaneSide::Right, QStringLiteral("ls  "));
         QVERIFY(waitWritten(frameBytes('D', '2', "ls\r")));
-        QVERIFY(m_frame->sendBar(CChildFrame::RightPane)->inputLine()->text().isEmpty());
+        QVERIFY(m_frame->sendBar(PaneSide::Right)->inputLine()->text().isEmpty());
 
         m_modem->feed(frameBytes('D', '2', cp949("한글 응답")) + frameBytes('D', '3', "elsewhere") + "local\r\n");
         QVERIFY(waitUntil([&] { return right().find("한글 응답") != std::string::npos; }));
@@ -324,7 +323,7 @@ private slots:
 
         // CTRL+C in the port's bar; none from the local pane's.
         m_modem->clearWritten();
-        for (CChildFrame::Pane pane : {CChildFrame::LeftPane, CChildFrame::RightPane}) {
+        for (PaneSide pane : {PaneSide::Left, PaneSide::Right}) {
             for (QPushButton* button : m_frame->sendBar(pane)->findChildren<QPushButton*>()) {
                 if (button->text() == QStringLiteral("CTRL+C"))
                     button->click();
@@ -339,7 +338,7 @@ private slots:
     {
         openWindow();
         STEP(loggedIn());
-        choosePaneSource(CChildFrame::RightPane, 4);  // 포트3
+        choosePaneSource(PaneSide::Right, 4);  // 포트3
         m_dialogs->remoteAnswers.push_back(RemotePortAnswer{1, "19200 7 odd 2 hardware"});
         m_frame->toolBar()->portSettingsButton->click();
         QCOMPARE(m_dialogs->remoteInitialPorts, std::vector<int>{3});
@@ -366,7 +365,7 @@ private slots:
                                            bar->portToggles[0], bar->portToggles[3]})
             QVERIFY(command->isEnabled());
         bar->portToggles[3]->click();
-        choosePaneSource(CChildFrame::LeftPane, 2);
+        choosePaneSource(PaneSide::Left, 2);
         if (vanish)
             m_modem->vanish();
         else
@@ -376,8 +375,8 @@ private slots:
         QTest::qWait(200);
         QCOMPARE(occurrences(left(), lost), std::size_t(1));
         QCOMPARE(occurrences(right(), lost), std::size_t(1));
-        QCOMPARE(m_frame->paneSelection(CChildFrame::LeftPane), -1);
-        QCOMPARE(m_frame->toolBar()->paneSelectors[CChildFrame::LeftPane]->currentText(), QStringLiteral("로컬"));
+        QCOMPARE(m_frame->paneSelection(PaneSide::Left), -1);
+        QCOMPARE(m_frame->toolBar()->paneSelectors[indexOf(PaneSide::Left)]->currentText(), QStringLiteral("로컬"));
         QVERIFY(!bar->portToggles[3]->isChecked());
         QCOMPARE(m_frame->caption(), QStringLiteral("COM1 - [9600-N-8-1]"));
         QVERIFY(bar->dialButton->isEnabled() && !bar->hangUpButton->isEnabled() && !bar->portToggles[3]->isEnabled());
@@ -391,11 +390,14 @@ private slots:
     {
         openWindow();
         STEP(loggedIn());
-        QTimer::singleShot(300, m_frame.get(), [this] { m_frame->close(); });
         m_frame->toolBar()->hangUpButton->click();
+        QVERIFY(waitWritten("+++"));
+        QTest::qWait(300);
+        m_frame->close();
         QVERIFY(!m_frame->isReaderRunning());
-        // The wait ended with the close: the closed window never sends the
+        // The pause ended with the close: the closed window never sends the
         // hang-up command, nor finishes the hang-up.
+        QTest::qWait(3000);
         QCOMPARE(written(), std::string("+++"));
         QVERIFY(m_frame->isConnected());
     }
@@ -406,15 +408,15 @@ private slots:
         QVERIFY(waitWritten("ATZ\r"));
         m_modem->holdOutput(true);
         // At 9600 bit/s "AT" CR may wait 6 ms: dropped and told, once for the stall.
-        typeAndEnter(CChildFrame::LeftPane, QStringLiteral("AT"));
-        typeAndEnter(CChildFrame::LeftPane, QStringLiteral("AT"));
+        typeAndEnter(PaneSide::Left, QStringLiteral("AT"));
+        typeAndEnter(PaneSide::Left, QStringLiteral("AT"));
         const std::string dropped = "회선이 받지 않아 보내지 못한 데이터를 버렸습니다.";
         QVERIFY(waitUntil([&] { return right().find(dropped) != std::string::npos; }));
         // A pasted 32 KB line may wait 65 s: the window goes on and shows the wait.
-        typeAndEnter(CChildFrame::LeftPane, QString(32767, QLatin1Char('x')));
+        typeAndEnter(PaneSide::Left, QString(32767, QLatin1Char('x')));
         QVERIFY(waitUntil([&] { return heldMarkShown(); }));
-        typeAndEnter(CChildFrame::RightPane, QStringLiteral("ATI"));
-        QVERIFY(waitUntil([&] { return m_frame->sendBar(CChildFrame::RightPane)->inputLine()->text().isEmpty(); }));
+        typeAndEnter(PaneSide::Right, QStringLiteral("ATI"));
+        QVERIFY(waitUntil([&] { return m_frame->sendBar(PaneSide::Right)->inputLine()->text().isEmpty(); }));
         QCOMPARE(occurrences(left(), dropped), std::size_t(1));
         // Closing drops what waits: nothing reaches the line once it takes bytes again.
         m_frame->close();
@@ -430,16 +432,55 @@ private slots:
         STEP(loggedIn());
         m_modem->holdOutput(true);
         QElapsedTimer timer;
-        qint64 releasedAt = 0;
-        QTimer::singleShot(500, m_frame.get(), [&] {
-            QVERIFY(heldMarkShown() && written().empty());
-            releasedAt = timer.elapsed();
-            m_modem->holdOutput(false);
-        });
         timer.start();
         m_frame->toolBar()->hangUpButton->click();
-        QCOMPARE(written(), std::string("+++ATH\r"));
-        QVERIFY(releasedAt > 0 && timer.elapsed() - releasedAt >= 3000);
+        QTest::qWait(500);
+        QVERIFY(heldMarkShown() && written().empty());
+        const qint64 releasedAt = timer.elapsed();
+        m_modem->holdOutput(false);
+        QVERIFY(waitUntil([&] { return written() == "+++ATH\r"; }, 6000));
+        QVERIFY(timer.elapsed() - releasedAt >= 3000);
+        QVERIFY(!m_frame->isConnected());
+    }
+
+    // Two windows: a question or a pause in one never stops the other's panes.
+    void aQuestionOrAPauseInOneWindowNeverStopsAnotherWindowsPanes()
+    {
+        openWindow();
+        FakeHost otherHost;
+        otherHost.settings.portName = "COM2";
+        std::shared_ptr<FakeSerialDevice> otherModem = m_fakes->device("COM2");
+        std::unique_ptr<CChildFrame> other = openConnectionWindow(otherHost, "COM2");
+        QVERIFY(other->isReaderRunning());
+        const auto otherShows = [&](const std::string& text) {
+            return waitUntil([&] { return paneText(other->pane(PaneSide::Left)).find(text) != std::string::npos; },
+                             1000);
+        };
+
+        STEP(dialAndConnect());
+        m_dialogs->holdAnswers = true;
+        m_modem->feed(frameBytes('A', 'R', "FAIL"));
+        QVERIFY(waitUntil([&] { return m_dialogs->heldCount() == 1; }));
+        for (int i = 0; i < 5; ++i) {
+            otherModem->feed("unit line " + std::to_string(i) + "\r\n");
+            QVERIFY(otherShows("unit line " + std::to_string(i)));
+            QTest::qWait(100);
+        }
+        // The asking window's own panes go on too.
+        m_modem->feed("\r\nRING\r\n");
+        QVERIFY(waitUntil([&] { return left().find("RING") != std::string::npos; }, 1000));
+
+        // Cancelled, the retry hangs up: during its 3 s guard time the other
+        // window goes on showing its unit.
+        m_modem->clearWritten();
+        m_dialogs->loginAnswers.push_back(std::nullopt);
+        m_dialogs->answerHeld();
+        QVERIFY(waitWritten("+++"));
+        otherModem->feed("during the pause\r\n");
+        QVERIFY(otherShows("during the pause"));
+        QCOMPARE(written(), std::string("+++"));
+        QVERIFY(waitUntil([&] { return written() == "+++ATH\r"; }, 5000));
+        other.reset();
     }
 
     void closingDuringTheRetryDialogSendsNothingMore()
@@ -462,8 +503,9 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("left.log"));
         m_dialogs->logPaths.push_back(path);
-        QCheckBox* box = m_frame->toolBar()->logBoxes[CChildFrame::LeftPane];
+        QCheckBox* box = m_frame->toolBar()->logBoxes[indexOf(PaneSide::Left)];
         box->click();
+        QVERIFY(waitUntil([&] { return m_frame->pane(PaneSide::Left)->content().isLogOpen(); }));
         QVERIFY(box->isChecked());
         QVERIFY(m_dialogs->proposedLogNames.back().endsWith(QStringLiteral("_LM")));
         m_modem->feed(std::string("OK\r\n") + frameBytes('D', '0', "hidden") + cp949("한") + "\r\n");
@@ -475,11 +517,12 @@ private slots:
         QCOMPARE(log.readAll().toStdString(), std::string("OK\r\n") + cp949("한") + "\r\n");
 
         // The right pane's name tells its port; a cancelled save dialog leaves the box clear.
-        choosePaneSource(CChildFrame::RightPane, 3);
-        QCheckBox* rightBox = m_frame->toolBar()->logBoxes[CChildFrame::RightPane];
+        choosePaneSource(PaneSide::Right, 3);
+        QCheckBox* rightBox = m_frame->toolBar()->logBoxes[indexOf(PaneSide::Right)];
         rightBox->click();
         QVERIFY(m_dialogs->proposedLogNames.back().endsWith(QStringLiteral("_R2")));
-        QVERIFY(!rightBox->isChecked());
+        QVERIFY(waitUntil([&] { return !rightBox->isChecked(); }));
+        QVERIFY(!m_frame->pane(PaneSide::Right)->content().isLogOpen());
     }
 
     // The pane menu's own entries: time stamps for the log, remembered by the
@@ -490,14 +533,15 @@ private slots:
         openWindow();
         m_frame->show();
         QTemporaryDir dir;
-        for (int side : {CChildFrame::LeftPane, CChildFrame::RightPane}) {
-            m_dialogs->logPaths.push_back(dir.filePath(QString::number(side)));
-            m_frame->toolBar()->logBoxes[side]->click();
+        for (PaneSide side : paneSides) {
+            m_dialogs->logPaths.push_back(dir.filePath(QString::number(indexOf(side))));
+            m_frame->toolBar()->logBoxes[indexOf(side)]->click();
+            QVERIFY(waitUntil([&] { return m_frame->pane(side)->content().isLogOpen(); }));
         }
         m_modem->feed("OK\r\n");
         QVERIFY(waitUntil([&] { return right().find("OK") != std::string::npos; }));
-        for (int side : {CChildFrame::LeftPane, CChildFrame::RightPane})
-            m_frame->toolBar()->logBoxes[side]->click();
+        for (PaneSide side : paneSides)
+            m_frame->toolBar()->logBoxes[indexOf(side)]->click();
         QFile left(dir.filePath(QStringLiteral("0"))), right(dir.filePath(QStringLiteral("1")));
         QVERIFY(left.open(QIODevice::ReadOnly) && right.open(QIODevice::ReadOnly));
         QCOMPARE(left.readAll(), QByteArray("OK\r\n"));
@@ -505,9 +549,9 @@ private slots:
                     .match(QString::fromLatin1(right.readAll()))
                     .hasMatch());
 
-        choosePaneMenuEntry(CChildFrame::LeftPane, QStringLiteral("로그에 시각 기록"));
+        choosePaneMenuEntry(PaneSide::Left, QStringLiteral("로그에 시각 기록"));
         QCOMPARE(m_host->timestamps, (std::array<bool, 2>{true, true}));
-        choosePaneMenuEntry(CChildFrame::RightPane, QStringLiteral("링크 모니터"));
+        choosePaneMenuEntry(PaneSide::Right, QStringLiteral("링크 모니터"));
         QVERIFY(m_frame->linkMonitor() && m_frame->linkMonitor()->isVisible());
     }
 };

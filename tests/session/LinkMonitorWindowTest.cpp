@@ -3,6 +3,7 @@
 // it could not.
 
 #include <QFile>
+#include <QScreen>
 #include <QTableView>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -17,20 +18,22 @@ class LinkMonitorWindowTest : public QObject {
 private slots:
     void rowsShowClearAndSave()
     {
-        LinkMonitorWindow window;
+        LinkMonitorLog log;
+        const auto now = LinkMonitorClock::now();
+        log.append(describeSentFrame(buildFrame(RequestKind::LoginPassword, noPort, "pilvo"),
+                                     RequestKind::LoginPassword, now));
+        LinkMonitorWindow window(log);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QVERIFY(window.isRecording());
-        const auto now = LinkMonitorClock::now();
-        window.addRow(describeSentFrame(buildFrame(RequestKind::LoginPassword, noPort, "pilvo"),
-                                        RequestKind::LoginPassword, now));
-        window.addRow(describeModemLine("CONNECT 9600", false, RequestKind::LoginPassword, now));
+        QCOMPARE(window.table()->model()->rowCount(), 1);  // what was logged before it opened
+        log.append(describeModemLine("CONNECT 9600", false, RequestKind::LoginPassword, now));
+        window.rowsAdded();
         QTRY_COMPARE(window.table()->model()->rowCount(), 2);
         QCOMPARE(window.table()->model()->index(1, 4).data().toString(), QStringLiteral("CONNECT 9600"));
 
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("모니터.txt"));
-        window.askSavePath = [&](QWidget*) { return path; };
+        window.askSavePath = [&](QWidget*, std::function<void(const QString&)> answer) { answer(path); };
         QTest::mouseClick(window.saveButton(), Qt::LeftButton);
         QFile saved(path);
         QVERIFY(saved.open(QIODevice::ReadOnly));
@@ -48,13 +51,35 @@ private slots:
             return true;
         });
         const QString unwritable = dir.filePath(QStringLiteral("없는폴더/모니터.txt"));
-        window.askSavePath = [&](QWidget*) { return unwritable; };
+        window.askSavePath = [&](QWidget*, std::function<void(const QString&)> answer) { answer(unwritable); };
         QTest::mouseClick(window.saveButton(), Qt::LeftButton);
         setPromptHandler({});
         QVERIFY(told.contains(unwritable));
+    }
 
-        window.hide();
-        QVERIFY(!window.isRecording());
+    // It opens beside its connection window, a window of its own named after
+    // its caption; where the screen has no room beside, it still fits on it.
+    void opensBesideItsWindow()
+    {
+        QWidget owner;
+        owner.setWindowTitle(QStringLiteral("COM1 - [9600-N-8-1]"));
+        owner.setGeometry(0, 0, 300, 300);
+        owner.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&owner));
+        LinkMonitorLog log;
+        auto* monitor = new LinkMonitorWindow(log, &owner);
+        monitor->showBeside(&owner);
+        QVERIFY(monitor->isWindow() && monitor->isVisible());
+        QCOMPARE(monitor->windowTitle(), QStringLiteral("링크 모니터 - COM1 - [9600-N-8-1]"));
+        QCOMPARE(monitor->accessibleName(), monitor->windowTitle());
+        QVERIFY(monitor->frameGeometry().left() > owner.frameGeometry().right());
+        const QRect screen = owner.screen()->availableGeometry();
+        QVERIFY(screen.contains(monitor->frameGeometry()));
+
+        monitor->hide();
+        owner.setGeometry(screen.adjusted(0, 0, -10, -10));
+        monitor->showBeside(&owner);
+        QVERIFY(screen.contains(monitor->frameGeometry()));
     }
 };
 

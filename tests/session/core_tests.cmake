@@ -16,3 +16,10 @@ emu_plain_test(session_hand_off_test
   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/ReaderHandOffTest.cpp
   LIBS emu_session_core
   LABELS session threads)
+
+# The connection engine with its port, reader thread and output over a
+# scripted device and a clock the test moves.
+emu_plain_test(session_engine_test
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/ConnectionEngineTest.cpp
+  LIBS emu_session_core emu_test_support
+  LABELS session threads)

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 
 #include <chrono>
 #include <condition_variable>
@@ -52,11 +53,15 @@ public:
     void portWindowClosed(const std::string& name) override { closedPorts.push_back(name); }
 };
 
-// Answers the connection window's dialogs from queues the test fills.
+// Answers the connection window's dialogs from queues the test fills. A dialog
+// answers on the next turn of the event loop, as a real one answers after the
+// operator's click; while `holdAnswers` is set it stays open until the test
+// calls answerHeld().
 class ScriptedDialogs : public ConnectionDialogs {
 public:
     // Runs while a dialog is open, before it answers (e.g. to close the window).
     std::function<void()> whileOpen;
+    bool holdAnswers = false;
     std::deque<std::optional<PhoneEntry>> phoneAnswers;
     std::deque<std::optional<LoginAnswer>> loginAnswers;
     std::deque<std::optional<RemotePortAnswer>> remoteAnswers;
@@ -68,32 +73,58 @@ public:
     ScriptedDialogs() { setConnectionDialogs(this); }
     ~ScriptedDialogs() override { setConnectionDialogs(nullptr); }
 
-    std::optional<PhoneEntry> choosePhoneEntry(QWidget*) override { return take(phoneAnswers); }
-    std::optional<LoginAnswer> askLogin(QWidget*, const QString& caption, const std::string&,
-                                        const std::string&) override
+    void choosePhoneEntry(QWidget* parent, Answer<PhoneEntry> answer) override
+    {
+        open(parent, [this, answer] { answer(take(phoneAnswers)); });
+    }
+    void askLogin(QWidget* parent, const QString& caption, const std::string&, const std::string&,
+                  Answer<LoginAnswer> answer) override
     {
         loginCaptions.push_back(caption);
-        if (whileOpen)
-            whileOpen();
-        return take(loginAnswers);
+        open(parent, [this, answer] { answer(take(loginAnswers)); });
     }
-    std::optional<RemotePortAnswer> askRemotePortSettings(QWidget*, int initialPort,
-                                                          const std::array<std::string, remotePortCount>&) override
+    void askRemotePortSettings(QWidget* parent, int initialPort, const std::array<std::string, remotePortCount>&,
+                               Answer<RemotePortAnswer> answer) override
     {
         remoteInitialPorts.push_back(initialPort);
-        return take(remoteAnswers);
+        open(parent, [this, answer] { answer(take(remoteAnswers)); });
     }
-    QString askLogPath(QWidget*, const QString&, const QString& proposedName) override
+    void askLogPath(QWidget* parent, const QString&, const QString& proposedName,
+                    std::function<void(const QString&)> answer) override
     {
         proposedLogNames.push_back(proposedName);
-        if (logPaths.empty())
-            return {};
-        QString path = logPaths.front();
-        logPaths.pop_front();
-        return path;
+        open(parent, [this, answer] {
+            QString path;
+            if (!logPaths.empty()) {
+                path = logPaths.front();
+                logPaths.pop_front();
+            }
+            answer(path);
+        });
     }
+    // Answers the dialogs held open, oldest first.
+    void answerHeld()
+    {
+        std::deque<std::function<void()>> held;
+        held.swap(m_held);
+        for (auto& answer : held)
+            answer();
+    }
+    std::size_t heldCount() const { return m_held.size(); }
 
 private:
+    void open(QWidget* parent, std::function<void()> answer)
+    {
+        if (holdAnswers) {
+            m_held.push_back(std::move(answer));
+            return;
+        }
+        QTimer::singleShot(0, parent, [this, answer = std::move(answer)] {
+            if (whileOpen)
+                whileOpen();
+            answer();
+        });
+    }
     template <typename T>
     static std::optional<T> take(std::deque<std::optional<T>>& answers)
     {
@@ -103,21 +134,27 @@ private:
         answers.pop_front();
         return answer;
     }
+    std::deque<std::function<void()>> m_held;
 };
 
 // Everything the pane's screen holds, rows joined by '\n', blanks trimmed, as UTF-8.
-inline std::string paneText(CVT100View* view)
+inline std::string paneText(const PaneContent& content)
 {
-    std::lock_guard<std::recursive_mutex> lock(view->modelLock());
+    std::lock_guard<std::recursive_mutex> lock(content.lock());
     std::string text;
     for (int row = 0; row < TextScreen::rows; ++row) {
-        std::string line(view->screen().rowText(row));
+        std::string line(content.screen().rowText(row));
         const std::size_t end = line.find_last_not_of(" \0", std::string::npos, 2);
         line.erase(end == std::string::npos ? 0 : end + 1);
         if (!line.empty())
             text += cp949ToUtf8(line) + "\n";
     }
     return text;
+}
+
+inline std::string paneText(const CVT100View* view)
+{
+    return paneText(view->content());
 }
 
 inline std::size_t occurrences(const std::string& text, const std::string& part)
@@ -210,8 +247,8 @@ protected:
         m_host.reset();
         m_watchdog.reset();
     }
-    std::string left() const { return paneText(m_frame->pane(CChildFrame::LeftPane)); }
-    std::string right() const { return paneText(m_frame->pane(CChildFrame::RightPane)); }
+    std::string left() const { return paneText(m_frame->pane(PaneSide::Left)); }
+    std::string right() const { return paneText(m_frame->pane(PaneSide::Right)); }
 
     std::unique_ptr<TestWatchdog> m_watchdog;
     std::unique_ptr<FakeHost> m_host;

@@ -1,0 +1,98 @@
+#include "session/TrafficRouter.h"
+
+#include <algorithm>
+#include <mutex>
+
+#include "display/TextSink.h"
+#include "session/ConnectionLock.h"
+#include "session/ReplyDecoder.h"
+
+void TrafficRouter::setPane(PaneSide side, TextSink* sink)
+{
+    std::lock_guard<std::recursive_mutex> lock(connectionLock());
+    m_panes[indexOf(side)] = sink;
+}
+
+void TrafficRouter::addWatcher(int source, TextSink* sink)
+{
+    std::lock_guard<std::recursive_mutex> lock(connectionLock());
+    m_watchers.push_back({source, sink});
+}
+
+void TrafficRouter::removeWatcher(TextSink* sink)
+{
+    std::lock_guard<std::recursive_mutex> lock(connectionLock());
+    std::erase_if(m_watchers, [sink](const Watcher& watcher) { return watcher.sink == sink; });
+}
+
+void TrafficRouter::echoLocal(std::string_view bytes)
+{
+    if (bytes.empty())
+        return;
+    std::lock_guard<std::recursive_mutex> lock(connectionLock());
+    for (PaneSide side : paneSides) {
+        TextSink* pane = m_panes[indexOf(side)];
+        if (pane && paneShowsLocalEcho(selection(side)))
+            pane->putText(bytes);
+    }
+    for (const Watcher& watcher : m_watchers) {
+        if (paneShowsLocalEcho(watcher.source))
+            watcher.sink->putText(bytes);
+    }
+}
+
+void TrafficRouter::showPortData(int port, const std::string& text)
+{
+    if (text.empty())
+        return;
+    std::lock_guard<std::recursive_mutex> lock(connectionLock());
+    for (PaneSide side : paneSides) {
+        TextSink* pane = m_panes[indexOf(side)];
+        if (pane && paneShowsPortData(selection(side), port))
+            pane->putText(text);
+    }
+    for (const Watcher& watcher : m_watchers) {
+        if (paneShowsPortData(watcher.source, port))
+            watcher.sink->putText(text);
+    }
+}
+
+void TrafficRouter::showPortMessage(int port, const std::string& text)
+{
+    if (text.empty())
+        return;
+    std::lock_guard<std::recursive_mutex> lock(connectionLock());
+    for (PaneSide side : paneSides) {
+        TextSink* pane = m_panes[indexOf(side)];
+        if (pane && paneShowsPortMessage(selection(side), port))
+            pane->putLine(text);
+    }
+    for (const Watcher& watcher : m_watchers) {
+        if (paneShowsPortMessage(watcher.source, port))
+            watcher.sink->putLine(text);
+    }
+}
+
+void TrafficRouter::showLineInPane(PaneSide side, const std::string& text)
+{
+    if (text.empty())
+        return;
+    std::lock_guard<std::recursive_mutex> lock(connectionLock());
+    if (TextSink* pane = m_panes[indexOf(side)])
+        pane->putLine(text);
+}
+
+void TrafficRouter::showLineToWatchers(const std::string& text)
+{
+    if (text.empty())
+        return;
+    std::lock_guard<std::recursive_mutex> lock(connectionLock());
+    for (const Watcher& watcher : m_watchers)
+        watcher.sink->putLine(text);
+}
+
+bool TrafficRouter::viewWaitsForLock() const
+{
+    return std::any_of(m_panes.begin(), m_panes.end(),
+                       [](const TextSink* pane) { return pane && pane->viewWaitsForLock(); });
+}
