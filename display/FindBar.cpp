@@ -1,5 +1,6 @@
 #include "display/FindBar.h"
 
+#include <QAccessible>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -20,7 +21,9 @@ FindBar::FindBar(QWidget* parent)
     setAutoFillBackground(true);
     setAccessibleName(QStringLiteral("찾기"));
     m_input->setAccessibleName(QStringLiteral("찾을 내용"));
-    m_message->setAccessibleName(QStringLiteral("찾기 결과"));
+    // Its name is its text, so a screen reader speaks "찾을 수 없습니다."
+    // itself; what the label is for goes in its description.
+    m_message->setAccessibleDescription(QStringLiteral("찾기 결과"));
     // Room for the message, so the bar keeps its size when it shows.
     m_message->setMinimumWidth(m_message->fontMetrics().horizontalAdvance(NotFound));
 
@@ -42,7 +45,12 @@ QString FindBar::text() const
 
 void FindBar::setFound(bool found)
 {
-    m_message->setText(found ? QString() : NotFound);
+    const QString text = found ? QString() : NotFound;
+    if (text == m_message->text())
+        return;
+    m_message->setText(text);
+    QAccessibleEvent changed(m_message, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
 bool FindBar::showsNotFound() const

@@ -240,9 +240,16 @@ void PaneGesturesTest::findBarFindsAsTypedAndSteps()
     typed.setCommitString(QStringLiteral("한글"));
     QApplication::sendEvent(bar->input(), &typed);
     QCOMPARE(w.pane->selectedText(), QStringLiteral("한글"));
+    // Not found: the result's accessible name is its text, so a screen
+    // reader says it.
     QTest::keyClicks(bar->input(), QStringLiteral("x"));
     QVERIFY(bar->showsNotFound());
     QVERIFY(!w.pane->hasSelection());
+    QAccessibleInterface* frame = QAccessible::queryAccessibleInterface(bar);
+    bool heard = false;
+    for (int i = 0; i < frame->childCount(); ++i)
+        heard = heard || frame->child(i)->text(QAccessible::Name) == QStringLiteral("찾을 수 없습니다.");
+    QVERIFY(heard);
 
     QTest::keyClick(bar->input(), Qt::Key_Escape);
     QVERIFY(!bar->isVisible());
