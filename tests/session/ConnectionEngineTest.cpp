@@ -48,12 +48,19 @@ public:
     void hideDialWait() override { dialWaitShown = false; }
 };
 
+// Written under the connection lock by the reader thread and the engine.
 class Pane : public TextSink {
 public:
-    void putText(std::string_view text) override { shown += text; }
-    void putLine(std::string_view text) override { (shown += text) += "\r\n"; }
-    bool has(const char* utf8) const { return shown.find(utf8ToCp949(utf8)) != std::string::npos; }
-    std::string shown;
+    void putText(std::string_view text) override { m_shown += text; }
+    void putLine(std::string_view text) override { (m_shown += text) += "\r\n"; }
+    bool has(const std::string& utf8) const
+    {
+        std::lock_guard<std::recursive_mutex> lock(connectionLock());
+        return m_shown.find(utf8ToCp949(utf8)) != std::string::npos;
+    }
+
+private:
+    std::string m_shown;
 };
 
 std::string frame(char cls, char sub, const std::string& payload)
@@ -141,7 +148,7 @@ TEST_F(ConnectionEngineTest, TheHangUpGuardTimeIsATimerFromWhenTheEscapeLeft)
     // Meanwhile the unit's data still reaches the panes.
     m_engine.selectPaneSource(PaneSide::Right, 1);
     m_modem->feed(frame('D', '1', "during"));
-    EXPECT_TRUE(until([&] { return m_panes[1].shown.find("during") != std::string::npos; }));
+    EXPECT_TRUE(until([&] { return m_panes[1].has("during"); }));
     m_loop.advance(2980ms);
     EXPECT_EQ(m_modem->written(), "+++");
     EXPECT_TRUE(m_engine.isConnected());
