@@ -331,6 +331,13 @@ DialogueActions ConnectionDialogue::portSettingsChosen(const RemotePortAnswer& a
     return sendFrame(answer.settingsText, answer.port, carrier);
 }
 
+DialogueActions ConnectionDialogue::configurePort(const RemotePortAnswer& answer, bool carrier)
+{
+    if (m_dialling)
+        return {};
+    return portSettingsChosen(answer, carrier);
+}
+
 DialogueActions ConnectionDialogue::changeIdAndPassword()
 {
     if (m_dialling)

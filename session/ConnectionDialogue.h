@@ -75,6 +75,9 @@ public:
     DialogueActions togglePort(int port, bool pressed, bool carrier);
     DialogueActions configureRemotePort();
     DialogueActions portSettingsChosen(const RemotePortAnswer& answer, bool carrier);
+    // Remote port settings chosen without the dialog (a script): as the
+    // dialog's OK, and like the command nothing while dialling.
+    DialogueActions configurePort(const RemotePortAnswer& answer, bool carrier);
     DialogueActions changeIdAndPassword();
     DialogueActions newLoginAnswered(const LoginAnswer& answer, bool carrier);
     DialogueActions sendPasswordChange(bool carrier);

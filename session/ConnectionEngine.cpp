@@ -85,6 +85,11 @@ void ConnectionEngine::configureRemotePort(int initialPort)
     input(m_dialogue.configureRemotePort());
 }
 
+void ConnectionEngine::configurePort(int port, const std::string& settingsText)
+{
+    input(m_dialogue.configurePort(RemotePortAnswer{port, settingsText}, carrier()));
+}
+
 void ConnectionEngine::changeIdAndPassword()
 {
     input(m_dialogue.changeIdAndPassword());
@@ -319,6 +324,9 @@ bool ConnectionEngine::carryOut(RunId id, const DialogueAction& action)
     case Kind::HideDialWait:
         m_frontEnd.hideDialWait();
         return true;
+    case Kind::HangUpFinished:
+        m_frontEnd.hangUpFinished();
+        return true;
     case Kind::ChoosePhoneEntry:
     case Kind::AskRetryLogin:
     case Kind::AskNewLogin:
@@ -339,6 +347,8 @@ bool ConnectionEngine::carryOut(RunId id, const DialogueAction& action)
     if (run == m_runs.end())
         return false;
     DialogueActions next = m_dialogue.resume(action, carrier());
+    if (action.kind == Kind::FinishHangUp)
+        next.push_back(DialogueAction::of(Kind::HangUpFinished));
     run->second.actions.insert(run->second.actions.begin(), std::make_move_iterator(next.begin()),
                                std::make_move_iterator(next.end()));
     return true;

@@ -66,6 +66,8 @@ public:
     void togglePort(int port, bool pressed);
     // initialPort: what the active pane shows, the dialog's first choice.
     void configureRemotePort(int initialPort);
+    // The remote port settings without the dialog (a script).
+    void configurePort(int port, const std::string& settingsText);
     void changeIdAndPassword();
     void selectPaneSource(PaneSide side, int selection);
     // Typed into a pane's send bar: to what the pane shows.

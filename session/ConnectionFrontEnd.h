@@ -47,6 +47,8 @@ public:
     virtual void modemLineReceived(const std::string& /*line*/) {}
     virtual void replyReceived(const ReplyOutcome& /*outcome*/, RequestKind /*kind*/) {}
     virtual void lineLost() {}
+    // A hang-up has written "ATH" and marked the connection disconnected.
+    virtual void hangUpFinished() {}
     // The reader handed frames and lines over: see ConnectionReader::Handler.
     virtual void receivedTaken() {}
 };

@@ -29,6 +29,7 @@ struct DialogueAction {
         AskRetryLogin,    // the login dialog, text its caption; answer with retryAnswered()
         AskNewLogin,      // the login dialog, text its caption; answer with newLoginAnswered()
         AskPortSettings,  // the remote port settings dialog; answer with portSettingsChosen()
+        HangUpFinished,   // "ATH" has been written and the connection marked disconnected
         Wait,             // once the bytes written before it have left the port, milliseconds
                           // of pause; a connection closed meanwhile stops here
         // Steps of the dialogue that come due only here: hand them to resume().
