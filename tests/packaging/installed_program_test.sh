@@ -61,6 +61,14 @@ OPEN
   printf '%s' "$base"
 }
 
+descendants() { # descendants PID: its children, theirs, and so on
+  local child
+  for child in $(cat "/proc/$1/task/$1/children" 2>/dev/null); do
+    echo "$child"
+    descendants "$child"
+  done
+}
+
 run_env() { # run_env BASE COMMAND...
   local base=$1; shift
   env -i PATH="$base/bin:/usr/bin:/bin" LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen \
@@ -117,12 +125,13 @@ check_tree() { # check_tree LABEL ROOT
   run_env "$base" timeout -k 2 2 "$usr/bin/emuvola" >"$base/out.txt" 2>&1 &
   pid=$!
   # /proc/self/exe of a program started through a link names the link's target,
-  # which is how EmuVOLA finds KR-V___ beside itself. Looked for while it runs:
-  # a busy machine may take a while to start it.
-  for _ in 1 2 3 4 5 6 7 8; do
-    sleep 0.2
-    for proc in /proc/[0-9]*; do
-      [ "$(readlink "$proc/exe" 2>/dev/null)" = "$lib/EmuVOLA" ] && running=yes
+  # which is how EmuVOLA finds KR-V___ beside itself. Looked for while it runs,
+  # among what the background job started: a busy machine may take a while to
+  # start it, and a scan of every process may outlast it.
+  for _ in $(seq 1 15); do
+    sleep 0.1
+    for proc in $(descendants "$pid"); do
+      [ "$(readlink "/proc/$proc/exe" 2>/dev/null)" = "$lib/EmuVOLA" ] && running=yes
     done
     [ "$running" = yes ] && break
   done
