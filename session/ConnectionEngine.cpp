@@ -291,10 +291,12 @@ bool ConnectionEngine::carryOut(RunId id, const DialogueAction& action)
     case Kind::ShowInAllPanes:
         if (action.text.empty())
             return true;
+        // The watchers (a capture, a script) see it with the left pane, in
+        // its place among what arrives meanwhile.
         m_router.showLineInPane(PaneSide::Left, action.text);
+        m_router.showLineToWatchers(action.text);
         m_timers.start(paneMessagePause, [this, id, text = action.text] {
             m_router.showLineInPane(PaneSide::Right, text);
-            m_router.showLineToWatchers(text);
             wake(id);
         });
         return false;

@@ -39,7 +39,7 @@ public:
     // A port's message line: the panes showing that port or local traffic.
     void showPortMessage(int port, const std::string& text);
     // A message for every pane, one pane at a time (the connection pauses
-    // between them): the pane's line; the watchers' line goes with the last.
+    // between them), and for every watcher.
     void showLineInPane(PaneSide side, const std::string& text);
     void showLineToWatchers(const std::string& text);
     // True while a view waits for the connection lock.
