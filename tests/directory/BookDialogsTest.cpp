@@ -387,6 +387,11 @@ private slots:
         QVERIFY(dialog.result() != QDialog::Accepted);
         QCOMPARE(dialog.port(), 0);
         typeInto(&dialog, "포트번호", "32700");
+        typeInto(&dialog, "IP 주소", "999.1.1.1");
+        click(&dialog, "확인");
+        QCOMPARE(prompts.told.last(), QString("IP주소가 잘못되었습니다. 확인하세요."));
+        QVERIFY(dialog.result() != QDialog::Accepted);
+        typeInto(&dialog, "IP 주소", "192.0.2.9");
         click(&dialog, "확인");
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.port(), 32700);
