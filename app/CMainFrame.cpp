@@ -317,6 +317,7 @@ void CMainFrame::loadIpBook()
 {
     FileFault fault;
     m_ipBook = readIpBook(filePath("ip.dat"), &fault);
+    m_savedIpBook = m_ipBook;
     if (!fault.ok())
         m_unreadableFiles.push_back({filePath("ip.dat"), fault});
     fillIpCombo();
@@ -325,7 +326,10 @@ void CMainFrame::loadIpBook()
 bool CMainFrame::saveIpBook(QWidget* messageParent)
 {
     const std::string path = filePath("ip.dat");
-    return tellSaveResult(messageParent ? messageParent : this, path, writeIpBook(path, m_ipBook));
+    if (!tellSaveResult(messageParent ? messageParent : this, path, writeIpBook(path, m_ipBook)))
+        return false;
+    m_savedIpBook = m_ipBook;
+    return true;
 }
 
 void CMainFrame::fillIpCombo()
@@ -352,6 +356,7 @@ IpEntry CMainFrame::getSelectedIpEntry() const
 void CMainFrame::editIpBook()
 {
     IpBookDialog dialog(m_ipBook, this);
+    dialog.setSavedBook(m_savedIpBook);
     dialog.setCommit([this](QWidget* shown) { return saveIpBook(shown); });
     if (dialog.exec() != QDialog::Accepted)
         return;

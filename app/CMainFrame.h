@@ -95,6 +95,7 @@ private:
     DialSettings m_dial;
     PaneLogOptions m_paneLogs;
     IpBook m_ipBook;
+    IpBook m_savedIpBook;  // what ip.dat holds, as far as this run knows
     bool m_templateRegistered = false;
     std::vector<FileProblem> m_unreadableFiles;
 

@@ -65,6 +65,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<FakeDeviceInstaller> m_fakes;
     std::vector<QString> m_boxes;
+    bool m_answerYes = true;
 
     std::string dataDir() const { return m_dir->path().toStdString() + "/"; }
 
@@ -75,9 +76,10 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         m_fakes = std::make_unique<FakeDeviceInstaller>();
         m_boxes.clear();
+        m_answerYes = true;
         setPromptHandler([this](PromptKind, const QString& text) {
             m_boxes.push_back(text);
-            return true;
+            return m_answerYes;
         });
     }
 
@@ -325,8 +327,11 @@ private slots:
         frame.editDialSettings();
         QCOMPARE(frame.dialSettings().outsideLineNumber, std::string("9"));
 
+        // The book holds unsaved entries: 취소 asks to save them, and 아니요 closes.
+        m_answerYes = false;
         onNextDialog<IpBookDialog>([&](IpBookDialog* dialog) { refusedOnOk(dialog, "ip.dat"); });
         frame.editIpBook();
+        QCOMPARE(m_boxes, std::vector<QString>{QStringLiteral("변경된 내용을 저장하시겠습니까?")});
         // Not renumbered: the rows the dialog showed still name their entries.
         QCOMPARE(frame.ipBook()[1].index, 2);
     }

@@ -121,6 +121,24 @@ TEST(BookEditing, IndexesFollowTheLastEntryAcrossGaps)
     EXPECT_EQ(findEntryByIndex(book, 1), nullptr);
 }
 
+TEST(BookEditing, ChangesCountByStoredFieldsNotByIndexes)
+{
+    const PhoneBook saved{{0, "Busan", "051", false, "admin", "pilvo"}, {1, "Seoul", "02", true, "op", "pw"}};
+    PhoneBook book = saved;
+    EXPECT_FALSE(differsFromSaved(book, saved));
+    book[1].password = "pw2";
+    EXPECT_TRUE(differsFromSaved(book, saved));
+    // Deleted and added back as it was: the gap in the indexes is no change.
+    book = {saved[0], saved[1]};
+    book[1].index = 7;
+    EXPECT_FALSE(differsFromSaved(book, saved));
+    book.pop_back();
+    EXPECT_TRUE(differsFromSaved(book, saved));
+    const IpBook ipSaved{{0, "a", "192.0.2.1", 23}};
+    EXPECT_TRUE(differsFromSaved(IpBook{{0, "a", "192.0.2.1", 24}}, ipSaved));
+    EXPECT_FALSE(differsFromSaved(IpBook{{5, "a", "192.0.2.1", 23}}, ipSaved));
+}
+
 TEST(BookEditing, RowNumbersAreIndexPlusOne)
 {
     EXPECT_EQ(rowNumberText(0), "1");
