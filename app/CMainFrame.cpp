@@ -17,7 +17,6 @@
 
 #include "app/AppIcon.h"
 #include "app/CEmuVOLADoc.h"
-#include "app/CommandLine.h"
 #include "base/AppPaths.h"
 #include "base/QtText.h"
 #include "directory/DialSettingsDialog.h"
@@ -53,7 +52,11 @@ CMainFrame::CMainFrame(const std::vector<std::string>& discoveredPorts, std::str
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::updateMenus);
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::updateTitle);
     m_sessionStarter = [](const QString& program, const QStringList& arguments, const QString& folder) {
-        QProcess::startDetached(program, arguments, folder);
+        QProcess process;
+        process.setProgram(program);
+        process.setArguments(arguments);
+        process.setWorkingDirectory(folder);
+        return process.startDetached() ? QString() : process.errorString();
     };
     updateMenus();
 }
@@ -388,13 +391,11 @@ void CMainFrame::launchPort(int remotePort)
 
 void CMainFrame::launchSession(const std::string& address, int tcpPort, const std::string& name)
 {
-    // The launcher gets the parameter text "%s %d %s" split as a command line
-    // is, never through a shell; a blank in a name gives it more arguments,
-    // which it refuses.
-    const std::string parameters = address + " " + std::to_string(tcpPort) + " " + name;
-    QStringList arguments;
-    for (const std::string& argument : splitCommandLine(parameters))
-        arguments << fromCp949(argument);
+    // Address, TCP port and name as three arguments, never through a shell: a
+    // blank in a name stays inside its argument.
+    const QStringList arguments{fromCp949(address), QString::number(tcpPort), fromCp949(name)};
     const QString folder = QString::fromStdString(executableDirectory());
-    m_sessionStarter(folder + QStringLiteral("KR-V___"), arguments, folder);
+    const QString program = folder + QStringLiteral("KR-V___");
+    if (const QString failure = m_sessionStarter(program, arguments, folder); !failure.isEmpty())
+        informUser(this, QStringLiteral("프로그램을 시작하지 못했습니다: %1\n(%2)").arg(program, failure));
 }

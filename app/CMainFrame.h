@@ -61,8 +61,9 @@ public:
     void launchPort(int remotePort);
     void launchSession(const std::string& address, int tcpPort, const std::string& name);
 
-    // How a launch is started; tests may watch it. Arguments: program, arguments, working directory.
-    using SessionStarter = std::function<void(const QString&, const QStringList&, const QString&)>;
+    // How a launch is started; tests may watch it. Arguments: program, arguments,
+    // working directory; gives why the program could not be started, or nothing.
+    using SessionStarter = std::function<QString(const QString&, const QStringList&, const QString&)>;
     void setSessionStarter(SessionStarter starter) { m_sessionStarter = std::move(starter); }
 
     // State, for tests.

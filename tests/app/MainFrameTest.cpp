@@ -24,7 +24,6 @@
 #include <sys/stat.h>
 
 #include "app/CMainFrame.h"
-#include "app/CommandLine.h"
 #include "base/AppPaths.h"
 #include "directory/DialSettingsDialog.h"
 #include "directory/IpBookDialog.h"
@@ -342,12 +341,13 @@ private slots:
         std::vector<QStringList> launches;
         frame.setSessionStarter([&](const QString&, const QStringList& arguments, const QString&) {
             launches.push_back(arguments);
+            return QString();
         });
         frame.launchConsole();
         QCOMPARE(m_boxes, std::vector<QString>{QStringLiteral("IP 주소를 선택하세요.")});
         QVERIFY(launches.empty());
 
-        frame.ipBook() = {IpEntry{0, "Seoul1", "192.0.2.5", 0}, IpEntry{1, "Two Words", "192.0.2.6", 0}};
+        frame.ipBook() = {IpEntry{0, "Seoul1", "192.0.2.5", 0}, IpEntry{1, cp949("광주 센터"), "192.0.2.6", 0}};
         frame.fillIpCombo();
         QCOMPARE(frame.ipSelector()->currentText(), QStringLiteral("192.0.2.5"));
         frame.launchConsole();
@@ -359,14 +359,18 @@ private slots:
         });
         frame.ipSelector()->setCurrentIndex(1);
         frame.launchPort(2);
-        // A blank in the name gives the launcher four arguments, which it refuses.
-        QCOMPARE(launches.back(), (QStringList{"192.0.2.6", "7300", "Two", "Words"}));
-    }
+        // A blank in the name stays inside its argument.
+        QCOMPARE(launches.back(), (QStringList{"192.0.2.6", "7300", "광주 센터"}));
 
-    void commandLineSplitting()
-    {
-        QCOMPARE(splitCommandLine("a  b\t\"c d\" \"\""), (std::vector<std::string>{"a", "b", "c d", ""}));
-        QCOMPARE(splitCommandLine("   "), std::vector<std::string>{});
+        // A launcher that cannot be started is told, once per launch.
+        frame.setSessionStarter([](const QString&, const QStringList&, const QString&) {
+            return QStringLiteral("execv: No such file or directory");
+        });
+        m_boxes.clear();
+        frame.launchConsole();
+        QCOMPARE(m_boxes.size(), std::size_t(1));
+        QVERIFY(m_boxes[0].startsWith(QStringLiteral("프로그램을 시작하지 못했습니다: ")));
+        QVERIFY(m_boxes[0].endsWith(QStringLiteral("KR-V___\n(execv: No such file or directory)")));
     }
 
     void consoleLaunchStartsTheRealLauncher()
@@ -374,10 +378,11 @@ private slots:
         const QString folder = QString::fromStdString(executableDirectory());
         if (!QFile::exists(folder + QStringLiteral("KR-V___")))
             QSKIP("the launcher is not built beside the tests");
-        const QString expected = folder + QStringLiteral("ANSeoul1-콘솔포트-192.0.2.5-원격감시.ht");
+        // A name with a blank reaches the launcher whole.
+        const QString expected = folder + QStringLiteral("AN광주 센터-콘솔포트-192.0.2.5-원격감시.ht");
         QFile::remove(expected);
         CMainFrame frame({}, dataDir());
-        frame.ipBook() = {IpEntry{0, "Seoul1", "192.0.2.5", 0}};
+        frame.ipBook() = {IpEntry{0, cp949("광주 센터"), "192.0.2.5", 0}};
         frame.fillIpCombo();
         qputenv("QT_QPA_PLATFORM", "offscreen");
         frame.launchConsole();
