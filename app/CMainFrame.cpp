@@ -1,6 +1,7 @@
 #include "app/CMainFrame.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -17,6 +18,7 @@
 
 #include "app/AppIcon.h"
 #include "app/CEmuVOLADoc.h"
+#include "app/ExitKeyGuard.h"
 #include "base/AppPaths.h"
 #include "base/QtText.h"
 #include "directory/DialSettingsDialog.h"
@@ -36,6 +38,7 @@ CMainFrame::CMainFrame(const std::vector<std::string>& discoveredPorts, std::str
     setWindowIcon(appIcon());
     m_mdi = new QMdiArea(this);
     setCentralWidget(m_mdi);
+    new ExitKeyGuard(this);
     buildMenus();
     buildDialogBar();
 
@@ -141,8 +144,35 @@ void CMainFrame::changeEvent(QEvent* event)
         updateTitle();
 }
 
+int CMainFrame::liveConnectionCount() const
+{
+    int count = 0;
+    for (QMdiSubWindow* window : m_mdi->subWindowList()) {
+        if (const auto* frame = qobject_cast<const CChildFrame*>(window->widget()))
+            count += frame->isConnected() || frame->isDialling() ? 1 : 0;
+    }
+    return count;
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    // Asked once. 예 closes again from the event loop: a close started inside
+    // this one would be ignored.
+    if (const int live = liveConnectionCount(); live > 0 && !m_exitConfirmed) {
+        event->ignore();
+        if (m_exitAsked)
+            return;
+        m_exitAsked = true;
+        const QString question = QStringLiteral("연결된 창이 %1개 있습니다. 연결을 끊고 종료하시겠습니까?").arg(live);
+        askUserThen(this, question, false, [this](PromptAnswer answer) {
+            m_exitAsked = false;
+            if (answer != PromptAnswer::Yes)
+                return;
+            m_exitConfirmed = true;
+            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        });
+        return;
+    }
     for (QMdiSubWindow* window : m_mdi->subWindowList()) {
         if (auto* frame = qobject_cast<CChildFrame*>(window->widget()))
             frame->abandon();

@@ -73,6 +73,8 @@ public:
     const PortTable& portTable() const { return m_ports; }
     IpBook& ipBook() { return m_ipBook; }
     CChildFrame* connectionWindow(int slot) const;
+    // Connection windows with a link up or a dial going on.
+    int liveConnectionCount() const;
     bool templateRegistered() const { return m_templateRegistered; }
     // pinfo.dat and ip.dat when they could not be read at start (defaults used).
     const std::vector<FileProblem>& unreadableFiles() const { return m_unreadableFiles; }
@@ -81,6 +83,7 @@ protected:
     void changeEvent(QEvent* event) override;
     // The program ends: connection windows stop where they are (a hang-up
     // wait included) and send nothing more; they are destroyed with the frame.
+    // While any has a link up or a dial going on, the operator is asked first.
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -106,6 +109,8 @@ private:
     std::array<QPointer<QMdiSubWindow>, portSlotCount> m_windows;
     QComboBox* m_ipSelector = nullptr;
     QMenu* m_windowMenu = nullptr;
+    bool m_exitAsked = false;
+    bool m_exitConfirmed = false;
     QAction* m_aboutAction = nullptr;
     SessionStarter m_sessionStarter;
 };

@@ -4,6 +4,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -24,6 +26,7 @@
 #include <sys/stat.h>
 
 #include "app/CMainFrame.h"
+#include "app/QtTranslations.h"
 #include "base/AppPaths.h"
 #include "directory/DialSettingsDialog.h"
 #include "directory/IpBookDialog.h"
@@ -31,6 +34,7 @@
 #include "directory/PortNumberDialog.h"
 #include "directory/UserPrompts.h"
 #include "session/CChildFrame.h"
+#include "session/SendBar.h"
 #include "tests/directory/DialogTestSupport.h"
 #include "tests/support/FakeSerialDevice.h"
 #include "tests/support/WindowTestSupport.h"
@@ -43,6 +47,24 @@ int visibleMenus(QMainWindow& window)
     for (QAction* action : window.menuBar()->actions())
         count += action->isVisible() ? 1 : 0;
     return count;
+}
+
+// The question shown over the frame, once it is up.
+QMessageBox* shownQuestion()
+{
+    QMessageBox* box = nullptr;
+    const bool shown = QTest::qWaitFor([&] {
+        box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        return box != nullptr && box->isVisible();
+    });
+    return shown ? box : nullptr;
+}
+
+// Presses the keys where the keyboard goes: an open menu, else the focus.
+void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QWidget* target = QApplication::activePopupWidget();
+    QTest::keyClick(target ? target : QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
 }
 
 // Operates the control as assistive technology does, through its accessible action.
@@ -69,6 +91,12 @@ private:
     std::string dataDir() const { return m_dir->path().toStdString() + "/"; }
 
 private slots:
+    void initTestCase()
+    {
+        // As the program starts: Qt's own texts in Korean.
+        QVERIFY(installQtTranslations(*qApp));
+    }
+
     void init()
     {
         m_watchdog = std::make_unique<TestWatchdog>();
@@ -264,6 +292,59 @@ private slots:
         }
         QVERIFY(waitUntil([&] { return !modem->isOpen(); }));
         QCOMPARE(modem->written(), std::string("+++"));
+    }
+
+    void ctrlXCutsASelectionAndExitAsksWhileAConnectionIsLive()
+    {
+        setPromptHandler({});  // the real boxes, as the operator meets them
+        auto modem = m_fakes->device("COM1");
+        modem->setCarrier(true);  // taken as connected when the port opens
+        CMainFrame frame({"COM1", "COM2"}, dataDir());
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        frame.portButton(1)->click();  // idle: not counted
+        frame.portButton(0)->click();
+        CChildFrame* window = frame.connectionWindow(0);
+        QVERIFY(window->isConnected());
+        QLineEdit* input = window->sendBar(CChildFrame::LeftPane)->inputLine();
+        QTRY_VERIFY(input->hasFocus());
+
+        QTest::keyClicks(input, "ATI");
+        press(Qt::Key_A, Qt::ControlModifier);
+        press(Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(input->text(), QString());
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("ATI"));
+        QVERIFY(frame.isVisible());
+
+        // Nothing selected: Exit, asked first with Qt's buttons in Korean.
+        press(Qt::Key_X, Qt::ControlModifier);
+        QMessageBox* box = shownQuestion();
+        QVERIFY(box);
+        QCOMPARE(box->text(), QStringLiteral("연결된 창이 1개 있습니다. 연결을 끊고 종료하시겠습니까?"));
+        QCOMPARE(box->button(QMessageBox::Yes)->text(), QStringLiteral("예(&Y)"));
+        QCOMPARE(box->button(QMessageBox::No)->text(), QStringLiteral("아니요(&N)"));
+        QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
+        QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
+        QVERIFY(frame.isVisible());
+        QVERIFY(window->isConnected());
+
+        // The close box asks the same; 예 (the default, Enter) ends the program.
+        frame.close();
+        box = shownQuestion();
+        QVERIFY(box);
+        QTest::keyClick(box, Qt::Key_Return);
+        QTRY_VERIFY(!frame.isVisible());
+        QCOMPARE(modem->written(), std::string());  // nothing more sent, no hang-up
+
+        // With no link up nor dialling it ends at once, as ever.
+        CMainFrame idle({"COM3"}, dataDir());
+        idle.show();
+        QVERIFY(QTest::qWaitForWindowActive(&idle));
+        idle.portButton(0)->click();
+        QTRY_VERIFY(idle.connectionWindow(0)->sendBar(CChildFrame::LeftPane)->inputLine()->hasFocus());
+        press(Qt::Key_X, Qt::ControlModifier);
+        QVERIFY(!idle.isVisible());
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
     }
 
     void localPortSettingsAreSavedOnOk()
