@@ -16,6 +16,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "app/AppIcon.h"
 #include "app/CEmuVOLADoc.h"
 #include "app/ExitKeyGuard.h"
@@ -28,6 +30,7 @@
 #include "directory/PortNumberDialog.h"
 #include "directory/UserPrompts.h"
 #include "session/CChildFrame.h"
+#include "session/FocusRegions.h"
 
 CMainFrame::CMainFrame(const std::vector<std::string>& discoveredPorts, std::string dataDirectory, QWidget* parent)
     : QMainWindow(parent)
@@ -37,6 +40,10 @@ CMainFrame::CMainFrame(const std::vector<std::string>& discoveredPorts, std::str
     setWindowTitle(QStringLiteral("EmuKR-V"));
     setWindowIcon(appIcon());
     m_mdi = new QMdiArea(this);
+    // A window larger than the area (several side by side on a small screen)
+    // can still be scrolled to.
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
     new ExitKeyGuard(this);
     buildMenus();
@@ -93,6 +100,48 @@ void CMainFrame::buildMenus()
     m_windowMenu = menuBar()->addMenu(QStringLiteral("창(&W)"));
     m_windowMenu->addAction(QStringLiteral("계단식"), m_mdi, &QMdiArea::cascadeSubWindows);
     m_windowMenu->addAction(QStringLiteral("바둑판식"), this, &CMainFrame::tileSideBySide);
+    connect(m_windowMenu, &QMenu::aboutToShow, this, &CMainFrame::fillWindowMenu);
+}
+
+void CMainFrame::fillWindowMenu()
+{
+    qDeleteAll(m_windowListActions);
+    m_windowListActions.clear();
+    const QList<QMdiSubWindow*> windows = m_mdi->subWindowList();  // in the order opened
+    if (windows.isEmpty())
+        return;
+    m_windowListActions << m_windowMenu->addSeparator();
+    for (int i = 0; i < windows.size(); ++i) {
+        const QPointer<QMdiSubWindow> window = windows[i];
+        QString label = windowLabel(window);
+        label.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        // Numbered as the keyboard picks them: &1 to &9.
+        const QString number = i < 9 ? QStringLiteral("&%1 ").arg(i + 1) : QStringLiteral("%1 ").arg(i + 1);
+        QAction* entry = m_windowMenu->addAction(number + label);
+        entry->setCheckable(true);
+        entry->setChecked(window == m_mdi->currentSubWindow());
+        connect(entry, &QAction::triggered, this, [this, window] {
+            if (!window)
+                return;
+            if (window->isMinimized())
+                window->showNormal();
+            m_mdi->setActiveSubWindow(window);
+        });
+        m_windowListActions << entry;
+    }
+}
+
+QString CMainFrame::windowLabel(const QMdiSubWindow* window) const
+{
+    const QString caption = window->windowTitle();
+    for (int slot = 0; slot < portSlotCount; ++slot) {
+        if (m_windows[slot] != window)
+            continue;
+        const QString port = fromCp949(portNameLabel(m_ports[slot].portName));
+        const QString prefix = port + QStringLiteral(" - ");
+        return port.isEmpty() || caption.startsWith(prefix) ? caption : prefix + caption;
+    }
+    return caption;
 }
 
 void CMainFrame::tileSideBySide()
@@ -130,7 +179,7 @@ void CMainFrame::updateTitle()
     if (!m_mdi)
         return;  // still being built
     const QMdiSubWindow* current = m_mdi->currentSubWindow();
-    const QString title = current ? QStringLiteral("EmuKR-V - ") + current->windowTitle() : QStringLiteral("EmuKR-V");
+    const QString title = current ? QStringLiteral("EmuKR-V - ") + windowLabel(current) : QStringLiteral("EmuKR-V");
     if (windowTitle() != title)
         setWindowTitle(title);
 }
@@ -257,11 +306,29 @@ CChildFrame* CMainFrame::openConnectionWindow(const std::string& portName)
     window->setWindowIcon(appIcon());
     m_mdi->addSubWindow(window);
     connect(window, &QWidget::windowTitleChanged, this, &CMainFrame::updateTitle);
-    window->resize(m_mdi->size() * 0.9);
+    new FocusRegions(frame);
+    window->resize(m_mdi->viewport()->size() * 0.9);
     window->show();
+    placeNewWindow(window);
     m_mdi->setActiveSubWindow(window);
     frame->openConnection(portName);
     return frame;
+}
+
+void CMainFrame::placeNewWindow(QMdiSubWindow* window)
+{
+    const QRect area = m_mdi->viewport()->rect();
+    QRect geometry = window->geometry();
+    if (area.contains(geometry))
+        return;
+    geometry.setSize(geometry.size().boundedTo(area.size()).expandedTo(window->minimumSizeHint()));
+    // Moved in from where the area put it; a window larger than the area
+    // keeps its top-left corner in view.
+    const int lastLeft = std::max(area.left(), area.right() + 1 - geometry.width());
+    const int lastTop = std::max(area.top(), area.bottom() + 1 - geometry.height());
+    geometry.moveTopLeft(QPoint(std::clamp(geometry.left(), area.left(), lastLeft),
+                                std::clamp(geometry.top(), area.top(), lastTop)));
+    window->setGeometry(geometry);
 }
 
 void CMainFrame::portButtonClicked(int slot)

@@ -90,8 +90,15 @@ private:
     void buildMenus();
     void buildDialogBar();
     void updateMenus();
-    // "EmuKR-V - <caption>" of the current connection window, "EmuKR-V" without one.
+    // The open connection windows under the arrangement commands, the active one checked.
+    void fillWindowMenu();
+    // "EmuKR-V - <label>" of the current connection window, "EmuKR-V" without one.
     void updateTitle();
+    // The window's caption, with its port in front where the caption does not
+    // start with it ("SIM1 - 연결됨:서울1(5551234)").
+    QString windowLabel(const QMdiSubWindow* window) const;
+    // Fully inside the visible part of the area, as far as the window can be.
+    void placeNewWindow(QMdiSubWindow* window);
     std::string filePath(const char* name) const;
 
     std::string m_dataDirectory;
@@ -109,6 +116,7 @@ private:
     std::array<QPointer<QMdiSubWindow>, portSlotCount> m_windows;
     QComboBox* m_ipSelector = nullptr;
     QMenu* m_windowMenu = nullptr;
+    QList<QAction*> m_windowListActions;
     bool m_exitAsked = false;
     bool m_exitConfirmed = false;
     QAction* m_aboutAction = nullptr;

@@ -67,6 +67,15 @@ void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     QTest::keyClick(target ? target : QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
 }
 
+QMenu* menuTitled(QMainWindow& window, const QString& title)
+{
+    for (QAction* action : window.menuBar()->actions()) {
+        if (action->text() == title)
+            return action->menu();
+    }
+    return nullptr;
+}
+
 // Operates the control as assistive technology does, through its accessible action.
 void toggleByAccessibleAction(QWidget* control)
 {
@@ -345,6 +354,36 @@ private slots:
         press(Qt::Key_X, Qt::ControlModifier);
         QVERIFY(!idle.isVisible());
         QVERIFY(QApplication::activeModalWidget() == nullptr);
+    }
+
+    void windowMenuListsTheWindowsByPortAndSwitches()
+    {
+        CMainFrame frame({"COM1", "COM2"}, dataDir());
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        frame.portButton(0)->click();
+        frame.portButton(1)->click();
+        // Once logged in the caption names the site, not the port.
+        frame.connectionWindow(0)->setDocumentTitle(cp949("연결됨:서울1(5551234)"));
+        QCOMPARE(frame.connectionWindow(0)->caption(), QStringLiteral("연결됨:서울1(5551234)"));
+
+        press(Qt::Key_W, Qt::AltModifier);
+        QMenu* menu = menuTitled(frame, QStringLiteral("창(&W)"));
+        QTRY_VERIFY(QApplication::activePopupWidget() == menu);
+        QStringList entries;
+        QList<bool> checked;
+        for (QAction* action : menu->actions()) {
+            if (action->isCheckable()) {
+                entries << action->text();
+                checked << action->isChecked();
+            }
+        }
+        QCOMPARE(entries, (QStringList{"&1 COM1 - 연결됨:서울1(5551234)", "&2 COM2 - [57600-N-8-1]"}));
+        QCOMPARE(checked, (QList<bool>{false, true}));
+        press(Qt::Key_1);
+        QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+        QCOMPARE(frame.mdiArea()->activeSubWindow()->widget(), frame.connectionWindow(0));
+        QCOMPARE(frame.windowTitle(), QStringLiteral("EmuKR-V - COM1 - 연결됨:서울1(5551234)"));
     }
 
     void localPortSettingsAreSavedOnOk()
