@@ -1,6 +1,7 @@
 #include "app/CMainFrame.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -15,9 +16,11 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "app/AppIcon.h"
 #include "app/CEmuVOLADoc.h"
-#include "app/CommandLine.h"
+#include "app/ExitKeyGuard.h"
 #include "base/AppPaths.h"
 #include "base/QtText.h"
 #include "directory/DialSettingsDialog.h"
@@ -27,6 +30,7 @@
 #include "directory/PortNumberDialog.h"
 #include "directory/UserPrompts.h"
 #include "session/CChildFrame.h"
+#include "session/FocusRegions.h"
 
 CMainFrame::CMainFrame(const std::vector<std::string>& discoveredPorts, std::string dataDirectory, QWidget* parent)
     : QMainWindow(parent)
@@ -36,7 +40,12 @@ CMainFrame::CMainFrame(const std::vector<std::string>& discoveredPorts, std::str
     setWindowTitle(QStringLiteral("EmuKR-V"));
     setWindowIcon(appIcon());
     m_mdi = new QMdiArea(this);
+    // A window larger than the area (several side by side on a small screen)
+    // can still be scrolled to.
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
+    new ExitKeyGuard(this);
     buildMenus();
     buildDialogBar();
 
@@ -53,7 +62,11 @@ CMainFrame::CMainFrame(const std::vector<std::string>& discoveredPorts, std::str
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::updateMenus);
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &CMainFrame::updateTitle);
     m_sessionStarter = [](const QString& program, const QStringList& arguments, const QString& folder) {
-        QProcess::startDetached(program, arguments, folder);
+        QProcess process;
+        process.setProgram(program);
+        process.setArguments(arguments);
+        process.setWorkingDirectory(folder);
+        return process.startDetached() ? QString() : process.errorString();
     };
     updateMenus();
 }
@@ -87,6 +100,48 @@ void CMainFrame::buildMenus()
     m_windowMenu = menuBar()->addMenu(QStringLiteral("창(&W)"));
     m_windowMenu->addAction(QStringLiteral("계단식"), m_mdi, &QMdiArea::cascadeSubWindows);
     m_windowMenu->addAction(QStringLiteral("바둑판식"), this, &CMainFrame::tileSideBySide);
+    connect(m_windowMenu, &QMenu::aboutToShow, this, &CMainFrame::fillWindowMenu);
+}
+
+void CMainFrame::fillWindowMenu()
+{
+    qDeleteAll(m_windowListActions);
+    m_windowListActions.clear();
+    const QList<QMdiSubWindow*> windows = m_mdi->subWindowList();  // in the order opened
+    if (windows.isEmpty())
+        return;
+    m_windowListActions << m_windowMenu->addSeparator();
+    for (int i = 0; i < windows.size(); ++i) {
+        const QPointer<QMdiSubWindow> window = windows[i];
+        QString label = windowLabel(window);
+        label.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        // Numbered as the keyboard picks them: &1 to &9.
+        const QString number = i < 9 ? QStringLiteral("&%1 ").arg(i + 1) : QStringLiteral("%1 ").arg(i + 1);
+        QAction* entry = m_windowMenu->addAction(number + label);
+        entry->setCheckable(true);
+        entry->setChecked(window == m_mdi->currentSubWindow());
+        connect(entry, &QAction::triggered, this, [this, window] {
+            if (!window)
+                return;
+            if (window->isMinimized())
+                window->showNormal();
+            m_mdi->setActiveSubWindow(window);
+        });
+        m_windowListActions << entry;
+    }
+}
+
+QString CMainFrame::windowLabel(const QMdiSubWindow* window) const
+{
+    const QString caption = window->windowTitle();
+    for (int slot = 0; slot < portSlotCount; ++slot) {
+        if (m_windows[slot] != window)
+            continue;
+        const QString port = fromCp949(portNameLabel(m_ports[slot].portName));
+        const QString prefix = port + QStringLiteral(" - ");
+        return port.isEmpty() || caption.startsWith(prefix) ? caption : prefix + caption;
+    }
+    return caption;
 }
 
 void CMainFrame::tileSideBySide()
@@ -124,7 +179,7 @@ void CMainFrame::updateTitle()
     if (!m_mdi)
         return;  // still being built
     const QMdiSubWindow* current = m_mdi->currentSubWindow();
-    const QString title = current ? QStringLiteral("EmuKR-V - ") + current->windowTitle() : QStringLiteral("EmuKR-V");
+    const QString title = current ? QStringLiteral("EmuKR-V - ") + windowLabel(current) : QStringLiteral("EmuKR-V");
     if (windowTitle() != title)
         setWindowTitle(title);
 }
@@ -138,8 +193,35 @@ void CMainFrame::changeEvent(QEvent* event)
         updateTitle();
 }
 
+int CMainFrame::liveConnectionCount() const
+{
+    int count = 0;
+    for (QMdiSubWindow* window : m_mdi->subWindowList()) {
+        if (const auto* frame = qobject_cast<const CChildFrame*>(window->widget()))
+            count += frame->isConnected() || frame->isDialling() ? 1 : 0;
+    }
+    return count;
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    // Asked once. 예 closes again from the event loop: a close started inside
+    // this one would be ignored.
+    if (const int live = liveConnectionCount(); live > 0 && !m_exitConfirmed) {
+        event->ignore();
+        if (m_exitAsked)
+            return;
+        m_exitAsked = true;
+        const QString question = QStringLiteral("연결된 창이 %1개 있습니다. 연결을 끊고 종료하시겠습니까?").arg(live);
+        askUserThen(this, question, false, [this](PromptAnswer answer) {
+            m_exitAsked = false;
+            if (answer != PromptAnswer::Yes)
+                return;
+            m_exitConfirmed = true;
+            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        });
+        return;
+    }
     for (QMdiSubWindow* window : m_mdi->subWindowList()) {
         if (auto* frame = qobject_cast<CChildFrame*>(window->widget()))
             frame->abandon();
@@ -224,11 +306,29 @@ CChildFrame* CMainFrame::openConnectionWindow(const std::string& portName)
     window->setWindowIcon(appIcon());
     m_mdi->addSubWindow(window);
     connect(window, &QWidget::windowTitleChanged, this, &CMainFrame::updateTitle);
-    window->resize(m_mdi->size() * 0.9);
+    new FocusRegions(frame);
+    window->resize(m_mdi->viewport()->size() * 0.9);
     window->show();
+    placeNewWindow(window);
     m_mdi->setActiveSubWindow(window);
     frame->openConnection(portName);
     return frame;
+}
+
+void CMainFrame::placeNewWindow(QMdiSubWindow* window)
+{
+    const QRect area = m_mdi->viewport()->rect();
+    QRect geometry = window->geometry();
+    if (area.contains(geometry))
+        return;
+    geometry.setSize(geometry.size().boundedTo(area.size()).expandedTo(window->minimumSizeHint()));
+    // Moved in from where the area put it; a window larger than the area
+    // keeps its top-left corner in view.
+    const int lastLeft = std::max(area.left(), area.right() + 1 - geometry.width());
+    const int lastTop = std::max(area.top(), area.bottom() + 1 - geometry.height());
+    geometry.moveTopLeft(QPoint(std::clamp(geometry.left(), area.left(), lastLeft),
+                                std::clamp(geometry.top(), area.top(), lastTop)));
+    window->setGeometry(geometry);
 }
 
 void CMainFrame::portButtonClicked(int slot)
@@ -317,6 +417,7 @@ void CMainFrame::loadIpBook()
 {
     FileFault fault;
     m_ipBook = readIpBook(filePath("ip.dat"), &fault);
+    m_savedIpBook = m_ipBook;
     if (!fault.ok())
         m_unreadableFiles.push_back({filePath("ip.dat"), fault});
     fillIpCombo();
@@ -325,7 +426,10 @@ void CMainFrame::loadIpBook()
 bool CMainFrame::saveIpBook(QWidget* messageParent)
 {
     const std::string path = filePath("ip.dat");
-    return tellSaveResult(messageParent ? messageParent : this, path, writeIpBook(path, m_ipBook));
+    if (!tellSaveResult(messageParent ? messageParent : this, path, writeIpBook(path, m_ipBook)))
+        return false;
+    m_savedIpBook = m_ipBook;
+    return true;
 }
 
 void CMainFrame::fillIpCombo()
@@ -352,6 +456,7 @@ IpEntry CMainFrame::getSelectedIpEntry() const
 void CMainFrame::editIpBook()
 {
     IpBookDialog dialog(m_ipBook, this);
+    dialog.setSavedBook(m_savedIpBook);
     dialog.setCommit([this](QWidget* shown) { return saveIpBook(shown); });
     if (dialog.exec() != QDialog::Accepted)
         return;
@@ -383,13 +488,11 @@ void CMainFrame::launchPort(int remotePort)
 
 void CMainFrame::launchSession(const std::string& address, int tcpPort, const std::string& name)
 {
-    // The launcher gets the parameter text "%s %d %s" split as a command line
-    // is, never through a shell; a blank in a name gives it more arguments,
-    // which it refuses.
-    const std::string parameters = address + " " + std::to_string(tcpPort) + " " + name;
-    QStringList arguments;
-    for (const std::string& argument : splitCommandLine(parameters))
-        arguments << fromCp949(argument);
+    // Address, TCP port and name as three arguments, never through a shell: a
+    // blank in a name stays inside its argument.
+    const QStringList arguments{fromCp949(address), QString::number(tcpPort), fromCp949(name)};
     const QString folder = QString::fromStdString(executableDirectory());
-    m_sessionStarter(folder + QStringLiteral("KR-V___"), arguments, folder);
+    const QString program = folder + QStringLiteral("KR-V___");
+    if (const QString failure = m_sessionStarter(program, arguments, folder); !failure.isEmpty())
+        informUser(this, QStringLiteral("프로그램을 시작하지 못했습니다: %1\n(%2)").arg(program, failure));
 }

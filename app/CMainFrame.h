@@ -61,8 +61,9 @@ public:
     void launchPort(int remotePort);
     void launchSession(const std::string& address, int tcpPort, const std::string& name);
 
-    // How a launch is started; tests may watch it. Arguments: program, arguments, working directory.
-    using SessionStarter = std::function<void(const QString&, const QStringList&, const QString&)>;
+    // How a launch is started; tests may watch it. Arguments: program, arguments,
+    // working directory; gives why the program could not be started, or nothing.
+    using SessionStarter = std::function<QString(const QString&, const QStringList&, const QString&)>;
     void setSessionStarter(SessionStarter starter) { m_sessionStarter = std::move(starter); }
 
     // State, for tests.
@@ -72,6 +73,8 @@ public:
     const PortTable& portTable() const { return m_ports; }
     IpBook& ipBook() { return m_ipBook; }
     CChildFrame* connectionWindow(int slot) const;
+    // Connection windows with a link up or a dial going on.
+    int liveConnectionCount() const;
     bool templateRegistered() const { return m_templateRegistered; }
     // pinfo.dat and ip.dat when they could not be read at start (defaults used).
     const std::vector<FileProblem>& unreadableFiles() const { return m_unreadableFiles; }
@@ -80,14 +83,22 @@ protected:
     void changeEvent(QEvent* event) override;
     // The program ends: connection windows stop where they are (a hang-up
     // wait included) and send nothing more; they are destroyed with the frame.
+    // While any has a link up or a dial going on, the operator is asked first.
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildMenus();
     void buildDialogBar();
     void updateMenus();
-    // "EmuKR-V - <caption>" of the current connection window, "EmuKR-V" without one.
+    // The open connection windows under the arrangement commands, the active one checked.
+    void fillWindowMenu();
+    // "EmuKR-V - <label>" of the current connection window, "EmuKR-V" without one.
     void updateTitle();
+    // The window's caption, with its port in front where the caption does not
+    // start with it ("SIM1 - 연결됨:서울1(5551234)").
+    QString windowLabel(const QMdiSubWindow* window) const;
+    // Fully inside the visible part of the area, as far as the window can be.
+    void placeNewWindow(QMdiSubWindow* window);
     std::string filePath(const char* name) const;
 
     std::string m_dataDirectory;
@@ -95,6 +106,7 @@ private:
     DialSettings m_dial;
     PaneLogOptions m_paneLogs;
     IpBook m_ipBook;
+    IpBook m_savedIpBook;  // what ip.dat holds, as far as this run knows
     bool m_templateRegistered = false;
     std::vector<FileProblem> m_unreadableFiles;
 
@@ -104,6 +116,9 @@ private:
     std::array<QPointer<QMdiSubWindow>, portSlotCount> m_windows;
     QComboBox* m_ipSelector = nullptr;
     QMenu* m_windowMenu = nullptr;
+    QList<QAction*> m_windowListActions;
+    bool m_exitAsked = false;
+    bool m_exitConfirmed = false;
     QAction* m_aboutAction = nullptr;
     SessionStarter m_sessionStarter;
 };

@@ -10,6 +10,7 @@
 #include "app/AppIcon.h"
 #include "app/CMainFrame.h"
 #include "app/CursorBlinkTimeout.h"
+#include "app/QtTranslations.h"
 #include "base/AppPaths.h"
 #include "directory/FileFaultText.h"
 #include "serial/PortDiscovery.h"
@@ -38,6 +39,9 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("EmuKR-V"));
     QApplication::setWindowIcon(appIcon());
+    if (!installQtTranslations(app))
+        std::fprintf(stderr, "EmuVOLA: Qt's Korean texts (qtbase_ko.qm, package qt6-translations-l10n) are missing; "
+                             "standard buttons stay English.\n");
     CursorBlinkTimeout::install();
 
     const SerialMapSources mapSources = systemSerialMapSources();

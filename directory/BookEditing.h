@@ -30,6 +30,15 @@ std::size_t removeEntriesByIndex(Book& book, int index)
     return static_cast<std::size_t>(std::erase_if(book, [index](const auto& entry) { return entry.index == index; }));
 }
 
+// True when saving the book would store something else than `saved` holds:
+// the entries' stored fields in order. Indexes, gaps included, do not count.
+template <class Book>
+bool differsFromSaved(const Book& book, const Book& saved)
+{
+    return !std::equal(book.begin(), book.end(), saved.begin(), saved.end(),
+                       [](const auto& a, const auto& b) { return storedFields(a) == storedFields(b); });
+}
+
 // The "순번" cell text of an entry: its index plus one in decimal.
 std::string rowNumberText(int index);
 

@@ -46,7 +46,61 @@ bool isBlank(char c)
     return c == ' ' || c == '\t';
 }
 
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool isIpv4Address(std::string_view text)
+{
+    int octets = 0;
+    std::size_t pos = 0;
+    while (true) {
+        std::size_t end = pos;
+        int value = 0;
+        while (end < text.size() && isDigit(text[end]) && end - pos < 3)
+            value = value * 10 + (text[end++] - '0');
+        if (end == pos || value > 255)
+            return false;
+        ++octets;
+        if (end == text.size())
+            return octets == 4;
+        if (text[end] != '.' || octets == 4)
+            return false;
+        pos = end + 1;
+    }
+}
+
+bool isHostLabel(std::string_view label)
+{
+    if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-')
+        return false;
+    for (const char c : label) {
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (!letter && !isDigit(c) && c != '-')
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+bool isHostAddress(std::string_view text)
+{
+    if (text.find_first_not_of("0123456789.") == std::string_view::npos)
+        return isIpv4Address(text);
+    if (text.size() > 253)
+        return false;
+    std::size_t pos = 0;
+    while (true) {
+        const std::size_t dot = text.find('.', pos);
+        if (!isHostLabel(text.substr(pos, dot == std::string_view::npos ? std::string_view::npos : dot - pos)))
+            return false;
+        if (dot == std::string_view::npos)
+            return true;
+        pos = dot + 1;
+    }
+}
 
 std::optional<int> parseIntegerField(std::string_view text)
 {
@@ -77,6 +131,8 @@ IpEntryProblem checkIpEntry(const IpEntryInput& input)
         return IpEntryProblem::EmptyAddress;
     if (*port < 0 || *port > ipPortMax)
         return IpEntryProblem::PortOutOfRange;
+    if (!isHostAddress(input.address))
+        return IpEntryProblem::BadAddress;
     return IpEntryProblem::None;
 }
 
@@ -93,6 +149,8 @@ std::string ipEntryMessage(IpEntryProblem problem)
         return "IP주소를 입력하세요.";
     case IpEntryProblem::PortOutOfRange:
         return "포트번호가 잘못되었습니다. 확인하세요.";
+    case IpEntryProblem::BadAddress:
+        return "IP주소가 잘못되었습니다. 확인하세요.";
     case IpEntryProblem::None:
         break;
     }

@@ -34,7 +34,13 @@ struct IpEntryInput {
     std::string portText;
 };
 
-enum class IpEntryProblem { None, NameTooLong, PortNotInteger, EmptyName, EmptyAddress, PortOutOfRange };
+// A dotted IPv4 address, four decimal octets of 0 to 255, or a host name:
+// labels of letters, digits and hyphens (1 to 63, no hyphen at either end)
+// joined by dots, 253 characters at most. Text of only digits and dots is
+// read as an IPv4 address, so "999.1.1.1" is neither.
+bool isHostAddress(std::string_view text);
+
+enum class IpEntryProblem { None, NameTooLong, PortNotInteger, EmptyName, EmptyAddress, PortOutOfRange, BadAddress };
 
 IpEntryProblem checkIpEntry(const IpEntryInput& input);
 std::string ipEntryMessage(IpEntryProblem problem);

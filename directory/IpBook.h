@@ -2,6 +2,7 @@
 // The IP address book file ip.dat: [GENINFO] GENCOUNT, then [IPPAD000].. with NAME, ADDR, PORT.
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/DataFile.h"
@@ -14,6 +15,12 @@ struct IpEntry {
 };
 
 using IpBook = std::vector<IpEntry>;
+
+// What the file keeps of an entry; the index is renumbered by saving.
+inline auto storedFields(const IpEntry& entry)
+{
+    return std::tie(entry.name, entry.address, entry.port);
+}
 
 // Reads the book; entries numbered 0, 1, .. in file order. A file that cannot be read
 // gives an empty book and its fault in *fault when given.

@@ -21,6 +21,7 @@ enum Column { NumberColumn, NameColumn, AddressColumn, PortColumn };
 IpBookDialog::IpBookDialog(IpBook& book, QWidget* parent)
     : QDialog(parent)
     , m_book(book)
+    , m_saved(book)
 {
     setWindowTitle(QStringLiteral("IP주소관리"));
 
@@ -69,6 +70,24 @@ void IpBookDialog::accept()
     if (m_commit && !m_commit(this))
         return;
     QDialog::accept();
+}
+
+void IpBookDialog::reject()
+{
+    if (!differsFromSaved(m_book, m_saved)) {
+        QDialog::reject();
+        return;
+    }
+    if (m_asking)
+        return;
+    m_asking = true;
+    askUserThen(this, QStringLiteral("변경된 내용을 저장하시겠습니까?"), true, [this](PromptAnswer answer) {
+        m_asking = false;
+        if (answer == PromptAnswer::Yes)
+            accept();
+        else if (answer == PromptAnswer::No)
+            QDialog::reject();
+    });
 }
 
 void IpBookDialog::insertRow(const IpEntry& entry)

@@ -2,6 +2,7 @@
 // The phone book file phone.dat: [INFO] COUNT, then [TEL000].. with NAME, NO, USE, ID, PWD.
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/DataFile.h"
@@ -16,6 +17,12 @@ struct PhoneEntry {
 };
 
 using PhoneBook = std::vector<PhoneEntry>;
+
+// What the file keeps of an entry; the index is renumbered by reading.
+inline auto storedFields(const PhoneEntry& entry)
+{
+    return std::tie(entry.name, entry.number, entry.outsideLine, entry.userId, entry.password);
+}
 
 // Reads the book; a missing file gives an empty book, and so does one that cannot be
 // read (its fault goes to *fault when given). Entries are numbered 0, 1, .. in file

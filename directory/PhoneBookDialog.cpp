@@ -59,6 +59,7 @@ PhoneBookDialog::PhoneBookDialog(std::string phoneFilePath, QWidget* parent)
 
     FileFault readFault;
     m_book = readPhoneBook(m_path, &readFault);
+    m_saved = m_book;
     if (!readFault.ok()) {
         // Told once the dialog is up, over it: the book opens empty and a save is
         // refused until the file is put right.
@@ -157,7 +158,29 @@ bool PhoneBookDialog::saveBook()
 {
     // A failed save is told with the file and the reason; the dialog stays open
     // with the edits, to try again or cancel.
-    return tellSaveResult(this, m_path, writePhoneBook(m_path, m_book));
+    if (!tellSaveResult(this, m_path, writePhoneBook(m_path, m_book)))
+        return false;
+    m_saved = m_book;
+    return true;
+}
+
+void PhoneBookDialog::reject()
+{
+    if (!differsFromSaved(m_book, m_saved)) {
+        QDialog::reject();
+        return;
+    }
+    if (m_asking)
+        return;
+    m_asking = true;
+    // 예 saves and closes (a failed save is told and keeps the dialog), 아니요
+    // closes without saving, 취소 stays.
+    askUserThen(this, QStringLiteral("변경된 내용을 저장하시겠습니까?"), true, [this](PromptAnswer answer) {
+        m_asking = false;
+        if (answer == PromptAnswer::Cancel || (answer == PromptAnswer::Yes && !saveBook()))
+            return;
+        QDialog::reject();
+    });
 }
 
 void PhoneBookDialog::dial()

@@ -1,7 +1,8 @@
 #pragma once
 // "전화번호부": the phone book. It reads phone.dat when it opens and writes it on
 // "저장" and on "전화걸기"; "전화걸기" (also Enter and a double-click) closes it
-// with the chosen entry, "취소" closes it and drops unsaved edits. A save that
+// with the chosen entry. "취소" (Escape, the close box) closes it at once when
+// nothing is unsaved, and otherwise asks whether to save first. A save that
 // fails is told and keeps the dialog open; so does "전화걸기".
 
 #include <QDialog>
@@ -21,6 +22,8 @@ public:
     // The entry chosen by the dial action; meaningful after exec() == Accepted.
     const PhoneEntry& chosenEntry() const { return m_chosen; }
 
+    void reject() override;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -39,8 +42,10 @@ private:
 
     std::string m_path;
     PhoneBook m_book;
+    PhoneBook m_saved;  // what phone.dat holds, as far as this dialog knows
     PhoneEntry m_chosen;
     QTableWidget* m_list;
     int m_currentRow = -1;
     bool m_listUpdating = false;
+    bool m_asking = false;
 };

@@ -50,6 +50,36 @@ bool askUser(QWidget* parent, const QString& text)
         == QMessageBox::Yes;
 }
 
+QPointer<QMessageBox> askUserThen(QWidget* parent, const QString& text, bool offerCancel,
+                                  std::function<void(PromptAnswer)> then)
+{
+    if (const PromptHandler& handler = currentHandler()) {
+        then(handler(PromptKind::Ask, text) ? PromptAnswer::Yes : PromptAnswer::No);
+        return nullptr;
+    }
+    QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+    if (offerCancel)
+        buttons |= QMessageBox::Cancel;
+    auto* box = new QMessageBox(QMessageBox::Question, boxTitle(), text, buttons, parent);
+    box->setDefaultButton(QMessageBox::Yes);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(box, &QDialog::finished, box, [box, offerCancel, then = std::move(then)] {
+        switch (box->standardButton(box->clickedButton())) {
+        case QMessageBox::Yes:
+            then(PromptAnswer::Yes);
+            break;
+        case QMessageBox::Cancel:
+            then(PromptAnswer::Cancel);
+            break;
+        default:
+            then(offerCancel && !box->clickedButton() ? PromptAnswer::Cancel : PromptAnswer::No);
+            break;
+        }
+    });
+    box->open();
+    return box;
+}
+
 PromptHandler setPromptHandler(PromptHandler handler)
 {
     PromptHandler previous = std::move(currentHandler());

@@ -166,6 +166,13 @@ void CTerminalView::contextMenuEvent(QContextMenuEvent* event)
     menu->popup(event->globalPos());
 }
 
+void CTerminalView::popupContextMenuAbove(QWidget* anchor)
+{
+    QMenu* menu = createContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(anchor->mapToGlobal(QPoint(0, 0)) - QPoint(0, menu->sizeHint().height()));
+}
+
 void CTerminalView::focusInEvent(QFocusEvent* event)
 {
     CVT100View::focusInEvent(event);

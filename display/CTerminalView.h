@@ -33,6 +33,10 @@ public:
     void addContextMenuAction(QAction* action);
     // Hands the clipboard's text to pasteRequested, line breaks as spaces.
     void pasteClipboard();
+    // Opens the context menu as the keyboard does from the pane's send bar
+    // (Shift+F10, the Menu key): its bottom-left corner on anchor's top-left,
+    // clear of the line the operator types in.
+    void popupContextMenuAbove(QWidget* anchor);
 
     // The pane that the key commands go to while `focus` has the focus.
     static CTerminalView* paneForFocus(QWidget* focus);

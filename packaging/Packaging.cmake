@@ -65,16 +65,16 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SECTION "comm")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_RELEASE "")
-# Library dependencies come from dpkg-shlibdeps; the Qt platform plugins are
-# loaded at run time and the screen font is found by name, so neither shows
-# up there and both are listed by hand.
+# Library dependencies come from dpkg-shlibdeps; the Qt platform plugins and
+# Qt's Korean texts are loaded at run time and the screen font is found by
+# name, so none shows up there and all are listed by hand.
 find_program(EMU_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(EMU_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-unifont")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-unifont")
 else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libc6, libstdc++6, libqt6core6, libqt6gui6, libqt6widgets6, qt6-qpa-plugins, fonts-unifont")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libqt6core6, libqt6gui6, libqt6widgets6, \
+qt6-qpa-plugins, qt6-translations-l10n, fonts-unifont")
 endif()
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "ser2net")

@@ -1,13 +1,18 @@
 #include "session/ConnectionToolBar.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
+
+#include "session/WrappingLayout.h"
 
 namespace {
 
@@ -44,6 +49,16 @@ QComboBox* paneSelector(QWidget* parent, const QString& name)
     return box;
 }
 
+// Controls that belong together and wrap as one.
+QHBoxLayout* addGroup(QLayout* row, QWidget* toolBar)
+{
+    auto* group = new QWidget(toolBar);
+    auto* layout = new QHBoxLayout(group);
+    layout->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(group);
+    return layout;
+}
+
 }  // namespace
 
 ConnectionToolBar::ConnectionToolBar(QWidget* parent)
@@ -51,10 +66,16 @@ ConnectionToolBar::ConnectionToolBar(QWidget* parent)
     , m_icon(new QLabel(this))
     , m_outputHeld(new QLabel(QStringLiteral("전송 대기 중"), this))
 {
+    auto* row = new WrappingLayout(this);
+    row->setContentsMargins(4, 2, 4, 2);
+    row->setSpacing(8);
+
+    QHBoxLayout* line = addGroup(row, this);
     dialButton = new QPushButton(QStringLiteral("전화걸기"), this);
     hangUpButton = new QPushButton(QStringLiteral("전화끊기"), this);
-    idPasswordButton = new QPushButton(QStringLiteral("ID/PWD 설정"), this);
-    portSettingsButton = new QPushButton(QStringLiteral("포트설정"), this);
+    line->addWidget(m_icon);
+    line->addWidget(dialButton);
+    line->addWidget(hangUpButton);
 
     auto* toggles = new QGridLayout;
     toggles->setSpacing(1);
@@ -63,36 +84,55 @@ ConnectionToolBar::ConnectionToolBar(QWidget* parent)
         portToggles[i]->setCheckable(true);
         toggles->addWidget(portToggles[i], i / 2, i % 2);
     }
+    addGroup(row, this)->addLayout(toggles);
+
+    QHBoxLayout* settings = addGroup(row, this);
+    idPasswordButton = new QPushButton(QStringLiteral("ID/PWD 설정"), this);
+    portSettingsButton = new QPushButton(QStringLiteral("포트설정"), this);
+    settings->addWidget(idPasswordButton);
+    settings->addWidget(portSettingsButton);
 
     const std::array<QString, 2> paneNames{QStringLiteral("왼쪽창"), QStringLiteral("오른쪽창")};
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(4, 2, 4, 2);
-    layout->addWidget(m_icon);
-    layout->addWidget(dialButton);
-    layout->addWidget(hangUpButton);
-    layout->addLayout(toggles);
-    layout->addWidget(idPasswordButton);
-    layout->addWidget(portSettingsButton);
     for (int pane = 0; pane < 2; ++pane) {
         auto* label = new QLabel(paneNames[pane], this);
         paneSelectors[pane] = paneSelector(this, paneNames[pane]);
         label->setBuddy(paneSelectors[pane]);
         logBoxes[pane] = new QCheckBox(QStringLiteral("로그저장"), this);
         logBoxes[pane]->setAccessibleName(paneNames[pane] + QStringLiteral(" 로그저장"));
-        layout->addSpacing(8);
-        layout->addWidget(label);
-        layout->addWidget(paneSelectors[pane]);
-        layout->addWidget(logBoxes[pane]);
+        QHBoxLayout* group = addGroup(row, this);
+        group->addWidget(label);
+        group->addWidget(paneSelectors[pane]);
+        group->addWidget(logBoxes[pane]);
     }
     // Always enabled: the monitor lists the modem dialogue before a link is up.
     linkMonitorButton = new QPushButton(QStringLiteral("링크 모니터"), this);
-    layout->addSpacing(8);
-    layout->addWidget(linkMonitorButton);
-    layout->addStretch(1);
+    row->addWidget(linkMonitorButton);
     m_outputHeld->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
-    layout->addWidget(m_outputHeld);
+    row->addWidget(m_outputHeld);
     m_outputHeld->hide();
     showConnected(false);
+
+    for (QWidget* control : controlsInOrder())
+        control->installEventFilter(this);
+}
+
+bool ConnectionToolBar::eventFilter(QObject* watched, QEvent* event)
+{
+    // Only where the operator put the focus counts, not where the window
+    // system or a closing popup left it.
+    if (event->type() == QEvent::FocusIn) {
+        switch (static_cast<QFocusEvent*>(event)->reason()) {
+        case Qt::MouseFocusReason:
+        case Qt::TabFocusReason:
+        case Qt::BacktabFocusReason:
+        case Qt::ShortcutFocusReason:
+            m_lastFocused = qobject_cast<QWidget*>(watched);
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void ConnectionToolBar::showConnected(bool connected)
@@ -124,4 +164,60 @@ void ConnectionToolBar::releasePortToggles(int port)
             portToggles[toggle]->setChecked(false);
         }
     }
+}
+
+QList<QWidget*> ConnectionToolBar::controlsInOrder() const
+{
+    QList<QWidget*> controls{dialButton, hangUpButton};
+    for (QPushButton* toggle : portToggles)
+        controls << toggle;
+    controls << idPasswordButton << portSettingsButton;
+    for (int pane = 0; pane < 2; ++pane)
+        controls << paneSelectors[pane] << logBoxes[pane];
+    controls << linkMonitorButton;
+    return controls;
+}
+
+QList<QWidget*> ConnectionToolBar::focusableControls() const
+{
+    QList<QWidget*> controls = controlsInOrder();
+    controls.removeIf([this](const QWidget* control) {
+        return !control->isEnabled() || !control->isVisibleTo(this) || !(control->focusPolicy() & Qt::TabFocus);
+    });
+    return controls;
+}
+
+void ConnectionToolBar::restoreFocus()
+{
+    const QList<QWidget*> controls = focusableControls();
+    if (controls.isEmpty())
+        return;
+    QWidget* target = controls.contains(m_lastFocused.data()) ? m_lastFocused.data() : controls.front();
+    target->setFocus(Qt::ShortcutFocusReason);
+}
+
+bool ConnectionToolBar::focusNextPrevChild(bool next)
+{
+    // Round the tool bar's own controls: the window around would hand the
+    // focus straight back to a send bar.
+    const QList<QWidget*> controls = focusableControls();
+    const auto at = controls.indexOf(QApplication::focusWidget());
+    if (at < 0)
+        return QWidget::focusNextPrevChild(next);
+    const auto count = controls.size();
+    controls[(at + (next ? 1 : count - 1)) % count]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
+void ConnectionToolBar::keyPressEvent(QKeyEvent* event)
+{
+    // Enter operates the focused button or box as Space does; outside a
+    // dialog a button takes only Space by itself.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    auto* button = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && button != nullptr && isAncestorOf(button)) {
+        button->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

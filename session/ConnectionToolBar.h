@@ -1,8 +1,14 @@
 #pragma once
 // The row of controls at the top of a connection window: connection icon, dial,
 // hang up, the four port toggles, ID/PWD, remote port settings, and per pane a
-// source selector with its "로그저장" box, and the link monitor.
+// source selector with its "로그저장" box, and the link monitor. In a narrow
+// window the row wraps onto further rows between its groups; no control is
+// ever cut.
+//
+// By keyboard: Tab and Shift+Tab go round the controls that can be used now,
+// Space or Enter operates the one with the focus.
 
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -35,6 +41,11 @@ public:
     // "전송 대기 중" while the line holds back what was written.
     void showOutputHeld(bool held);
 
+    // The controls Tab goes round, in order: those enabled and shown.
+    QList<QWidget*> focusableControls() const;
+    // The focus to the control the operator last put it on here, or the first one.
+    void restoreFocus();
+
     QPushButton* dialButton;
     QPushButton* hangUpButton;
     std::array<QPushButton*, remotePortCount> portToggles;
@@ -44,7 +55,15 @@ public:
     std::array<QCheckBox*, 2> logBoxes;       // left, right
     QPushButton* linkMonitorButton;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
+    QList<QWidget*> controlsInOrder() const;
+
     QLabel* m_icon;
     QLabel* m_outputHeld;
+    QPointer<QWidget> m_lastFocused;
 };

@@ -1,9 +1,24 @@
 #include "session/SendBar.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include "display/CTerminalView.h"
+
+namespace {
+
+bool opensMenu(const QKeyEvent* key)
+{
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    return (key->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier)
+        || (key->key() == Qt::Key_Menu && modifiers == Qt::NoModifier);
+}
+
+}  // namespace
 
 SendBar::SendBar(const QString& accessibleName, QWidget* parent)
     : QWidget(parent)
@@ -50,21 +65,34 @@ void SendBar::focusInEvent(QFocusEvent* event)
     m_input->setFocus();
 }
 
+void SendBar::openPaneMenu()
+{
+    // The Menu key can arrive twice, as a key and as a menu request.
+    if (QApplication::activePopupWidget() != nullptr)
+        return;
+    if (CTerminalView* pane = CTerminalView::paneForFocus(m_input))
+        pane->popupContextMenuAbove(this);
+}
+
 bool SendBar::eventFilter(QObject* watched, QEvent* event)
 {
-    // Ctrl+X is the program's exit key everywhere: the input line must not
-    // claim it as Cut.
-    if (watched == m_input && event->type() == QEvent::ShortcutOverride) {
+    if (watched != m_input)
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_X && key->modifiers() == Qt::ControlModifier) {
-            event->ignore();
+        // Escape empties the input line and sends nothing.
+        if (key->key() == Qt::Key_Escape) {
+            m_input->clear();
+            return true;
+        }
+        if (opensMenu(key)) {
+            openPaneMenu();
             return true;
         }
     }
-    // Escape empties the input line and sends nothing.
-    if (watched == m_input && event->type() == QEvent::KeyPress
-        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        m_input->clear();
+    if (event->type() == QEvent::ContextMenu
+        && static_cast<QContextMenuEvent*>(event)->reason() != QContextMenuEvent::Mouse) {
+        openPaneMenu();
         return true;
     }
     return QWidget::eventFilter(watched, event);

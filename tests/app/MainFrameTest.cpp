@@ -4,6 +4,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -24,7 +26,7 @@
 #include <sys/stat.h>
 
 #include "app/CMainFrame.h"
-#include "app/CommandLine.h"
+#include "app/QtTranslations.h"
 #include "base/AppPaths.h"
 #include "directory/DialSettingsDialog.h"
 #include "directory/IpBookDialog.h"
@@ -32,6 +34,7 @@
 #include "directory/PortNumberDialog.h"
 #include "directory/UserPrompts.h"
 #include "session/CChildFrame.h"
+#include "session/SendBar.h"
 #include "tests/directory/DialogTestSupport.h"
 #include "tests/support/FakeSerialDevice.h"
 #include "tests/support/WindowTestSupport.h"
@@ -44,6 +47,33 @@ int visibleMenus(QMainWindow& window)
     for (QAction* action : window.menuBar()->actions())
         count += action->isVisible() ? 1 : 0;
     return count;
+}
+
+// The question shown over the frame, once it is up.
+QMessageBox* shownQuestion()
+{
+    QMessageBox* box = nullptr;
+    const bool shown = QTest::qWaitFor([&] {
+        box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        return box != nullptr && box->isVisible();
+    });
+    return shown ? box : nullptr;
+}
+
+// Presses the keys where the keyboard goes: an open menu, else the focus.
+void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QWidget* target = QApplication::activePopupWidget();
+    QTest::keyClick(target ? target : QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
+}
+
+QMenu* menuTitled(QMainWindow& window, const QString& title)
+{
+    for (QAction* action : window.menuBar()->actions()) {
+        if (action->text() == title)
+            return action->menu();
+    }
+    return nullptr;
 }
 
 // Operates the control as assistive technology does, through its accessible action.
@@ -65,19 +95,27 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<FakeDeviceInstaller> m_fakes;
     std::vector<QString> m_boxes;
+    bool m_answerYes = true;
 
     std::string dataDir() const { return m_dir->path().toStdString() + "/"; }
 
 private slots:
+    void initTestCase()
+    {
+        // As the program starts: Qt's own texts in Korean.
+        QVERIFY(installQtTranslations(*qApp));
+    }
+
     void init()
     {
         m_watchdog = std::make_unique<TestWatchdog>();
         m_dir = std::make_unique<QTemporaryDir>();
         m_fakes = std::make_unique<FakeDeviceInstaller>();
         m_boxes.clear();
+        m_answerYes = true;
         setPromptHandler([this](PromptKind, const QString& text) {
             m_boxes.push_back(text);
-            return true;
+            return m_answerYes;
         });
     }
 
@@ -264,6 +302,89 @@ private slots:
         QCOMPARE(modem->written(), std::string("+++"));
     }
 
+    void ctrlXCutsASelectionAndExitAsksWhileAConnectionIsLive()
+    {
+        setPromptHandler({});  // the real boxes, as the operator meets them
+        auto modem = m_fakes->device("COM1");
+        modem->setCarrier(true);  // taken as connected when the port opens
+        CMainFrame frame({"COM1", "COM2"}, dataDir());
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        frame.portButton(1)->click();  // idle: not counted
+        frame.portButton(0)->click();
+        CChildFrame* window = frame.connectionWindow(0);
+        QVERIFY(window->isConnected());
+        QLineEdit* input = window->sendBar(CChildFrame::LeftPane)->inputLine();
+        QTRY_VERIFY(input->hasFocus());
+
+        QTest::keyClicks(input, "ATI");
+        press(Qt::Key_A, Qt::ControlModifier);
+        press(Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(input->text(), QString());
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("ATI"));
+        QVERIFY(frame.isVisible());
+
+        // Nothing selected: Exit, asked first with Qt's buttons in Korean.
+        press(Qt::Key_X, Qt::ControlModifier);
+        QMessageBox* box = shownQuestion();
+        QVERIFY(box);
+        QCOMPARE(box->text(), QStringLiteral("연결된 창이 1개 있습니다. 연결을 끊고 종료하시겠습니까?"));
+        QCOMPARE(box->button(QMessageBox::Yes)->text(), QStringLiteral("예(&Y)"));
+        QCOMPARE(box->button(QMessageBox::No)->text(), QStringLiteral("아니요(&N)"));
+        QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
+        QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
+        QVERIFY(frame.isVisible());
+        QVERIFY(window->isConnected());
+
+        // The close box asks the same; 예 (the default, Enter) ends the program.
+        frame.close();
+        box = shownQuestion();
+        QVERIFY(box);
+        QTest::keyClick(box, Qt::Key_Return);
+        QTRY_VERIFY(!frame.isVisible());
+        QCOMPARE(modem->written(), std::string());  // nothing more sent, no hang-up
+
+        // With no link up nor dialling it ends at once, as ever.
+        CMainFrame idle({"COM3"}, dataDir());
+        idle.show();
+        QVERIFY(QTest::qWaitForWindowActive(&idle));
+        idle.portButton(0)->click();
+        QTRY_VERIFY(idle.connectionWindow(0)->sendBar(CChildFrame::LeftPane)->inputLine()->hasFocus());
+        press(Qt::Key_X, Qt::ControlModifier);
+        QVERIFY(!idle.isVisible());
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+    }
+
+    void windowMenuListsTheWindowsByPortAndSwitches()
+    {
+        CMainFrame frame({"COM1", "COM2"}, dataDir());
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        frame.portButton(0)->click();
+        frame.portButton(1)->click();
+        // Once logged in the caption names the site, not the port.
+        frame.connectionWindow(0)->setDocumentTitle(cp949("연결됨:서울1(5551234)"));
+        QCOMPARE(frame.connectionWindow(0)->caption(), QStringLiteral("연결됨:서울1(5551234)"));
+
+        press(Qt::Key_W, Qt::AltModifier);
+        QMenu* menu = menuTitled(frame, QStringLiteral("창(&W)"));
+        QTRY_VERIFY(QApplication::activePopupWidget() == menu);
+        QStringList entries;
+        QList<bool> checked;
+        for (QAction* action : menu->actions()) {
+            if (action->isCheckable()) {
+                entries << action->text();
+                checked << action->isChecked();
+            }
+        }
+        QCOMPARE(entries, (QStringList{"&1 COM1 - 연결됨:서울1(5551234)", "&2 COM2 - [57600-N-8-1]"}));
+        QCOMPARE(checked, (QList<bool>{false, true}));
+        press(Qt::Key_1);
+        QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+        QCOMPARE(frame.mdiArea()->activeSubWindow()->widget(), frame.connectionWindow(0));
+        QCOMPARE(frame.windowTitle(), QStringLiteral("EmuKR-V - COM1 - 연결됨:서울1(5551234)"));
+    }
+
     void localPortSettingsAreSavedOnOk()
     {
         CMainFrame frame({"COM1", "COM2"}, dataDir());
@@ -324,8 +445,11 @@ private slots:
         frame.editDialSettings();
         QCOMPARE(frame.dialSettings().outsideLineNumber, std::string("9"));
 
+        // The book holds unsaved entries: 취소 asks to save them, and 아니요 closes.
+        m_answerYes = false;
         onNextDialog<IpBookDialog>([&](IpBookDialog* dialog) { refusedOnOk(dialog, "ip.dat"); });
         frame.editIpBook();
+        QCOMPARE(m_boxes, std::vector<QString>{QStringLiteral("변경된 내용을 저장하시겠습니까?")});
         // Not renumbered: the rows the dialog showed still name their entries.
         QCOMPARE(frame.ipBook()[1].index, 2);
     }
@@ -336,12 +460,13 @@ private slots:
         std::vector<QStringList> launches;
         frame.setSessionStarter([&](const QString&, const QStringList& arguments, const QString&) {
             launches.push_back(arguments);
+            return QString();
         });
         frame.launchConsole();
         QCOMPARE(m_boxes, std::vector<QString>{QStringLiteral("IP 주소를 선택하세요.")});
         QVERIFY(launches.empty());
 
-        frame.ipBook() = {IpEntry{0, "Seoul1", "192.0.2.5", 0}, IpEntry{1, "Two Words", "192.0.2.6", 0}};
+        frame.ipBook() = {IpEntry{0, "Seoul1", "192.0.2.5", 0}, IpEntry{1, cp949("광주 센터"), "192.0.2.6", 0}};
         frame.fillIpCombo();
         QCOMPARE(frame.ipSelector()->currentText(), QStringLiteral("192.0.2.5"));
         frame.launchConsole();
@@ -353,14 +478,18 @@ private slots:
         });
         frame.ipSelector()->setCurrentIndex(1);
         frame.launchPort(2);
-        // A blank in the name gives the launcher four arguments, which it refuses.
-        QCOMPARE(launches.back(), (QStringList{"192.0.2.6", "7300", "Two", "Words"}));
-    }
+        // A blank in the name stays inside its argument.
+        QCOMPARE(launches.back(), (QStringList{"192.0.2.6", "7300", "광주 센터"}));
 
-    void commandLineSplitting()
-    {
-        QCOMPARE(splitCommandLine("a  b\t\"c d\" \"\""), (std::vector<std::string>{"a", "b", "c d", ""}));
-        QCOMPARE(splitCommandLine("   "), std::vector<std::string>{});
+        // A launcher that cannot be started is told, once per launch.
+        frame.setSessionStarter([](const QString&, const QStringList&, const QString&) {
+            return QStringLiteral("execv: No such file or directory");
+        });
+        m_boxes.clear();
+        frame.launchConsole();
+        QCOMPARE(m_boxes.size(), std::size_t(1));
+        QVERIFY(m_boxes[0].startsWith(QStringLiteral("프로그램을 시작하지 못했습니다: ")));
+        QVERIFY(m_boxes[0].endsWith(QStringLiteral("KR-V___\n(execv: No such file or directory)")));
     }
 
     void consoleLaunchStartsTheRealLauncher()
@@ -368,10 +497,11 @@ private slots:
         const QString folder = QString::fromStdString(executableDirectory());
         if (!QFile::exists(folder + QStringLiteral("KR-V___")))
             QSKIP("the launcher is not built beside the tests");
-        const QString expected = folder + QStringLiteral("ANSeoul1-콘솔포트-192.0.2.5-원격감시.ht");
+        // A name with a blank reaches the launcher whole.
+        const QString expected = folder + QStringLiteral("AN광주 센터-콘솔포트-192.0.2.5-원격감시.ht");
         QFile::remove(expected);
         CMainFrame frame({}, dataDir());
-        frame.ipBook() = {IpEntry{0, "Seoul1", "192.0.2.5", 0}};
+        frame.ipBook() = {IpEntry{0, cp949("광주 센터"), "192.0.2.5", 0}};
         frame.fillIpCombo();
         qputenv("QT_QPA_PLATFORM", "offscreen");
         frame.launchConsole();

@@ -3,12 +3,14 @@
 
 #include <QFile>
 #include <QInputMethodEvent>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include "base/TextCodec.h"
 #include "directory/IpBookDialog.h"
 #include "directory/IpEntryDialog.h"
 #include "directory/PhoneBookDialog.h"
@@ -80,6 +82,19 @@ bool opensADialog(QDialog* dialog, const QString& label)
     click(dialog, label);
     QCoreApplication::processEvents();
     return opened;
+}
+
+// The question the dialog shows over itself, once it is up.
+QMessageBox* shownQuestion(QWidget* dialog)
+{
+    QMessageBox* box = nullptr;
+    const bool shown = QTest::qWaitFor([&] {
+        box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        return box != nullptr && box->isVisible();
+    });
+    if (!shown || box->parentWidget() != dialog)
+        qFatal("no question shown over the dialog");
+    return box;
 }
 
 // Fills the next phone entry dialog and presses 확인.
@@ -220,6 +235,71 @@ private slots:
         QCOMPARE(dialog.chosenEntry().userId, std::string("op"));
         QCOMPARE(dialog.chosenEntry().password, std::string("secret"));
         QCOMPARE(readPhoneBook(m_phonePath.toStdString()).size(), std::size_t(2));
+    }
+
+    void unsavedChangesAreAskedAboutWhenTheBookCloses()
+    {
+        Watchdog watchdog;
+        writeAll(m_phonePath, threeSites);
+        const QString question = QStringLiteral("변경된 내용을 저장하시겠습니까?");
+        {
+            // Nothing changed (a save of the same book included): closes at once.
+            PhoneBookDialog dialog(m_phonePath.toStdString());
+            showAsOpened(&dialog);
+            QTest::mouseClick(buttonLabelled(&dialog, "취소"), Qt::LeftButton);
+            QVERIFY(!dialog.isVisible());
+            QVERIFY(QApplication::activeModalWidget() == nullptr);
+        }
+        PhoneBookDialog dialog(m_phonePath.toStdString());
+        showAsOpened(&dialog);
+        enterPhoneEntry("광주", "0625555", false);
+        QTest::mouseClick(buttonLabelled(&dialog, "추가"), Qt::LeftButton);
+        // Escape asks; 취소 stays with the edits.
+        QTest::keyClick(listOf(&dialog), Qt::Key_Escape);
+        QMessageBox* box = shownQuestion(&dialog);
+        QCOMPARE(box->text(), question);
+        QTest::mouseClick(box->button(QMessageBox::Cancel), Qt::LeftButton);
+        QTRY_VERIFY(QApplication::activeModalWidget() == &dialog);
+        QCOMPARE(listOf(&dialog)->rowCount(), 4);
+        // The close box asks; 아니요 closes without saving.
+        dialog.close();
+        QTest::mouseClick(shownQuestion(&dialog)->button(QMessageBox::No), Qt::LeftButton);
+        QTRY_VERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(readAll(m_phonePath), QByteArray(threeSites));
+
+        // 예 saves and closes, without dialling.
+        PhoneBookDialog again(m_phonePath.toStdString());
+        showAsOpened(&again);
+        enterPhoneEntry("광주", "0625555", false);
+        QTest::mouseClick(buttonLabelled(&again, "추가"), Qt::LeftButton);
+        QTest::mouseClick(buttonLabelled(&again, "취소"), Qt::LeftButton);
+        QTest::keyClick(shownQuestion(&again), Qt::Key_Return);  // 예 is the default
+        QTRY_VERIFY(!again.isVisible());
+        QCOMPARE(again.result(), int(QDialog::Rejected));
+        QCOMPARE(readPhoneBook(m_phonePath.toStdString()).back().name, utf8ToCp949("광주"));
+
+        // The IP book likewise: 예 is its 확인, 아니요 keeps the edits in memory only.
+        IpBook book{{0, "Seoul1", "192.0.2.1", 23}};
+        for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+            IpBookDialog ip(book);
+            int commits = 0;
+            ip.setCommit([&commits](QWidget*) { return ++commits > 0; });
+            showAsOpened(&ip);
+            onNextDialog<IpEntryDialog>([](IpEntryDialog* entry) {
+                typeInto(entry, "이름", "Busan");
+                typeInto(entry, "IP 주소", "198.51.100.7");
+                click(entry, "확인");
+            });
+            QTest::mouseClick(buttonLabelled(&ip, "추가"), Qt::LeftButton);
+            QTest::keyClick(listOf(&ip), Qt::Key_Escape);
+            QTest::mouseClick(shownQuestion(&ip)->button(answer), Qt::LeftButton);
+            QTRY_VERIFY(!ip.isVisible());
+            QCOMPARE(ip.result(), int(answer == QMessageBox::Yes ? QDialog::Accepted : QDialog::Rejected));
+            QCOMPARE(commits, answer == QMessageBox::Yes ? 1 : 0);
+            QCOMPARE(book.back().name, std::string("Busan"));
+            book.pop_back();
+        }
     }
 
     void rowPastTheEndAfterDeletingLastRowNamesNothing()
@@ -387,6 +467,11 @@ private slots:
         QVERIFY(dialog.result() != QDialog::Accepted);
         QCOMPARE(dialog.port(), 0);
         typeInto(&dialog, "포트번호", "32700");
+        typeInto(&dialog, "IP 주소", "999.1.1.1");
+        click(&dialog, "확인");
+        QCOMPARE(prompts.told.last(), QString("IP주소가 잘못되었습니다. 확인하세요."));
+        QVERIFY(dialog.result() != QDialog::Accepted);
+        typeInto(&dialog, "IP 주소", "192.0.2.9");
         click(&dialog, "확인");
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.port(), 32700);

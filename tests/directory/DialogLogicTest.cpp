@@ -121,6 +121,24 @@ TEST(BookEditing, IndexesFollowTheLastEntryAcrossGaps)
     EXPECT_EQ(findEntryByIndex(book, 1), nullptr);
 }
 
+TEST(BookEditing, ChangesCountByStoredFieldsNotByIndexes)
+{
+    const PhoneBook saved{{0, "Busan", "051", false, "admin", "pilvo"}, {1, "Seoul", "02", true, "op", "pw"}};
+    PhoneBook book = saved;
+    EXPECT_FALSE(differsFromSaved(book, saved));
+    book[1].password = "pw2";
+    EXPECT_TRUE(differsFromSaved(book, saved));
+    // Deleted and added back as it was: the gap in the indexes is no change.
+    book = {saved[0], saved[1]};
+    book[1].index = 7;
+    EXPECT_FALSE(differsFromSaved(book, saved));
+    book.pop_back();
+    EXPECT_TRUE(differsFromSaved(book, saved));
+    const IpBook ipSaved{{0, "a", "192.0.2.1", 23}};
+    EXPECT_TRUE(differsFromSaved(IpBook{{0, "a", "192.0.2.1", 24}}, ipSaved));
+    EXPECT_FALSE(differsFromSaved(IpBook{{5, "a", "192.0.2.1", 23}}, ipSaved));
+}
+
 TEST(BookEditing, RowNumbersAreIndexPlusOne)
 {
     EXPECT_EQ(rowNumberText(0), "1");
@@ -142,6 +160,23 @@ TEST(EntryChecks, PhoneEntryProblemsComeInOrder)
     EXPECT_EQ(checkPhoneEntry(entry, "a"), PhoneEntryProblem::None);
     entry.password.clear();
     EXPECT_EQ(checkPhoneEntry(entry, ""), PhoneEntryProblem::None);
+}
+
+TEST(EntryChecks, AddressesAreDottedIpv4OrHostNames)
+{
+    for (const char* good : {"192.0.2.5", "0.0.0.0", "255.255.255.255", "010.1.1.1", "krv-seoul", "krv1.example.org",
+                             "a", "1.2.3.a", "xn--3e0b707e.kr"})
+        EXPECT_TRUE(isHostAddress(good)) << good;
+    for (const char* bad : {"999.1.1.1", "256.0.0.1", "1.2.3", "1.2.3.4.5", "1..2.3", "1.2.3.4.", "1.2.3.0400", "",
+                            " 192.0.2.5", "192.0.2.5 ", "-krv", "krv-", "krv..org", "krv_1", "서울", "a b"})
+        EXPECT_FALSE(isHostAddress(bad)) << bad;
+    EXPECT_TRUE(isHostAddress(std::string(63, 'a') + ".kr"));
+    EXPECT_FALSE(isHostAddress(std::string(64, 'a') + ".kr"));
+    std::string long253;
+    while (long253.size() < 253)
+        long253 += long253.empty() ? "a" : ".a";
+    EXPECT_TRUE(isHostAddress(long253));
+    EXPECT_FALSE(isHostAddress(long253 + "a"));
 }
 
 TEST(EntryChecks, IntegerFields)
@@ -172,5 +207,9 @@ TEST(EntryChecks, IpEntryProblemsComeInOrder)
     EXPECT_EQ(checkIpEntry({"a", "b", "0"}), IpEntryProblem::None);
     EXPECT_EQ(checkIpEntry({"a", "b", "32701"}), IpEntryProblem::PortOutOfRange);
     EXPECT_EQ(checkIpEntry({"a", "b", "-1"}), IpEntryProblem::PortOutOfRange);
+    // The address is checked last, after the port's range.
+    EXPECT_EQ(checkIpEntry({"a", "999.1.1.1", "70000"}), IpEntryProblem::PortOutOfRange);
+    EXPECT_EQ(checkIpEntry({"a", "999.1.1.1", "23"}), IpEntryProblem::BadAddress);
+    EXPECT_EQ(ipEntryMessage(IpEntryProblem::BadAddress), "IP주소가 잘못되었습니다. 확인하세요.");
     EXPECT_EQ(ipEntryMessage(IpEntryProblem::NameTooLong), "Please enter no more than 15 characters.");
 }

@@ -145,6 +145,14 @@ TEST_F(LauncherRun, WrongArgumentCountWritesNothing)
     EXPECT_TRUE(m_dir.entries().empty());
 }
 
+TEST_F(LauncherRun, ANameWithABlankIsOneArgument)
+{
+    // "광주 센터" is nine bytes of code page 949: within the name's fifteen.
+    const LauncherApp app = run({"192.0.2.5", "7201", "광주 센터"});
+    ASSERT_TRUE(app.valid());
+    EXPECT_EQ(m_dir.entries(), std::vector<std::string>{"AN광주 센터-포트1디바이스-192.0.2.5-원격감시.ht"});
+}
+
 // A name or address is part of a file name: it must never reach outside the
 // launcher's directory, nor hide control characters in a file name.
 TEST(LauncherRefusal, HostileFieldsWriteNothingAnywhere)

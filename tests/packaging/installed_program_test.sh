@@ -179,7 +179,7 @@ deb=$(ls -t "$build"/emuvola_*.deb 2>/dev/null | head -n 1)
 if [ -n "$deb" ] && [ "$deb" -nt "$build/bin/EmuVOLA" ] && command -v dpkg-deb >/dev/null; then
   depends=$(dpkg-deb -f "$deb" Depends)
   note "# $(basename "$deb") Depends: $depends"
-  for needed in qt6-qpa-plugins fonts-unifont libqt6widgets6; do
+  for needed in qt6-qpa-plugins qt6-translations-l10n fonts-unifont libqt6widgets6; do
     case ", $depends" in
       *", $needed"*) ok "package depends on $needed" ;;
       *) bad "package does not depend on $needed" ;;

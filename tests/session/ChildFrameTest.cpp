@@ -11,7 +11,6 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QKeyEvent>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QComboBox>
@@ -183,18 +182,6 @@ private slots:
         QCOMPARE(written(), std::string("AT\ratdt 123\r"));
         QVERIFY(waitUntil([&] { return m_frame->isDialling(); }));
         QVERIFY(m_frame->dialWaitWindow() && m_frame->dialWaitWindow()->isVisible());
-    }
-
-    void theInputLineLeavesCtrlXToTheExitKey()
-    {
-        openWindow();
-        QLineEdit* input = m_frame->sendBar(PaneSide::Left)->inputLine();
-        input->setText(QStringLiteral("AT"));
-        input->selectAll();
-        QKeyEvent override(QEvent::ShortcutOverride, Qt::Key_X, Qt::ControlModifier);
-        QCoreApplication::sendEvent(input, &override);
-        QVERIFY(!override.isAccepted());
-        QCOMPARE(input->text(), QStringLiteral("AT"));
     }
 
     void unknownPortKeepsTheWindowWithoutAPort()
