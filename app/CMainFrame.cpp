@@ -30,7 +30,6 @@
 #include "directory/PortNumberDialog.h"
 #include "directory/UserPrompts.h"
 #include "session/CChildFrame.h"
-#include "session/FocusRegions.h"
 
 CMainFrame::CMainFrame(const std::vector<std::string>& discoveredPorts, std::string dataDirectory, QWidget* parent)
     : QMainWindow(parent)
@@ -306,7 +305,6 @@ CChildFrame* CMainFrame::openConnectionWindow(const std::string& portName)
     window->setWindowIcon(appIcon());
     m_mdi->addSubWindow(window);
     connect(window, &QWidget::windowTitleChanged, this, &CMainFrame::updateTitle);
-    new FocusRegions(frame);
     window->resize(m_mdi->viewport()->size() * 0.9);
     window->show();
     placeNewWindow(window);

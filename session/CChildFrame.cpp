@@ -20,6 +20,7 @@
 #include "session/ConnectionMessages.h"
 #include "session/ConnectionToolBar.h"
 #include "session/DialWaitDialog.h"
+#include "session/FocusRegions.h"
 #include "session/LinkMonitorWindow.h"
 #include "session/PaneArea.h"
 #include "session/PaneLogSwitch.h"
@@ -82,6 +83,7 @@ CChildFrame::CChildFrame(ConnectionHost& host, QWidget* parent)
                 Qt::QueuedConnection);
     }
     m_toolBar->enableCommands(false);
+    new FocusRegions(this);  // F6 / Shift+F6 between the tool bar and the send bars
 }
 
 CChildFrame::~CChildFrame()
@@ -228,7 +230,7 @@ void CChildFrame::showLinkMonitor()
 
 // --- what the connection shows and asks --------------------------------------
 
-void CChildFrame::setTitle(const std::string& title)
+void CChildFrame::setDocumentTitle(const std::string& title)
 {
     setWindowTitle(fromCp949(title));
     setAccessibleName(windowTitle());

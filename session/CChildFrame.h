@@ -55,6 +55,8 @@ public:
     void toggleLog(PaneSide side);
     // The link monitor of this window: it lists the link since the window opened.
     void showLinkMonitor();
+    // The window's caption (code page 949).
+    void setDocumentTitle(const std::string& title);
 
     // State, for the main frame and for tests.
     ConnectionEngine& engine() { return *m_engine; }
@@ -81,7 +83,7 @@ protected:
 
 private:
     // ConnectionFrontEnd: what the connection shows and asks.
-    void setTitle(const std::string& title) override;
+    void setTitle(const std::string& title) override { setDocumentTitle(title); }
     void showConnected(bool connected) override;
     void showPanesLocal() override;
     void releasePortToggles(int port) override;

@@ -27,10 +27,10 @@ int FocusRegions::currentRegion() const
         return -1;
     if (m_window->toolBar()->isAncestorOf(focus))
         return ToolBar;
-    for (const CChildFrame::Pane pane : {CChildFrame::LeftPane, CChildFrame::RightPane}) {
+    for (const PaneSide pane : paneSides) {
         const SendBar* bar = m_window->sendBar(pane);
         if (focus == bar || bar->isAncestorOf(focus))
-            return pane == CChildFrame::LeftPane ? LeftBar : RightBar;
+            return pane == PaneSide::Left ? LeftBar : RightBar;
     }
     return -1;
 }
@@ -50,7 +50,7 @@ void FocusRegions::enter(int region)
         m_window->toolBar()->restoreFocus();
         return;
     }
-    const CChildFrame::Pane pane = region == LeftBar ? CChildFrame::LeftPane : CChildFrame::RightPane;
+    const PaneSide pane = region == LeftBar ? PaneSide::Left : PaneSide::Right;
     // Through the pane, so the window takes it as the active pane.
     m_window->pane(pane)->setFocus(Qt::ShortcutFocusReason);
     m_window->sendBar(pane)->setFocus(Qt::ShortcutFocusReason);

@@ -103,8 +103,8 @@ private slots:
         CChildFrame* window = frame.connectionWindow(0);
         QVERIFY(window && window->isConnected());
         const ConnectionToolBar* bar = window->toolBar();
-        QLineEdit* left = window->sendBar(CChildFrame::LeftPane)->inputLine();
-        QLineEdit* right = window->sendBar(CChildFrame::RightPane)->inputLine();
+        QLineEdit* left = window->sendBar(PaneSide::Left)->inputLine();
+        QLineEdit* right = window->sendBar(PaneSide::Right)->inputLine();
         QTRY_COMPARE(focus(), left);
 
         // F6 goes round the regions: tool bar, left bar, right bar.

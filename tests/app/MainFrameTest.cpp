@@ -314,7 +314,7 @@ private slots:
         frame.portButton(0)->click();
         CChildFrame* window = frame.connectionWindow(0);
         QVERIFY(window->isConnected());
-        QLineEdit* input = window->sendBar(CChildFrame::LeftPane)->inputLine();
+        QLineEdit* input = window->sendBar(PaneSide::Left)->inputLine();
         QTRY_VERIFY(input->hasFocus());
 
         QTest::keyClicks(input, "ATI");
@@ -349,7 +349,7 @@ private slots:
         idle.show();
         QVERIFY(QTest::qWaitForWindowActive(&idle));
         idle.portButton(0)->click();
-        QTRY_VERIFY(idle.connectionWindow(0)->sendBar(CChildFrame::LeftPane)->inputLine()->hasFocus());
+        QTRY_VERIFY(idle.connectionWindow(0)->sendBar(PaneSide::Left)->inputLine()->hasFocus());
         press(Qt::Key_X, Qt::ControlModifier);
         QVERIFY(!idle.isVisible());
         QVERIFY(QApplication::activeModalWidget() == nullptr);
