@@ -51,6 +51,7 @@ CMainFrame::CMainFrame(const std::vector<std::string>& discoveredPorts, std::str
     if (const FileFault fault = readLineSettings(filePath("pinfo.dat"), m_ports, m_dial); !fault.ok())
         m_unreadableFiles.push_back({filePath("pinfo.dat"), fault});
     m_paneLogs = readPaneLogOptions(filePath("pinfo.dat"));
+    m_recentScripts = readRecentScripts(filePath("pinfo.dat"));
     for (int slot = 0; slot < portSlotCount; ++slot) {
         const std::string& name = m_ports[slot].portName;
         m_portButtons[slot]->setText(name.empty() ? QStringLiteral("not use") : fromCp949(portNameLabel(name)));
@@ -391,6 +392,20 @@ void CMainFrame::setLogTimestamps(int pane, bool on)
     m_paneLogs = edited;
     const std::string path = filePath("pinfo.dat");
     tellSaveResult(this, path, writePaneLogOptions(path, edited));
+}
+
+void CMainFrame::scriptRun(const std::string& path)
+{
+    std::vector<std::string> edited{path};
+    for (const std::string& earlier : m_recentScripts) {
+        if (earlier != path && edited.size() < recentScriptLimit)
+            edited.push_back(earlier);
+    }
+    if (edited == m_recentScripts)
+        return;
+    m_recentScripts = edited;
+    const std::string file = filePath("pinfo.dat");
+    tellSaveResult(this, file, writeRecentScripts(file, edited));
 }
 
 void CMainFrame::showAbout()

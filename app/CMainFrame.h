@@ -37,6 +37,8 @@ public:
     DialSettings dialSettings() const override { return m_dial; }
     bool logTimestamps(int pane) const override;
     void setLogTimestamps(int pane, bool on) override;
+    std::vector<std::string> recentScripts() const override { return m_recentScripts; }
+    void scriptRun(const std::string& path) override;
     void portWindowClosed(const std::string& portName) override;
 
     // A new connection window for the port, opened at once.
@@ -105,6 +107,7 @@ private:
     PortTable m_ports;
     DialSettings m_dial;
     PaneLogOptions m_paneLogs;
+    std::vector<std::string> m_recentScripts;
     IpBook m_ipBook;
     IpBook m_savedIpBook;  // what ip.dat holds, as far as this run knows
     bool m_templateRegistered = false;

@@ -1,11 +1,21 @@
 #include "app/LineSettingsFile.h"
 
+#include <algorithm>
+
 #include "base/ProfileFile.h"
 
 namespace {
 
 constexpr const char* dialSection = "CALLSECT";
 constexpr const char* paneLogSection = "PANELOG";
+constexpr const char* scriptSection = "SCRIPTS";
+// A value holds at most this many bytes (259 and the terminating zero).
+constexpr std::size_t longestValue = 259;
+
+std::string scriptKey(std::size_t index)
+{
+    return "FILE" + std::to_string(index + 1);
+}
 constexpr std::array<const char*, 2> timestampKeys{"LEFTTIMESTAMP", "RIGHTTIMESTAMP"};
 
 }  // namespace
@@ -81,6 +91,38 @@ FileFault writePaneLogOptions(const std::string& path, const PaneLogOptions& opt
         return file.fault();
     for (std::size_t pane = 0; pane < timestampKeys.size(); ++pane)
         file.setInt(paneLogSection, timestampKeys[pane], options.timestamps[pane] ? 1 : 0);
+    file.save();
+    return file.fault();
+}
+
+std::vector<std::string> readRecentScripts(const std::string& path)
+{
+    ProfileFile file(path);
+    file.load();
+    std::vector<std::string> scripts;
+    const int count = std::clamp(file.getInt(scriptSection, "COUNT", 0), 0, static_cast<int>(recentScriptLimit));
+    for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
+        std::string script = file.getString(scriptSection, scriptKey(i), "");
+        if (!script.empty())
+            scripts.push_back(std::move(script));
+    }
+    return scripts;
+}
+
+FileFault writeRecentScripts(const std::string& path, const std::vector<std::string>& scripts)
+{
+    ProfileFile file(path);
+    if (!file.load())
+        return file.fault();
+    std::size_t kept = 0;
+    for (const std::string& script : scripts) {
+        if (kept == recentScriptLimit)
+            break;
+        if (script.empty() || script.size() > longestValue)
+            continue;
+        file.setString(scriptSection, scriptKey(kept++), script);
+    }
+    file.setInt(scriptSection, "COUNT", static_cast<int>(kept));
     file.save();
     return file.fault();
 }

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "base/DataFile.h"
 #include "base/PortRecords.h"
@@ -26,3 +27,10 @@ struct PaneLogOptions {
 };
 PaneLogOptions readPaneLogOptions(const std::string& path);
 [[nodiscard]] FileFault writePaneLogOptions(const std::string& path, const PaneLogOptions& options);
+
+// The scripts a connection window ran last, newest first, at most
+// recentScriptLimit, kept in a section of our own like the panes' options.
+// Paths are kept as UTF-8 text; one longer than a value holds is not kept.
+inline constexpr std::size_t recentScriptLimit = 5;
+std::vector<std::string> readRecentScripts(const std::string& path);
+[[nodiscard]] FileFault writeRecentScripts(const std::string& path, const std::vector<std::string>& scripts);

@@ -54,6 +54,8 @@ public:
     bool logTimestamps(int) const override { return false; }
     void setLogTimestamps(int, bool) override {}
     void portWindowClosed(const std::string&) override {}
+    std::vector<std::string> recentScripts() const override { return {}; }
+    void scriptRun(const std::string&) override {}
 
 private:
     PortSettings m_settings{"COM1", 1152, 8, 1, 0};

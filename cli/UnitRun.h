@@ -21,7 +21,7 @@
 #include "cli/RunStatus.h"
 #include "cli/SourceCapture.h"
 #include "directory/PhoneBook.h"
-#include "script/ConnectionScript.h"
+#include "session/ConnectionScript.h"
 #include "script/Script.h"
 #include "session/ConnectionEngine.h"
 #include "session/ConnectionFrontEnd.h"

@@ -1,8 +1,10 @@
 # Installation layout and the Debian package.
 #
-#   <prefix>/lib/emuvola/EmuVOLA, KR-V___, krv-sim   side by side, as in build/bin
+#   <prefix>/lib/emuvola/EmuVOLA, KR-V___, krv-sim, emuvola-run   side by side, as in build/bin
 #   <prefix>/bin/emuvola -> ../lib/emuvola/EmuVOLA   EmuVOLA finds KR-V___ through
 #                                                    /proc/self/exe, which resolves the link
+#   <prefix>/bin/emuvola-run -> ../lib/emuvola/emuvola-run
+#   <prefix>/share/doc/emuvola/scripts/              example scripts, a cron line, a systemd timer
 #   <prefix>/share/applications/emuvola.desktop
 #   <prefix>/share/icons/hicolor/<size>/apps/emuvola.png (and scalable/apps/emuvola.svg)
 #
@@ -15,7 +17,7 @@
 set(EMU_INSTALL_PROGRAM_DIR "lib/emuvola")
 set(EMU_PACKAGING_DIR "${CMAKE_CURRENT_LIST_DIR}")
 
-install(TARGETS EmuVOLA KR-V___ krv-sim
+install(TARGETS EmuVOLA KR-V___ krv-sim emuvola-run
   RUNTIME DESTINATION "${EMU_INSTALL_PROGRAM_DIR}")
 # The marker that tells both programs this folder is an installed copy, not a
 # portable one, so they keep their files in the user's data directory even when
@@ -29,6 +31,9 @@ install(CODE "
   file(REMOVE \"\${_bin}/emuvola\")
   file(CREATE_LINK \"../${EMU_INSTALL_PROGRAM_DIR}/EmuVOLA\" \"\${_bin}/emuvola\" SYMBOLIC)
   message(STATUS \"Installing: \${_bin}/emuvola -> ../${EMU_INSTALL_PROGRAM_DIR}/EmuVOLA\")
+  file(REMOVE \"\${_bin}/emuvola-run\")
+  file(CREATE_LINK \"../${EMU_INSTALL_PROGRAM_DIR}/emuvola-run\" \"\${_bin}/emuvola-run\" SYMBOLIC)
+  message(STATUS \"Installing: \${_bin}/emuvola-run -> ../${EMU_INSTALL_PROGRAM_DIR}/emuvola-run\")
 ")
 
 install(FILES "${EMU_PACKAGING_DIR}/emuvola.desktop" DESTINATION share/applications)
@@ -38,6 +43,7 @@ foreach(size 16 24 32 48 64 128 256)
 endforeach()
 install(FILES "${EMU_PACKAGING_DIR}/icons/emuvola.svg" DESTINATION share/icons/hicolor/scalable/apps)
 install(FILES "${CMAKE_SOURCE_DIR}/README.md" DESTINATION share/doc/emuvola)
+install(DIRECTORY "${CMAKE_SOURCE_DIR}/docs/scripts/" DESTINATION share/doc/emuvola/scripts)
 
 # ---- CPack: one Debian package --------------------------------------------
 set(CPACK_GENERATOR "DEB")
@@ -53,8 +59,10 @@ four remote ports, and shows and logs their traffic in two panes per
 connection window. Serial ports can also be reached over TCP with the Telnet
 Com Port Control protocol (RFC 2217).
 
-The package also holds KR-V___, which writes terminal session files for KR-V
-units reachable over TCP/IP, and krv-sim, a KR-V and modem simulator.
+The package also holds emuvola-run, which runs a session without a window
+from a script (for cron and systemd timers), KR-V___, which writes terminal
+session files for KR-V units reachable over TCP/IP, and krv-sim, a KR-V and
+modem simulator.
 The user interface is in Korean.")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_STRIP_FILES ON)

@@ -5,15 +5,20 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileInfo>
+#include <QMenu>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "base/AppPaths.h"
 #include "base/QtEventLoop.h"
 #include "base/QtText.h"
+#include "base/Utf8Path.h"
 #include "directory/UserPrompts.h"
 #include "display/CTerminalView.h"
 #include "display/RepaintTick.h"
+#include "script/ScriptFile.h"
 #include "session/ConnectionDialogs.h"
 #include "session/ConnectionHost.h"
 #include "session/ConnectionLock.h"
@@ -27,6 +32,30 @@
 #include "session/SendBar.h"
 
 namespace msg = connectionMessages;
+
+namespace {
+
+// How a script ended, for the tool bar.
+QString scriptOutcomeText(const ScriptOutcome& outcome)
+{
+    const QString at = outcome.line > 0 ? QStringLiteral(" (%1행)").arg(outcome.line) : QString();
+    const QString message = fromCp949(outcome.message);
+    switch (outcome.kind) {
+    case ScriptOutcome::Kind::Done:
+        return QStringLiteral("완료");
+    case ScriptOutcome::Kind::Failed:
+        return QStringLiteral("실패: ") + message + at;
+    case ScriptOutcome::Kind::LineLost:
+        return QStringLiteral("연결이 끊어져 멈췄습니다") + at;
+    case ScriptOutcome::Kind::ScriptError:
+        return QStringLiteral("오류: ") + message;
+    case ScriptOutcome::Kind::Stopped:
+        return QStringLiteral("중지했습니다") + at;
+    }
+    return {};
+}
+
+}  // namespace
 
 CChildFrame::CChildFrame(ConnectionHost& host, QWidget* parent)
     : QWidget(parent)
@@ -57,6 +86,10 @@ CChildFrame::CChildFrame(ConnectionHost& host, QWidget* parent)
     connect(m_toolBar->linkMonitorButton, &QPushButton::clicked, this, &CChildFrame::showLinkMonitor);
     auto* monitorEntry = new QAction(QStringLiteral("링크 모니터"), this);
     connect(monitorEntry, &QAction::triggered, this, &CChildFrame::showLinkMonitor);
+    auto* scriptEntry = new QAction(QStringLiteral("스크립트 실행..."), this);
+    connect(scriptEntry, &QAction::triggered, this, &CChildFrame::chooseScript);
+    connect(m_toolBar->scriptButton, &QPushButton::clicked, this, &CChildFrame::chooseScript);
+    connect(m_toolBar->stopScriptButton, &QPushButton::clicked, this, &CChildFrame::stopScript);
     for (int port = 0; port < remotePortCount; ++port)
         connect(m_toolBar->portToggles[port], &QPushButton::toggled, this, [this, port] { togglePort(port); });
     for (PaneSide side : paneSides) {
@@ -75,6 +108,7 @@ CChildFrame::CChildFrame(ConnectionHost& host, QWidget* parent)
         connect(bar, &SendBar::interruptRequested, this, &CChildFrame::sendInterrupt, Qt::QueuedConnection);
         connect(bar, &SendBar::clearRequested, this, &CChildFrame::clearPane, Qt::QueuedConnection);
         pane(side)->addContextMenuAction(monitorEntry);
+        pane(side)->addContextMenuAction(scriptEntry);
         connect(pane(side), &CTerminalView::paneFocused, this,
                 [this](CTerminalView* focused) {
                     m_lastFocusedPane = focused;
@@ -93,6 +127,7 @@ CChildFrame::~CChildFrame()
     // hang-up. The views stop reading the contents before they go.
     RepaintTick::shared().leave(this);
     hideDialWait();
+    m_script.reset();
     m_engine.reset();
     for (PaneSide side : paneSides)
         pane(side)->setContent(nullptr);
@@ -161,6 +196,8 @@ void CChildFrame::closeEvent(QCloseEvent* event)
 void CChildFrame::abandon()
 {
     m_closing = true;
+    if (m_script)
+        m_script->stop();
     m_engine->abandon();
 }
 
@@ -242,6 +279,8 @@ void CChildFrame::setDocumentTitle(const std::string& title)
 
 void CChildFrame::showConnected(bool connected)
 {
+    if (m_script)
+        m_script->connectionShown(connected);
     m_toolBar->showConnected(connected);
     m_toolBar->enableCommands(m_engine->isConnected());
 }
@@ -322,4 +361,93 @@ void CChildFrame::receivedTaken()
     // While text keeps coming, the next lines are taken on the repaint tick,
     // which runs anyway, instead of waking the window thread once more.
     RepaintTick::shared().join(this, [this] { return m_engine->takeWaiting(); });
+}
+
+void CChildFrame::replyReceived(const ReplyOutcome& outcome, RequestKind kind)
+{
+    if (m_script)
+        m_script->replyReceived(outcome, kind);
+}
+
+void CChildFrame::hangUpFinished()
+{
+    if (m_script)
+        m_script->hangUpFinished();
+}
+
+void CChildFrame::lineLost()
+{
+    if (m_script)
+        m_script->lineLost();
+}
+
+// --- scripts -----------------------------------------------------------------
+
+void CChildFrame::chooseScript()
+{
+    if (m_script || m_closing)
+        return;
+    const QPointer<CChildFrame> self(this);
+    const auto askForFile = [self] {
+        if (!self)
+            return;
+        connectionDialogs().askScriptPath(self, QString::fromStdString(dataDirectory()), [self](const QString& path) {
+            if (self && !path.isEmpty())
+                self->runScript(path);
+        });
+    };
+    const std::vector<std::string> recent = m_host.recentScripts();
+    if (recent.empty()) {
+        askForFile();
+        return;
+    }
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (const std::string& script : recent) {
+        const QString path = QString::fromStdString(script);
+        QAction* entry = menu->addAction(QFileInfo(path).fileName(), this, [this, path] { runScript(path); });
+        entry->setToolTip(path);
+    }
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("다른 스크립트..."), this, askForFile);
+    menu->popup(m_toolBar->scriptButton->mapToGlobal(QPoint(0, m_toolBar->scriptButton->height())));
+}
+
+void CChildFrame::runScript(const QString& path)
+{
+    if (m_script || m_closing)
+        return;
+    const std::string utf8 = path.toStdString();
+    auto loaded = loadScriptFile(pathFromUtf8(utf8));
+    if (const ScriptError* error = std::get_if<ScriptError>(&loaded)) {
+        tellUser(this, QStringLiteral("스크립트를 실행할 수 없습니다.\n")
+                           + fromCp949(error->file + ":" + std::to_string(error->line) + ": " + error->message));
+        return;
+    }
+    m_host.scriptRun(utf8);
+    m_scriptName = QFileInfo(path).fileName();
+    const ConnectionDialogue& dialogue = m_engine->dialogue();
+    const ScriptHostValues values{dialogue.unitName(), dialogue.unitNumber(), dialogue.userId(), dialogue.password()};
+    const QPointer<CChildFrame> self(this);
+    m_script = std::make_unique<ConnectionScript>(
+        *m_engine, QtEventLoop::shared(), std::move(std::get<Script>(loaded)), values,
+        [self](const std::string& line) {
+            if (self)
+                self->m_toolBar->showScript(true, self->m_scriptName + QStringLiteral(": ") + fromCp949(line));
+        },
+        [self](const ScriptOutcome& outcome) {
+            if (!self)
+                return;
+            self->m_toolBar->showScript(false, self->m_scriptName + QStringLiteral(": ") + scriptOutcomeText(outcome));
+            // The script goes once it has finished telling.
+            QMetaObject::invokeMethod(self, [self] { self->m_script.reset(); }, Qt::QueuedConnection);
+        });
+    m_toolBar->showScript(true, m_scriptName);
+    m_script->start();
+}
+
+void CChildFrame::stopScript()
+{
+    if (m_script)
+        m_script->stop();
 }

@@ -20,6 +20,7 @@
 #include "display/PaneContent.h"
 #include "session/ConnectionEngine.h"
 #include "session/ConnectionFrontEnd.h"
+#include "session/ConnectionScript.h"
 #include "session/DialWaitDialog.h"
 #include "session/LinkMonitorWindow.h"
 #include "session/PaneSide.h"
@@ -57,6 +58,14 @@ public:
     void showLinkMonitor();
     // The window's caption (code page 949).
     void setDocumentTitle(const std::string& title);
+    // "스크립트 실행...": the recent scripts to choose from, or the file dialog.
+    void chooseScript();
+    // Reads and checks the script (a fault is told, and nothing runs), then
+    // runs it on this window's connection. UTF-8 path.
+    void runScript(const QString& path);
+    // "중지": the script stops at once; nothing more is sent, the connection stays.
+    void stopScript();
+    const ConnectionScript* script() const { return m_script.get(); }
 
     // State, for the main frame and for tests.
     ConnectionEngine& engine() { return *m_engine; }
@@ -97,6 +106,9 @@ private:
     void askPortSettings(QuestionId id, int initialPort,
                          const std::array<std::string, remotePortCount>& statusTexts) override;
     void receivedTaken() override;
+    void replyReceived(const ReplyOutcome& outcome, RequestKind kind) override;
+    void hangUpFinished() override;
+    void lineLost() override;
 
     void failedToOpen();
     QWidget* frameWindow();
@@ -117,4 +129,6 @@ private:
     // The panes' contents go after the engine, whose reader writes into them.
     std::array<std::unique_ptr<PaneContent>, 2> m_contents;
     std::unique_ptr<ConnectionEngine> m_engine;
+    std::unique_ptr<ConnectionScript> m_script;  // goes before the engine it runs on
+    QString m_scriptName;
 };

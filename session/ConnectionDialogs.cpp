@@ -67,6 +67,17 @@ public:
             answer(accepted && !shown.selectedFiles().isEmpty() ? shown.selectedFiles().constFirst() : QString());
         });
     }
+
+    void askScriptPath(QWidget* parent, const QString& folder, std::function<void(const QString&)> answer) override
+    {
+        auto* dialog = new QFileDialog(parent, QStringLiteral("스크립트 실행"), folder,
+                                       QStringLiteral("스크립트 (*.krv);;모든 파일 (*)"));
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog->setFileMode(QFileDialog::ExistingFile);
+        openDialog(dialog, [answer = std::move(answer)](QFileDialog& shown, bool accepted) {
+            answer(accepted && !shown.selectedFiles().isEmpty() ? shown.selectedFiles().constFirst() : QString());
+        });
+    }
 };
 
 ConnectionDialogs* g_override = nullptr;

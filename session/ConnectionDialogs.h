@@ -37,6 +37,8 @@ public:
     // The save-file dialog for a pane log; an empty text when cancelled.
     virtual void askLogPath(QWidget* parent, const QString& folder, const QString& proposedName,
                             std::function<void(const QString&)> answer) = 0;
+    // The open-file dialog for a script; an empty text when cancelled.
+    virtual void askScriptPath(QWidget* parent, const QString& folder, std::function<void(const QString&)> answer) = 0;
 };
 
 // The dialogs in use; the real ones unless a test installed others.

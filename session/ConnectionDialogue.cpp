@@ -214,6 +214,8 @@ DialogueActions ConnectionDialogue::phoneEntryChosen(const PhoneEntry& entry, co
     m_userId = entry.userId;
     m_password = entry.password;
     m_connectedTitle = msg::connectedTitle(entry.name, entry.number);
+    m_unitName = entry.name;
+    m_unitNumber = entry.number;
     std::string dialText = settings.dialCommand + " ";
     if (entry.outsideLine)
         dialText += settings.outsideLineNumber + "," + entry.number;
@@ -227,6 +229,8 @@ DialogueActions ConnectionDialogue::phoneEntryChosen(const PhoneEntry& entry, co
 DialogueActions ConnectionDialogue::beginManualDial(const std::string& number)
 {
     m_connectedTitle = msg::manualConnectedTitle(number);
+    m_unitName.clear();
+    m_unitNumber = number;
     return showDialWait();
 }
 

@@ -98,6 +98,9 @@ public:
     const std::string& userId() const { return m_userId; }
     const std::string& password() const { return m_password; }
     const std::string& connectedTitle() const { return m_connectedTitle; }
+    // The unit last dialled: its phone book name (empty for a typed dial) and number.
+    const std::string& unitName() const { return m_unitName; }
+    const std::string& unitNumber() const { return m_unitNumber; }
     const std::array<std::string, remotePortCount>& portStatusTexts() const { return m_portStatus; }
 
 private:
@@ -108,6 +111,8 @@ private:
 
     std::string m_baseTitle;
     std::string m_connectedTitle;
+    std::string m_unitName;
+    std::string m_unitNumber;
     std::string m_userId;
     std::string m_password;
     std::string m_pendingPayload;

@@ -107,6 +107,18 @@ ConnectionToolBar::ConnectionToolBar(QWidget* parent)
     // Always enabled: the monitor lists the modem dialogue before a link is up.
     linkMonitorButton = new QPushButton(QStringLiteral("링크 모니터"), this);
     row->addWidget(linkMonitorButton);
+    QHBoxLayout* script = addGroup(row, this);
+    scriptButton = new QPushButton(QStringLiteral("스크립트 실행..."), this);
+    stopScriptButton = new QPushButton(QStringLiteral("중지"), this);
+    scriptState = new QLabel(this);
+    scriptState->setAccessibleName(QStringLiteral("스크립트 상태"));
+    // Long progress lines are cut in the bar; the whole line is its tip.
+    scriptState->setMaximumWidth(320);
+    script->addWidget(scriptButton);
+    script->addWidget(stopScriptButton);
+    script->addWidget(scriptState);
+    stopScriptButton->hide();
+    scriptState->hide();
     m_outputHeld->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
     row->addWidget(m_outputHeld);
     m_outputHeld->hide();
@@ -156,6 +168,18 @@ void ConnectionToolBar::showOutputHeld(bool held)
     m_outputHeld->setVisible(held);
 }
 
+void ConnectionToolBar::showScript(bool running, const QString& state)
+{
+    scriptButton->setEnabled(!running);
+    stopScriptButton->setVisible(running);
+    const QString shown = scriptState->fontMetrics().elidedText(state, Qt::ElideRight, scriptState->maximumWidth());
+    scriptState->setText(shown);
+    scriptState->setToolTip(state);
+    scriptState->setVisible(!state.isEmpty());
+    if (running && stopScriptButton->isVisible() && scriptButton->hasFocus())
+        stopScriptButton->setFocus();
+}
+
 void ConnectionToolBar::releasePortToggles(int port)
 {
     for (int toggle = 0; toggle < remotePortCount; ++toggle) {
@@ -174,7 +198,7 @@ QList<QWidget*> ConnectionToolBar::controlsInOrder() const
     controls << idPasswordButton << portSettingsButton;
     for (int pane = 0; pane < 2; ++pane)
         controls << paneSelectors[pane] << logBoxes[pane];
-    controls << linkMonitorButton;
+    controls << linkMonitorButton << scriptButton << stopScriptButton;
     return controls;
 }
 

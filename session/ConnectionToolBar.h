@@ -40,6 +40,9 @@ public:
     void enableCommands(bool connected);
     // "전송 대기 중" while the line holds back what was written.
     void showOutputHeld(bool held);
+    // A script running: "스크립트 실행..." disabled, "중지" shown, and what it
+    // does now (a line of its progress); stopped or ended, `state` says how.
+    void showScript(bool running, const QString& state);
 
     // The controls Tab goes round, in order: those enabled and shown.
     QList<QWidget*> focusableControls() const;
@@ -54,6 +57,9 @@ public:
     std::array<QComboBox*, 2> paneSelectors;  // left, right
     std::array<QCheckBox*, 2> logBoxes;       // left, right
     QPushButton* linkMonitorButton;
+    QPushButton* scriptButton;
+    QPushButton* stopScriptButton;
+    QLabel* scriptState;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -29,7 +29,7 @@ check() { # check DESCRIPTION COMMAND...
   if "$@"; then ok "$what"; else bad "$what"; fi
 }
 
-for program in EmuVOLA KR-V___ krv-sim; do
+for program in EmuVOLA KR-V___ krv-sim emuvola-run; do
   if [ ! -x "$build/bin/$program" ]; then
     note "SKIP: $build/bin/$program is not built (this test needs the full build)"
     exit 77
@@ -90,11 +90,15 @@ check_tree() { # check_tree LABEL ROOT
   local lib="$usr/lib/emuvola"
   note "# $label: $root"
 
-  for program in EmuVOLA KR-V___ krv-sim; do
+  for program in EmuVOLA KR-V___ krv-sim emuvola-run; do
     check "$label: $program installed in /usr/lib/emuvola" test -x "$lib/$program" -a -f "$lib/$program"
   done
   check "$label: /usr/bin/emuvola is a link to ../lib/emuvola/EmuVOLA" \
     test "$(readlink "$usr/bin/emuvola")" = "../lib/emuvola/EmuVOLA"
+  check "$label: /usr/bin/emuvola-run is a link to ../lib/emuvola/emuvola-run" \
+    test "$(readlink "$usr/bin/emuvola-run")" = "../lib/emuvola/emuvola-run"
+  check "$label: the example scripts and the systemd timer are installed" \
+    test -f "$usr/share/doc/emuvola/scripts/poll.krv" -a -f "$usr/share/doc/emuvola/scripts/emuvola-poll.timer"
   local desktop="$usr/share/applications/emuvola.desktop"
   check "$label: desktop entry installed" test -f "$desktop"
   if command -v desktop-file-validate >/dev/null; then
@@ -156,6 +160,15 @@ check_tree() { # check_tree LABEL ROOT
   local sessions
   sessions=$(find "$base/config/EmuVOLA" -maxdepth 1 -name '*.ht' 2>/dev/null | wc -l)
   check "$label: KR-V___ wrote its session file into \$XDG_CONFIG_HOME/EmuVOLA" test "$sessions" -eq 1
+
+  # emuvola-run through its link, as cron starts it: it finds the data
+  # directory in $XDG_CONFIG_HOME like EmuVOLA and says what is wrong.
+  base=$(user_dirs "$label-run")
+  run_env "$base" "$usr/bin/emuvola-run" --port NOPE --script /dev/null </dev/null >"$base/out.txt" 2>&1
+  rc=$?
+  check "$label: emuvola-run through /usr/bin names an unknown port and ends with 4 (got $rc)" test "$rc" -eq 4
+  run_env "$base" "$usr/bin/emuvola-run" --help >"$base/out.txt" 2>&1
+  check "$label: emuvola-run --help lists the exit statuses" grep -q "login refused" "$base/out.txt"
 
   after=$(listing "$usr")
   if [ "$before" = "$after" ]; then

@@ -21,6 +21,7 @@
 
 #include <memory>
 
+#include "directory/UserPrompts.h"
 #include "display/CTerminalView.h"
 #include "session/CChildFrame.h"
 #include "session/ConnectionToolBar.h"
@@ -468,6 +469,52 @@ private slots:
         QCOMPARE(written(), std::string("+++"));
         QVERIFY(waitUntil([&] { return written() == "+++ATH\r"; }, 5000));
         other.reset();
+    }
+
+    // "스크립트 실행..." runs a script on the window's connection: the panes
+    // go on as usual, the bar shows the running line, "중지" stops it at
+    // once and the connection stays. A faulty script is told and runs nothing.
+    void aScriptRunsOnTheWindowsConnectionUntilStopped()
+    {
+        openWindow();
+        STEP(loggedIn());
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("poll.krv"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("connect 1\nsend 1 \"ls\"\nexpect 1 \"done\" timeout 10s\nwait 30s\n");
+        file.close();
+        m_dialogs->scriptPaths.push_back(path);
+        m_frame->toolBar()->scriptButton->click();
+        QVERIFY(waitWritten(frameBytes('C', '1', "CONN")));
+        m_modem->feed(frameBytes('C', '1', "[Baud]9600"));
+        QVERIFY(waitWritten(frameBytes('D', '1', "ls\r")));
+        m_modem->feed(frameBytes('D', '1', "done\r\n"));
+        QVERIFY(waitUntil([&] { return m_frame->toolBar()->scriptState->toolTip().contains(QStringLiteral("wait")); }));
+        QVERIFY(!m_frame->toolBar()->scriptButton->isEnabled());
+        QCOMPARE(m_host->scripts, std::vector<std::string>{path.toStdString()});
+
+        m_modem->clearWritten();
+        m_frame->toolBar()->stopScriptButton->click();
+        QVERIFY(waitUntil([&] { return !m_frame->script(); }));
+        QVERIFY(m_frame->toolBar()->scriptState->toolTip().contains(QStringLiteral("중지했습니다")));
+        QVERIFY(m_frame->toolBar()->scriptButton->isEnabled() && m_frame->isConnected());
+        QTest::qWait(100);
+        QCOMPARE(written(), std::string());
+
+        QFile bad(dir.filePath(QStringLiteral("bad.krv")));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("connect 7\n");
+        bad.close();
+        QString told;
+        setPromptHandler([&](PromptKind, const QString& text) {
+            told = text;
+            return true;
+        });
+        m_frame->runScript(bad.fileName());
+        setPromptHandler({});
+        QVERIFY(told.contains(QStringLiteral("bad.krv:1:")));
+        QVERIFY(!m_frame->script());
     }
 
     void closingDuringTheRetryDialogSendsNothingMore()

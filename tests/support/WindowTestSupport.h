@@ -51,6 +51,9 @@ public:
     bool logTimestamps(int pane) const override { return timestamps[static_cast<std::size_t>(pane)]; }
     void setLogTimestamps(int pane, bool on) override { timestamps[static_cast<std::size_t>(pane)] = on; }
     void portWindowClosed(const std::string& name) override { closedPorts.push_back(name); }
+    std::vector<std::string> scripts;
+    std::vector<std::string> recentScripts() const override { return scripts; }
+    void scriptRun(const std::string& path) override { scripts.insert(scripts.begin(), path); }
 };
 
 // Answers the connection window's dialogs from queues the test fills. A dialog
@@ -98,6 +101,18 @@ public:
             if (!logPaths.empty()) {
                 path = logPaths.front();
                 logPaths.pop_front();
+            }
+            answer(path);
+        });
+    }
+    std::deque<QString> scriptPaths;
+    void askScriptPath(QWidget* parent, const QString&, std::function<void(const QString&)> answer) override
+    {
+        open(parent, [this, answer] {
+            QString path;
+            if (!scriptPaths.empty()) {
+                path = scriptPaths.front();
+                scriptPaths.pop_front();
             }
             answer(path);
         });

@@ -1,4 +1,4 @@
-#include "script/ConnectionScript.h"
+#include "session/ConnectionScript.h"
 
 #include <mutex>
 
