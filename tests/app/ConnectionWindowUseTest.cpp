@@ -117,7 +117,8 @@ private slots:
         const QList<QWidget*> expected{bar->hangUpButton,      bar->portToggles[0],   bar->portToggles[1],
                                        bar->portToggles[2],    bar->portToggles[3],   bar->idPasswordButton,
                                        bar->portSettingsButton, bar->paneSelectors[0], bar->logBoxes[0],
-                                       bar->paneSelectors[1],  bar->logBoxes[1],      bar->linkMonitorButton};
+                                       bar->paneSelectors[1],  bar->logBoxes[1],      bar->linkMonitorButton,
+                                       bar->scriptButton};
         QList<QWidget*> visited{focus()};
         for (int i = 1; i < expected.size(); ++i) {
             press(Qt::Key_Tab);
@@ -127,7 +128,7 @@ private slots:
         press(Qt::Key_Tab);
         QCOMPARE(focus(), bar->hangUpButton);  // and round again
         press(Qt::Key_Tab, Qt::ShiftModifier);
-        QCOMPARE(focus(), bar->linkMonitorButton);
+        QCOMPARE(focus(), bar->scriptButton);
 
         // Space and Enter operate the focused control.
         bar->portToggles[0]->setFocus(Qt::TabFocusReason);
