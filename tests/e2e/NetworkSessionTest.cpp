@@ -8,7 +8,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <signal.h>
@@ -274,6 +276,40 @@ private slots:
         const std::string outside = bytesOutsideFrames(m_sim->wire().toProgram);
         QVERIFY(contains(outside, "CONNECT") && contains(outside, "NO CARRIER"));
         QCOMPARE(log, outside);
+    }
+
+    // emuvola-run drives the same engine: its dial and login put the same
+    // bytes on the wire as the window's.
+    void aSessionWithoutAWindowCrossesTheWireAsTheWindowDoes()
+    {
+        STEP(openWindow());
+        STEP(logIn());
+        const auto throughLogin = [](const std::string& bytes) {
+            const std::size_t password = bytes.find("\xE2" "AP");
+            return password == std::string::npos ? bytes : bytes.substr(0, bytes.find('\xE3', password) + 1);
+        };
+        const std::string window = throughLogin(m_sim->wire().fromProgram);
+        QVERIFY(contains(window, "\xE2" "APpilvo\xE3"));
+
+        SimProcess other(SimProcess::Tcp, {QStringLiteral("--connect-delay"), QStringLiteral("100"),
+                                           QStringLiteral("--guard-time"), QStringLiteral("200")});
+        QVERIFY(other.started());
+        QTemporaryDir data;
+        QFile book(data.filePath(QStringLiteral("phone.dat")));
+        QVERIFY(book.open(QIODevice::WriteOnly));
+        book.write(("[INFO]\r\nCOUNT=1\r\n[TEL000]\r\nNAME=" + cp949("서울1")
+                    + "\r\nNO=5551234\r\nUSE=0\r\nID=admin\r\nPWD=pilvo\r\n").c_str());
+        book.close();
+        QProcess run;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("EMUVOLA_DATA_DIR"), data.path());
+        environment.insert(QStringLiteral("EMUVOLA_SERIAL_MAP"), QStringLiteral("SIM1=") + other.target());
+        run.setProcessEnvironment(environment);
+        run.start(QCoreApplication::applicationDirPath() + QStringLiteral("/emuvola-run"),
+                  {QStringLiteral("--port"), QStringLiteral("SIM1"), QStringLiteral("--dial"), QStringLiteral("서울1")});
+        QVERIFY(run.waitForFinished(30000));
+        QVERIFY2(run.exitCode() == 0, run.readAllStandardError().constData());
+        QCOMPARE(throughLogin(other.wire().fromProgram), window);
     }
 };
 
