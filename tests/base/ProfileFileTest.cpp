@@ -329,6 +329,11 @@ TEST_F(ProfileFileTest, WhatIsNoRegularFileIsNeitherReadNorOverwritten)
 
 TEST_F(ProfileFileTest, OversizedFilesAreRefused)
 {
+    const std::string fullValue = "[A]\nK=" + std::string(maxDataFileBytes - 6, 'x');
+    ASSERT_EQ(fullValue.size(), maxDataFileBytes);
+    EXPECT_EQ(loaded(fullValue).getString("A", "K", "").size(), ProfileFile::maxValueLength)
+        << "a file of exactly the limit is read";
+
     // 16 MiB of bytes, or a quarter of a million line ends, whose lines would cost
     // far more memory than their bytes.
     const std::string tooLong(maxDataFileBytes + 1, 'x');

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "display/TextFinder.h"
@@ -78,6 +79,12 @@ TEST(TextSelectionUnits, DoubleClickSelectsAWordAndTripleClickARow)
 
     selection.begin(screen, at(screen, Last, 40), Unit::Row);
     EXPECT_EQ(selection.rows(screen), (Rows{"CONNECT 115200/ttyS0, " + Han + Geul + "1 (ok)"}));
+
+    // A run of blanks is one word too (it copies as an empty row).
+    screen.putText("\r\nOK    READY");
+    selection.begin(screen, at(screen, Last, 4), Unit::Word);
+    const CellSpan blanks = selection.span(screen);
+    EXPECT_EQ(std::make_pair(blanks.start.column, blanks.end.column), std::make_pair(2, 6));
 }
 
 TEST(TextSelectionUnits, ShiftClickExtendsFromTheFirstPress)

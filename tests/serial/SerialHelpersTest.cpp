@@ -83,4 +83,13 @@ TEST(ArrivalRate, TellsATrickleFromAFlood)
     // Quiet again: the next window brings the pauses back.
     rate.count(10, start + 2s);
     EXPECT_TRUE(rate.slow());
+
+    // A trickle in the window right after a flood is slow again: the flood's
+    // bytes count for their own window only.
+    rate.count(8192, start + 2010ms);
+    rate.count(16384, start + 2100ms);
+    ASSERT_FALSE(rate.slow());
+    for (int tick = 1; tick <= 5; ++tick)
+        rate.count(230, start + 2100ms + tick * 20ms);
+    EXPECT_TRUE(rate.slow());
 }

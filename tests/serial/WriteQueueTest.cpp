@@ -85,6 +85,7 @@ TEST(WriteQueue, WhatDoesNotFitIsRefusedWholeAndClearFinishesEverything)
     line.room = 4;
     ASSERT_TRUE(queue.push(std::string(WriteQueue::capacity - 3, 'a'), 10000));
     EXPECT_FALSE(queue.push("four", 10));
+    EXPECT_TRUE(queue.push("abc", 10)) << "a write that exactly fills the room fits";
     queue.pump(line, 0);
     EXPECT_TRUE(queue.push("four", 10)) << "what the line took makes room";
     queue.clear();

@@ -116,10 +116,12 @@ TEST(ReaderHandOff, LinesWhileTextKeepsComingAreAskedForOncePerPace)
     batch = {{Kind::Line, "fifth"}};
     EXPECT_FALSE(handOff.put(batch, tick + 1ms));
 
-    // Many waiting lines are asked for at once.
+    // Many waiting lines are asked for at once: up to pacedLinesMax still wait.
     std::vector<Item> many;
-    for (std::size_t i = 0; i < ReaderHandOff::pacedLinesMax; ++i)
+    for (std::size_t i = 0; i < ReaderHandOff::pacedLinesMax - 1; ++i)
         many.push_back({Kind::Line, "line"});
+    EXPECT_FALSE(handOff.put(many, tick + 1ms)) << "exactly pacedLinesMax waiting";
+    many = {{Kind::Line, "line"}};
     EXPECT_TRUE(handOff.put(many, tick + 1ms));
     handOff.beginTaking();
     ASSERT_TRUE(handOff.take(item));
