@@ -13,6 +13,12 @@ bool SourceCapture::open(const std::string& path, bool timestamps)
     return m_log.open(path);
 }
 
+void SourceCapture::flush()
+{
+    if (m_log.isOpen() && !m_log.flush())
+        m_failed = true;
+}
+
 bool SourceCapture::close()
 {
     if (m_log.isOpen()) {

@@ -18,6 +18,8 @@ public:
 
     // Creates or empties the file; false when it cannot be.
     bool open(const std::string& path, bool timestamps);
+    // Hands what is collected to the file, so it trails the line by little.
+    void flush();
     // Writes what is held and closes; false when anything could not be written.
     bool close();
     const std::string& path() const { return m_log.path(); }

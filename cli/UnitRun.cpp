@@ -71,6 +71,8 @@ void UnitRun::start()
     openCaptures();
     if (m_endDecided)
         return;
+    if (!m_captureDirectory.empty())
+        m_timers.start(captureFlushPeriod, [this] { flushCaptures(); });
     m_timers.start(std::chrono::seconds(m_options.timeoutSeconds), [this] {
         finish(RunStatus::TimeLimit, "the time limit of " + std::to_string(m_options.timeoutSeconds) + " s ran out");
     });
@@ -114,6 +116,16 @@ void UnitRun::openCaptures()
         }
         m_engine->router().addWatcher(source, capture.get());
     }
+}
+
+void UnitRun::flushCaptures()
+{
+    {
+        std::lock_guard<std::recursive_mutex> lock(connectionLock());
+        for (const auto& capture : m_captures)
+            capture->flush();
+    }
+    m_timers.start(captureFlushPeriod, [this] { flushCaptures(); });
 }
 
 // A time limit for a phase: when it runs out in that phase, the session ends

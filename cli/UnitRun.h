@@ -51,6 +51,8 @@ public:
     static constexpr std::chrono::seconds modemAnswerLimit{3};
     static constexpr std::chrono::seconds dialLimit{120};
     static constexpr std::chrono::seconds loginLimit{30};
+    // How far the capture files trail what arrived.
+    static constexpr std::chrono::seconds captureFlushPeriod{1};
     // Ending (cancel, hang-up, sending) never takes longer than this.
     static constexpr std::chrono::seconds endingLimit{15};
 
@@ -78,6 +80,7 @@ private:
     void endStep();
     void close();
     void tell(const std::string& line);
+    void flushCaptures();
     void limit(std::chrono::seconds limit, Phase phase, RunStatus status, std::string message);
 
     // ConnectionFrontEnd

@@ -1,5 +1,6 @@
 #include "session/ConnectionScript.h"
 
+#include <chrono>
 #include <mutex>
 
 #include "display/TextSink.h"
@@ -12,6 +13,8 @@ namespace {
 // What the loop has not taken yet, per source; a loop far behind keeps the
 // newest (the script only ever looks at what came after its last match).
 constexpr std::size_t maxPendingBytes = 1 << 20;
+// While text keeps coming, how often it is handed to the script.
+constexpr std::chrono::milliseconds shownPace{50};
 
 }  // namespace
 
@@ -68,15 +71,26 @@ ConnectionScript::~ConnectionScript()
         m_engine.router().removeWatcher(watch.get());
 }
 
+// On the loop: hands what the sources showed to the runner. While text keeps
+// coming it is taken every shownPace, not once for every piece the reader
+// writes; the first piece after a quiet spell is taken at once.
 void ConnectionScript::takeShown()
 {
     std::array<std::string, remotePortCount + 1> shown;
+    bool any = false;
     {
         std::lock_guard<std::recursive_mutex> lock(connectionLock());
-        m_takePosted = false;
-        for (std::size_t i = 0; i < shown.size(); ++i)
+        for (std::size_t i = 0; i < shown.size(); ++i) {
             shown[i] = m_watches[i]->take();
+            any = any || !shown[i].empty();
+        }
+        // Quiet: the next piece posts again.
+        if (!any)
+            m_takePosted = false;
     }
+    if (!any)
+        return;
+    m_timers.start(shownPace, [this] { takeShown(); });
     for (std::size_t i = 0; i < shown.size() && m_runner.running(); ++i) {
         if (!shown[i].empty())
             m_runner.shown(static_cast<int>(i) - 1, shown[i]);
