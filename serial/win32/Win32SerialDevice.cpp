@@ -1,6 +1,7 @@
 #include "serial/win32/Win32SerialDevice.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <system_error>
 #include <vector>
@@ -29,6 +30,17 @@ constexpr auto heldLineRetry = std::chrono::milliseconds(50);
 
 constexpr DWORD purgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 
+// The name of the claim on a port: the device name, upper-cased, in the
+// global namespace ("\\.\com5" and "\\.\COM5" are one port).
+std::wstring claimName(const std::string& path)
+{
+    std::string device = path.substr(path.find_last_of('\\') + 1);
+    for (char& c : device) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return L"Global\\EmuVOLA port " + wideFromUtf8(device);
+}
+
 } // namespace
 
 Win32SerialDevice::Win32SerialDevice(std::string path)
@@ -47,11 +59,20 @@ bool Win32SerialDevice::open(const LineSettings& settings)
     if (settings.baudRate == 0 || settings.dataBits < 5 || settings.dataBits > 8) {
         return false;
     }
+    // A claim every opener of ours takes first, as the advisory lock on
+    // Linux: Windows refuses a second CreateFile on a COM port, but Wine's
+    // ports on a pseudo-terminal open as often as asked.
+    m_claim = CreateMutexW(nullptr, FALSE, claimName(m_path).c_str());
+    if (m_claim == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) {
+        releaseClaim();
+        return false;
+    }
     // No sharing: a port another program holds fails here (busy), as does a
     // port that does not exist (missing).
     m_handle = CreateFileW(wideFromUtf8(m_path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (m_handle == INVALID_HANDLE_VALUE) {
+        releaseClaim();
         return false;
     }
     DCB dcb {};
@@ -69,6 +90,7 @@ bool Win32SerialDevice::open(const LineSettings& settings)
     if (!ready) {
         CloseHandle(m_handle);
         m_handle = INVALID_HANDLE_VALUE;
+        releaseClaim();
         return false;
     }
     m_gone.store(false);
@@ -89,6 +111,7 @@ bool Win32SerialDevice::open(const LineSettings& settings)
     } catch (const std::system_error&) {
         CloseHandle(m_handle);
         m_handle = INVALID_HANDLE_VALUE;
+        releaseClaim();
         return false;
     }
     return true;
@@ -114,8 +137,17 @@ void Win32SerialDevice::close()
     }
     CloseHandle(m_handle);
     m_handle = INVALID_HANDLE_VALUE;
+    releaseClaim();
     m_carrier.store(false);
     m_receivedStart = m_receivedEnd = 0;
+}
+
+void Win32SerialDevice::releaseClaim()
+{
+    if (m_claim != nullptr) {
+        CloseHandle(m_claim);
+        m_claim = nullptr;
+    }
 }
 
 void Win32SerialDevice::purge()

@@ -1,6 +1,8 @@
 #pragma once
 // A local COM port through the Win32 communications calls: opened exclusively
-// as \\.\COMn, line settings in its DCB with XON/XOFF both ways.
+// as \\.\COMn (and claimed by name, so our openers keep out of each other's
+// way where the system does not), line settings in its DCB with XON/XOFF both
+// ways.
 //
 // The receive thread reads with short synchronous reads (serial/win32/
 // CommSettings.h): a read returns at once with what has arrived, or after
@@ -52,9 +54,11 @@ private:
     // After a failed read or write: true when the device has gone away
     // (unplugged adapter) rather than reporting a line error, which it clears.
     bool deviceGoneAfter(DWORD error);
+    void releaseClaim();
 
     std::string m_path;
     HANDLE m_handle = INVALID_HANDLE_VALUE;
+    HANDLE m_claim = nullptr;  // the named claim that keeps our other openers out
     std::atomic<bool> m_wakeRequested{false};
     std::atomic<bool> m_gone{false};
     std::atomic<bool> m_carrier{false};
