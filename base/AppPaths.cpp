@@ -1,90 +1,98 @@
 #include "base/AppPaths.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
-#include <limits.h>
-#include <unistd.h>
+#include "base/Environment.h"
+#include "base/FilePath.h"
+#include "base/SystemPaths.h"
 
-namespace {
-
-std::string withSlash(std::string dir)
+std::string withSeparator(std::string directory)
 {
-    if (!dir.empty() && dir.back() != '/') {
-        dir += '/';
-    }
-    return dir;
+    if (!directory.empty() && !isPathSeparator(directory.back()))
+        directory += preferredPathSeparator();
+    return directory;
 }
-
-std::string environment(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value != nullptr ? std::string(value) : std::string();
-}
-
-} // namespace
 
 std::string directoryOfPath(const std::string& path)
 {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return {};
-    }
-    return path.substr(0, slash + 1);
-}
-
-std::string executableDirectory()
-{
-    char buffer[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (length <= 0) {
-        return {};
-    }
-    return directoryOfPath(std::string(buffer, static_cast<std::size_t>(length)));
-}
-
-std::string chooseDataDirectory(const std::string& overrideDir, const std::string& exeDir,
-                                bool exeDirWritable, const std::string& xdgConfigHome,
-                                const std::string& home)
-{
-    if (!overrideDir.empty()) {
-        return withSlash(overrideDir);
-    }
-    if (!exeDir.empty() && exeDirWritable) {
-        return withSlash(exeDir);
-    }
-    // XDG: a relative value is invalid and is ignored.
-    if (!xdgConfigHome.empty() && xdgConfigHome.front() == '/') {
-        return withSlash(xdgConfigHome) + "EmuVOLA/";
-    }
-    if (!home.empty()) {
-        return withSlash(home) + ".config/EmuVOLA/";
+    for (std::size_t end = path.size(); end > 0; --end) {
+        if (isPathSeparator(path[end - 1]))
+            return path.substr(0, end);
     }
     return {};
 }
 
-bool isPortableDirectory(const std::string& exeDir)
+std::string executableDirectory()
 {
-    if (exeDir.empty() || access(exeDir.c_str(), W_OK) != 0)
+    return directoryOfPath(executablePath());
+}
+
+std::string chooseDataDirectory(const std::string& overrideDir, const std::string& programDir,
+                                bool programDirPortable, const std::string& userDir)
+{
+    if (!overrideDir.empty())
+        return withSeparator(overrideDir);
+    if (!programDir.empty() && programDirPortable)
+        return withSeparator(programDir);
+    return withSeparator(userDir);
+}
+
+namespace {
+
+// Joins with the separator of the system whose rule is being applied, so
+// either rule reads the same wherever it is tested.
+std::string joined(std::string directory, const std::string& name, char separator)
+{
+    if (!directory.empty() && directory.back() != separator)
+        directory += separator;
+    return directory + name + separator;
+}
+
+}  // namespace
+
+std::string xdgUserDataDirectory(const std::string& xdgConfigHome, const std::string& home)
+{
+    if (!xdgConfigHome.empty() && xdgConfigHome.front() == '/')
+        return joined(xdgConfigHome, "EmuVOLA", '/');
+    if (!home.empty())
+        return joined(home, ".config/EmuVOLA", '/');
+    return {};
+}
+
+std::string appDataUserDirectory(const std::string& appData)
+{
+    if (appData.empty())
+        return {};
+    return joined(appData, "EmuVOLA", '\\');
+}
+
+bool isPortableDirectory(const std::string& programDir)
+{
+    if (programDir.empty() || !canCreateFilesIn(programDir))
         return false;
     // An installed copy carries a marker: never write there, even as root.
-    return access((withSlash(exeDir) + installedCopyMarker).c_str(), F_OK) != 0;
+    std::error_code error;
+    return !std::filesystem::exists(pathFromUtf8(withSeparator(programDir) + installedCopyMarker), error);
+}
+
+std::string dataDirectoryFor(const std::string& programDir, const PortableCheck& portable)
+{
+    const std::string overrideDir = environmentVariable("EMUVOLA_DATA_DIR");
+    // The override is taken as given: the program directory is not even looked at.
+    const bool programDirPortable = overrideDir.empty() && portable(programDir);
+    const std::string dir =
+        chooseDataDirectory(overrideDir, programDir, programDirPortable, programDirPortable ? "" : userDataDirectory());
+    if (!dir.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(pathFromUtf8(dir), error);
+        if (error && !std::filesystem::is_directory(pathFromUtf8(dir), error))
+            return {};
+    }
+    return dir;
 }
 
 std::string dataDirectory()
 {
-    const std::string exeDir = executableDirectory();
-    const bool writable = isPortableDirectory(exeDir);
-    const std::string dir = chooseDataDirectory(environment("EMUVOLA_DATA_DIR"), exeDir, writable,
-                                                environment("XDG_CONFIG_HOME"),
-                                                environment("HOME"));
-    if (!dir.empty()) {
-        std::error_code error;
-        std::filesystem::create_directories(dir, error);
-        if (error && !std::filesystem::is_directory(dir, error)) {
-            return {};
-        }
-    }
-    return dir;
+    return dataDirectoryFor(executableDirectory(), isPortableDirectory);
 }

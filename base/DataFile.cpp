@@ -2,22 +2,18 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <new>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
-// Type and size as both checks (before and after opening) see them.
-FileFault unusable(const struct stat& info, std::size_t maxBytes)
+// Type and size as both looks (before and after opening) see them.
+FileFault unusable(const FileLook& look, std::size_t maxBytes)
 {
-    if (!S_ISREG(info.st_mode))
+    if (look.kind != FileLook::Kind::Regular)
         return FileFault::of(FileFault::Kind::NotRegularFile);
-    if (info.st_size < 0 || static_cast<unsigned long long>(info.st_size) > maxBytes)
+    if (look.size > maxBytes)
         return FileFault::of(FileFault::Kind::TooLarge);
     return {};
 }
@@ -29,143 +25,114 @@ DataFileContents faulted(FileFault fault)
     return contents;
 }
 
-DataFileContents readOpened(int fd, std::size_t maxBytes)
+DataFileContents missingFile()
 {
-    struct stat info {};
-    if (::fstat(fd, &info) != 0)
-        return faulted(FileFault::system(errno));
+    DataFileContents contents;
+    contents.missing = true;
+    return contents;
+}
+
+DataFileContents readOpened(NativeFile file, std::size_t maxBytes)
+{
+    const FileLook look = lookAtOpenFile(file);
+    if (look.error != 0)
+        return faulted(FileFault::system(look.error));
     // Whatever was swapped in between the first look and the open is checked again.
-    if (const FileFault fault = unusable(info, maxBytes); !fault.ok())
+    if (const FileFault fault = unusable(look, maxBytes); !fault.ok())
         return faulted(fault);
 
     DataFileContents contents;
-    contents.bytes.reserve(static_cast<std::size_t>(info.st_size));
+    contents.bytes.reserve(static_cast<std::size_t>(look.size));
     char buffer[65536];
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got > 0) {
-            // A file that grows while it is read is held to the same limit.
-            if (contents.bytes.size() + static_cast<std::size_t>(got) > maxBytes)
-                return faulted(FileFault::of(FileFault::Kind::TooLarge));
-            contents.bytes.append(buffer, static_cast<std::size_t>(got));
-        } else if (got == 0) {
+        std::size_t got = 0;
+        if (const int error = readFileSome(file, buffer, sizeof buffer, got); error != 0)
+            return faulted(FileFault::system(error));
+        if (got == 0)
             return contents;
-        } else if (errno != EINTR) {
-            return faulted(FileFault::system(errno));
-        }
+        // A file that grows while it is read is held to the same limit.
+        if (contents.bytes.size() + got > maxBytes)
+            return faulted(FileFault::of(FileFault::Kind::TooLarge));
+        contents.bytes.append(buffer, got);
     }
 }
 
 // A new file readable by its owner only (a book holds passwords), created
 // beside path under a name nobody else holds; never through a link.
-int createTemporaryBeside(const std::string& path, std::string& tempPath)
+int createTemporaryBeside(const std::string& path, std::string& tempPath, NativeFile& file)
 {
     static std::atomic<unsigned> serial{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        timespec now {};
-        ::clock_gettime(CLOCK_MONOTONIC, &now);
+    int error = EEXIST;
+    for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
+        const auto nanoseconds = std::chrono::steady_clock::now().time_since_epoch().count() % 1000000000;
         char suffix[64];
-        std::snprintf(suffix, sizeof suffix, ".tmp%ld.%u.%ld", static_cast<long>(::getpid()),
-                      serial.fetch_add(1), static_cast<long>(now.tv_nsec));
+        std::snprintf(suffix, sizeof suffix, ".tmp%ld.%u.%ld", currentProcessId(), serial.fetch_add(1),
+                      static_cast<long>(nanoseconds));
         tempPath = path + suffix;
-        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                              S_IRUSR | S_IWUSR);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
+        error = createOwnerOnlyFile(tempPath, file);
     }
-    errno = EEXIST;
-    return -1;
-}
-
-std::string directoryOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
+    return error;
 }
 
 }  // namespace
 
 DataFileContents readDataFile(const std::string& path, std::size_t maxBytes)
 {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        if (errno == ENOENT) {
-            DataFileContents contents;
-            contents.missing = true;
-            return contents;
-        }
-        return faulted(FileFault::system(errno));
-    }
+    const FileLook look = lookAtFile(path);
+    if (look.error != 0)
+        return faulted(FileFault::system(look.error));
+    if (look.kind == FileLook::Kind::Missing)
+        return missingFile();
     // Opening a device can have effects of its own (a serial port raises DTR),
     // so a name of the wrong type is refused before it is opened.
-    if (const FileFault fault = unusable(info, maxBytes); !fault.ok())
+    if (const FileFault fault = unusable(look, maxBytes); !fault.ok())
         return faulted(fault);
 
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) {
-            DataFileContents contents;
-            contents.missing = true;
-            return contents;
-        }
-        return faulted(FileFault::system(errno));
-    }
+    NativeFile file = noNativeFile;
+    if (const int error = openFileForReading(path, file); error != 0)
+        return error == ENOENT ? missingFile() : faulted(FileFault::system(error));
     DataFileContents contents;
     try {
-        contents = readOpened(fd, maxBytes);
+        contents = readOpened(file, maxBytes);
     } catch (const std::bad_alloc&) {
         contents = faulted(FileFault::system(ENOMEM));
     }
-    ::close(fd);
+    closeFile(file);
     return contents;
 }
 
 FileWriteIo systemFileWriteIo()
 {
-    return FileWriteIo{
-        [](int fd, const void* data, std::size_t size) { return ::write(fd, data, size); },
-        [](int fd) { return ::fsync(fd); },
-        [](const char* from, const char* to) { return ::rename(from, to); },
-    };
+    return FileWriteIo{writeFileSome, flushFile, replaceFileName};
 }
 
 FileFault replaceDataFile(const std::string& path, std::string_view bytes, const FileWriteIo& io)
 {
     std::string tempPath;
-    const int fd = createTemporaryBeside(path, tempPath);
-    if (fd < 0)
-        return FileFault::system(errno);
+    NativeFile file = noNativeFile;
+    if (const int error = createTemporaryBeside(path, tempPath, file); error != 0)
+        return FileFault::system(error);
 
     int failure = 0;
     std::size_t written = 0;
     while (failure == 0 && written < bytes.size()) {
-        const ssize_t put = io.write(fd, bytes.data() + written, bytes.size() - written);
-        if (put > 0)
-            written += static_cast<std::size_t>(put);
-        else if (put < 0 && errno == EINTR)
-            continue;
-        else
-            failure = put < 0 ? errno : ENOSPC;
+        std::size_t put = 0;
+        failure = io.write(file, bytes.data() + written, bytes.size() - written, put);
+        if (failure == 0 && put == 0)
+            failure = ENOSPC;
+        written += put;
     }
-    if (failure == 0 && io.fsync(fd) != 0)
-        failure = errno;
-    if (::close(fd) != 0 && failure == 0)
-        failure = errno;
-    if (failure == 0 && io.rename(tempPath.c_str(), path.c_str()) != 0)
-        failure = errno;
+    if (failure == 0)
+        failure = io.flush(file);
+    if (const int error = closeFile(file); error != 0 && failure == 0)
+        failure = error;
+    if (failure == 0)
+        failure = io.rename(tempPath, path);
     if (failure != 0) {
-        ::unlink(tempPath.c_str());
+        removeFile(tempPath);
         return FileFault::system(failure);
     }
     // Make the rename itself durable; the new file is already complete either way.
-    const int dirFd = ::open(directoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
+    flushDirectoryOf(path);
     return {};
 }

@@ -4,19 +4,20 @@
 // read, so a FIFO cannot block the program, a link to /dev/zero cannot fill its
 // memory and a directory cannot make a reader fail in a way it does not expect.
 // A symbolic link to a regular file is followed; writes never follow one.
+// Paths are UTF-8, so Korean names work on every system.
 
 #include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
 
-#include <sys/types.h>
+#include "base/NativeFile.h"
 
 // Why a data file could not be read or written.
 struct FileFault {
     enum class Kind {
         None,
-        System,          // a system call failed; error holds its errno
+        System,          // a system call failed; error holds its errno (on Windows too)
         NotRegularFile,  // a directory, FIFO, device or socket at the file's name
         TooLarge,        // larger than a data file can sanely be
         UnstorableName,  // a section or key name the file format cannot hold
@@ -48,11 +49,13 @@ struct DataFileContents {
 // wrong, and it is opened without blocking. Never throws.
 DataFileContents readDataFile(const std::string& path, std::size_t maxBytes = maxDataFileBytes);
 
-// The system calls a replacing write makes; tests put failing ones in.
+// The system calls a replacing write makes (base/NativeFile.h); tests put
+// failing ones in. Each returns 0 or an errno; a write that puts nothing and
+// gives no error counts as a full disk.
 struct FileWriteIo {
-    std::function<ssize_t(int fd, const void* data, std::size_t size)> write;
-    std::function<int(int fd)> fsync;
-    std::function<int(const char* from, const char* to)> rename;
+    std::function<int(NativeFile file, const char* data, std::size_t size, std::size_t& put)> write;
+    std::function<int(NativeFile file)> flush;
+    std::function<int(const std::string& from, const std::string& to)> rename;
 };
 FileWriteIo systemFileWriteIo();
 

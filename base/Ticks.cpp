@@ -1,14 +1,12 @@
 #include "base/Ticks.h"
 
-#include <time.h>
+#include <chrono>
 
 std::uint32_t tickCount()
 {
-    timespec now {};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    const auto ms = static_cast<std::uint64_t>(now.tv_sec) * 1000U
-        + static_cast<std::uint64_t>(now.tv_nsec) / 1000000U;
-    return static_cast<std::uint32_t>(ms);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+    return static_cast<std::uint32_t>(ms.count());
 }
 
 std::uint32_t elapsedTicks(std::uint32_t start)

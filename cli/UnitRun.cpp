@@ -6,7 +6,7 @@
 #include <mutex>
 
 #include "base/TextCodec.h"
-#include "base/Utf8Path.h"
+#include "base/FilePath.h"
 #include "session/ConnectionLock.h"
 
 namespace {

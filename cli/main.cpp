@@ -14,7 +14,7 @@
 #include "base/AppPaths.h"
 #include "base/PlainEventLoop.h"
 #include "base/TextCodec.h"
-#include "base/Utf8Path.h"
+#include "base/FilePath.h"
 #include "cli/PasswordPrompt.h"
 #include "cli/RunOptions.h"
 #include "cli/RunSummary.h"

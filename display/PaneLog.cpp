@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "base/LocalTime.h"
+
 namespace {
 
 // "[YYYY-MM-DD HH:MM:SS.mmm] " in local time.
@@ -13,8 +15,7 @@ std::string timeStamp(PaneLog::Clock::time_point time)
     auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count() % 1000;
     if (millis < 0)
         millis += 1000;
-    std::tm local{};
-    localtime_r(&seconds, &local);
+    const std::tm local = localCalendarTime(seconds);
     char text[64];
     std::snprintf(text, sizeof text, "[%04d-%02d-%02d %02d:%02d:%02d.%03d] ", local.tm_year + 1900, local.tm_mon + 1,
                   local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(millis));

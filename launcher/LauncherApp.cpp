@@ -1,10 +1,11 @@
 #include "launcher/LauncherApp.h"
 
-#include "launcher/Cp949.h"
 #include "launcher/SessionFile.h"
 #include "launcher/SessionFileName.h"
 
 #include <optional>
+
+#include "base/TextCodec.h"
 
 namespace launcher {
 namespace {
@@ -15,7 +16,7 @@ std::optional<std::string> acceptField(const std::string& utf8, std::size_t widt
 {
     if (!isSafeFileNamePart(utf8))
         return std::nullopt;
-    std::optional<std::string> cp949 = utf8ToCp949(utf8);
+    std::optional<std::string> cp949 = utf8ToCp949Exactly(utf8);
     if (!cp949 || cp949->size() > width)
         return std::nullopt;
     return cp949;

@@ -22,7 +22,8 @@ bool dumpTemplateSource(const MessageHook& showMessage, const std::string& direc
     bytes.resize(std::fread(bytes.data(), 1, maxBytes, in));
     std::fclose(in);
 
-    std::FILE* out = std::fopen((prefix + "1234.txt").c_str(), "w");
+    // Line breaks are LF on every system, so the text is the same everywhere.
+    std::FILE* out = std::fopen((prefix + "1234.txt").c_str(), "wb");
     if (!out) {
         if (showMessage)
             showMessage("TxT 파일을 열 수 없어요..ㅠ,ㅜ");

@@ -4,8 +4,8 @@
 
 bool isAcceptablePortName(const std::string& portName)
 {
-    return !portName.empty() && portName.find('/') == std::string::npos
-        && portName.find("..") == std::string::npos && portName.find('\0') == std::string::npos;
+    return !portName.empty() && portName.find_first_of(std::string("/\\\0", 3)) == std::string::npos
+        && portName.find("..") == std::string::npos;
 }
 
 bool parseRfc2217Target(const std::string& target, std::string& host, int& port)

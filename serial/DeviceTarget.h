@@ -3,8 +3,8 @@
 
 #include <string>
 
-// A port name may be opened only when it is not empty and holds neither '/'
-// nor "..", so it cannot reach outside /dev.
+// A port name may be opened only when it is not empty and holds no '/', '\',
+// ".." or NUL, so it cannot reach outside /dev or the \\.\ device space.
 bool isAcceptablePortName(const std::string& portName);
 // Splits "rfc2217://HOST:PORT" (HOST may be a bracketed IPv6 address) into its
 // host and TCP port 1..65535. False for anything else.

@@ -3,7 +3,7 @@
 #include <mutex>
 
 #include "serial/DeviceTarget.h"
-#include "serial/PosixSerialDevice.h"
+#include "serial/LocalDevices.h"
 #include "serial/SerialMap.h"
 #include "serial/rfc2217/Rfc2217Device.h"
 
@@ -25,21 +25,14 @@ std::unique_ptr<SerialDevice> createSystemDevice(const std::string& portName)
 {
     std::string target;
     if (!readSerialMapTarget(portName, target)) {
-        return std::make_unique<PosixSerialDevice>("/dev/" + portName);
+        return createLocalDevice(portName);
     }
     std::string host;
     int port = 0;
     if (parseRfc2217Target(target, host, port)) {
         return createRfc2217Device(host, port);
     }
-    if (!target.empty() && target.front() == '/') {
-        return std::make_unique<PosixSerialDevice>(target);
-    }
-    // A bare device name such as ttyUSB1, held to the same rules as a port name.
-    if (isAcceptablePortName(target)) {
-        return std::make_unique<PosixSerialDevice>("/dev/" + target);
-    }
-    return nullptr;
+    return createLocalDevice(target);
 }
 
 } // namespace

@@ -2,14 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
-#include <filesystem>
-#include <system_error>
 
 #include "base/AppPaths.h"
+#include "base/Environment.h"
 #include "base/ProfileFile.h"
-
-namespace fs = std::filesystem;
+#include "serial/LocalDevices.h"
 
 namespace {
 
@@ -51,33 +48,6 @@ bool splitPair(const std::string& item, SerialMapEntry& entry)
     return true;
 }
 
-std::string readFirstLine(const fs::path& path)
-{
-    // A sysfs attribute is one short line.
-    const std::string text = readDataFile(path.string(), 4096).bytes;
-    return trimmed(text.substr(0, text.find('\n')));
-}
-
-// Orders tty names by their letters, then by their trailing number as a number.
-bool naturalLess(const std::string& a, const std::string& b)
-{
-    const auto split = [](const std::string& name) {
-        std::size_t digits = name.size();
-        while (digits > 0 && std::isdigit(static_cast<unsigned char>(name[digits - 1]))) {
-            --digits;
-        }
-        const std::string number = name.substr(digits);
-        return std::make_pair(name.substr(0, digits),
-                              number.empty() ? -1LL : std::strtoll(number.c_str(), nullptr, 10));
-    };
-    const auto left = split(a);
-    const auto right = split(b);
-    if (left != right) {
-        return left < right;
-    }
-    return a < b;
-}
-
 } // namespace
 
 std::vector<SerialMapEntry> parsePortMapText(const std::string& text)
@@ -115,48 +85,6 @@ std::vector<SerialMapEntry> parseSerialMapFile(const std::string& text)
     return entries;
 }
 
-bool readTtyClassDevices(const std::string& ttyClassDir, std::vector<SerialMapEntry>& entries)
-{
-    std::error_code error;
-    fs::directory_iterator it(ttyClassDir, error);
-    if (error) {
-        return false;
-    }
-    std::vector<std::string> names;
-    for (; it != fs::directory_iterator(); it.increment(error)) {
-        if (error) {
-            break;
-        }
-        names.push_back(it->path().filename().string());
-    }
-    std::sort(names.begin(), names.end(), naturalLess);
-
-    for (const std::string& name : names) {
-        const fs::path ttyDir = fs::path(ttyClassDir) / name;
-        const fs::path deviceLink = ttyDir / "device";
-        if (!fs::exists(deviceLink, error)) {
-            continue;  // virtual consoles, pseudo-terminals and the like
-        }
-        if (name.rfind("ttyS", 0) == 0) {
-            const std::string type = readFirstLine(ttyDir / "type");
-            if (type.empty() || std::strtol(type.c_str(), nullptr, 10) == 0) {
-                continue;  // a legacy UART slot with no UART behind it
-            }
-        }
-        std::string driver;
-        const fs::path driverLink = fs::read_symlink(deviceLink / "driver", error);
-        if (!error) {
-            driver = driverLink.filename().string();
-        }
-        fs::path devicePath = fs::canonical(deviceLink, error);
-        if (error) {
-            devicePath = deviceLink;
-        }
-        entries.push_back({driver + " " + devicePath.string(), name});
-    }
-    return true;
-}
-
 bool readSerialDeviceMap(const SerialMapSources& sources, std::vector<SerialMapEntry>& entries)
 {
     entries.clear();
@@ -164,7 +92,7 @@ bool readSerialDeviceMap(const SerialMapSources& sources, std::vector<SerialMapE
     const std::vector<SerialMapEntry> fromFile = parseSerialMapFile(sources.mapFileText);
     all.insert(all.end(), fromFile.begin(), fromFile.end());
     bool readAny = !all.empty();
-    if (!sources.ttyClassDir.empty() && readTtyClassDevices(sources.ttyClassDir, all)) {
+    if (!sources.localDevices.empty() && readLocalDevices(sources.localDevices, all)) {
         readAny = true;
     }
     std::vector<std::string> seen;
@@ -192,9 +120,7 @@ std::string serialMapFilePath()
 SerialMapSources systemSerialMapSources()
 {
     SerialMapSources sources;
-    if (const char* map = std::getenv("EMUVOLA_SERIAL_MAP")) {
-        sources.portMapText = map;
-    }
+    sources.portMapText = environmentVariable("EMUVOLA_SERIAL_MAP");
     const std::string mapFile = serialMapFilePath();
     if (!mapFile.empty()) {
         // Anything but a readable regular file counts as no map file; the fault
@@ -208,7 +134,7 @@ SerialMapSources systemSerialMapSources()
         sources.mapFileText = std::move(contents.bytes);
         sources.mapFileFault = contents.fault;
     }
-    sources.ttyClassDir = "/sys/class/tty";
+    sources.localDevices = systemLocalDeviceList();
     return sources;
 }
 
@@ -230,6 +156,6 @@ bool findPortMapTarget(const SerialMapSources& sources, const std::string& portN
 bool readSerialMapTarget(const std::string& portName, std::string& target)
 {
     SerialMapSources sources = systemSerialMapSources();
-    sources.ttyClassDir.clear();
+    sources.localDevices.clear();
     return findPortMapTarget(sources, portName, target);
 }

@@ -3,8 +3,11 @@
 //   1. the port map: the environment variable EMUVOLA_SERIAL_MAP
 //      ("NAME=TARGET;NAME=TARGET"), then serialmap.dat in the data directory
 //      (section [SERIALCOMM], NAME=TARGET); port name NAME, device name TARGET;
-//   2. local serial devices under /sys/class/tty: port name the tty name,
-//      device name the driver name and the device's path.
+//   2. the machine's own serial devices (serial/LocalDevices.h): on Linux those
+//      under /sys/class/tty (port name the tty name, device name the driver
+//      name and the device's path), on Windows the registry's serial device
+//      map HKEY_LOCAL_MACHINE\HARDWARE\DEVICEMAP\SERIALCOMM (port name the
+//      value's data such as COM3, device name the value's name).
 // The sources are passed in so tests can use made-up ones; systemSerialMapSources()
 // gives the real ones.
 
@@ -21,7 +24,7 @@ struct SerialMapEntry {
 struct SerialMapSources {
     std::string portMapText;     // contents of EMUVOLA_SERIAL_MAP
     std::string mapFileText;     // contents of serialmap.dat
-    std::string ttyClassDir;     // normally /sys/class/tty; empty to skip
+    std::string localDevices;    // where the system lists them (serial/LocalDevices.h); empty to skip
     FileFault mapFileFault;      // why serialmap.dat could not be read, if it could not
 };
 
@@ -35,18 +38,13 @@ std::vector<SerialMapEntry> parsePortMapText(const std::string& text);
 // blanks and one pair of double quotes and are cut to 259 bytes). A key that
 // starts with '#' is a comment too, as this file has always had it.
 std::vector<SerialMapEntry> parseSerialMapFile(const std::string& text);
-// Local serial devices under ttyClassDir, in natural name order (ttyS2 before
-// ttyS10). Entries without a "device" link are not serial ports; ttyS ports
-// whose UART type is unknown (type 0 or unreadable) are skipped. False when the
-// directory cannot be read.
-bool readTtyClassDevices(const std::string& ttyClassDir, std::vector<SerialMapEntry>& entries);
-
 // The whole map in order: port map text, map file, local devices. A port name
 // already given by an earlier entry is not repeated. False (entries empty) when
-// nothing could be read at all: no port map entries and no tty directory.
+// nothing could be read at all: no port map entries and no local device list.
 bool readSerialDeviceMap(const SerialMapSources& sources, std::vector<SerialMapEntry>& entries);
 
-// The real sources: the environment, <data directory>serialmap.dat, /sys/class/tty.
+// The real sources: the environment, <data directory>serialmap.dat, the system's
+// device list.
 SerialMapSources systemSerialMapSources();
 // <data directory>serialmap.dat; empty when there is no data directory.
 std::string serialMapFilePath();

@@ -14,7 +14,7 @@
 #include "base/AppPaths.h"
 #include "base/QtEventLoop.h"
 #include "base/QtText.h"
-#include "base/Utf8Path.h"
+#include "base/FilePath.h"
 #include "directory/UserPrompts.h"
 #include "display/CTerminalView.h"
 #include "display/RepaintTick.h"

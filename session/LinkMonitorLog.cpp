@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "base/LocalTime.h"
 #include "base/TextCodec.h"
 
 namespace {
@@ -12,8 +13,7 @@ std::string clockText(LinkMonitorClock::time_point time)
     const auto sinceEpoch = time.time_since_epoch();
     const std::time_t seconds = std::chrono::duration_cast<std::chrono::seconds>(sinceEpoch).count();
     const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count() % 1000;
-    std::tm local{};
-    localtime_r(&seconds, &local);
+    const std::tm local = localCalendarTime(seconds);
     char text[16];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min, local.tm_sec,
                   static_cast<int>(millis < 0 ? millis + 1000 : millis));

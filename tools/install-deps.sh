@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages EmuVOLA needs to build, test and run, plus any
 # packages named as arguments; does nothing when all of them are present. Uses
-# sudo when not run as root.
+# sudo when not run as root. With --only, just the packages named (the Windows
+# build needs no Qt).
 set -euo pipefail
+only=""
+if [ "${1:-}" = "--only" ]; then
+  only=1
+  shift
+fi
 
 packages=(
   cmake g++ make pkg-config
@@ -15,6 +21,11 @@ packages=(
 # Optional extras used by some tests and the screenshot script; tests skip
 # themselves when these are absent.
 extras=(ser2net xdotool imagemagick desktop-file-utils)
+
+if [ -n "$only" ]; then
+  packages=()
+  extras=()
+fi
 
 missing=()
 for p in "${packages[@]}" ${EMU_WITH_EXTRAS:+"${extras[@]}"} "$@"; do

@@ -1,11 +1,5 @@
 #include "serial/rfc2217/NetworkSerialDevice.h"
 
-#include <cerrno>
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include "serial/rfc2217/ComPortCommands.h"
 #include "serial/rfc2217/TcpSocket.h"
 
@@ -26,23 +20,19 @@ OptionNegotiator clientOptions()
 NetworkSerialDevice::NetworkSerialDevice(std::string host, int port, Timing timing)
     : m_host(std::move(host)), m_port(port), m_timing(timing), m_options(clientOptions())
 {
-    m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
 }
 
 NetworkSerialDevice::~NetworkSerialDevice()
 {
     close();
-    if (m_wakeFd >= 0) {
-        ::close(m_wakeFd);
-    }
 }
 
 bool NetworkSerialDevice::open(const LineSettings& settings)
 {
     close();
     const std::int64_t negotiationDeadline = tcp::nowMs() + m_timing.connectMs;
-    const int fd = tcp::connectWithTimeout(m_host, m_port, m_timing.connectMs);
-    if (fd < 0) {
+    const tcp::Socket socket = tcp::connectWithTimeout(m_host, m_port, m_timing.connectMs);
+    if (socket == tcp::noSocket) {
         return false;
     }
     std::unique_lock receiveLock(m_receiveMutex);
@@ -58,7 +48,7 @@ bool NetworkSerialDevice::open(const LineSettings& settings)
     m_modemStateSeen = false;
     m_comPortReplySeen = false;
     m_closing = false;
-    m_fd = fd;
+    m_socket = socket;
 
     Bytes out;
     const std::pair<std::uint8_t, std::uint8_t> offers[] = {
@@ -132,8 +122,7 @@ bool NetworkSerialDevice::pumpUntil(std::int64_t deadline, Done done)
         if (left <= 0) {
             return true;
         }
-        pollfd p{m_fd, POLLIN, 0};
-        ::poll(&p, 1, static_cast<int>(left));
+        tcp::waitReadable(m_socket, static_cast<int>(left));
     }
 }
 
@@ -150,15 +139,12 @@ bool NetworkSerialDevice::comPortRefused() const
 
 void NetworkSerialDevice::closeSocket()
 {
-    const int fd = m_fd.exchange(-1);
-    if (fd >= 0) {
-        ::close(fd);
-    }
+    tcp::closeSocket(m_socket.exchange(tcp::noSocket));
 }
 
 void NetworkSerialDevice::close()
 {
-    if (m_fd < 0) {
+    if (m_socket == tcp::noSocket) {
         return;
     }
     m_closing = true;
@@ -176,7 +162,7 @@ void NetworkSerialDevice::close()
 
 void NetworkSerialDevice::purge()
 {
-    if (m_fd >= 0) {
+    if (m_socket != tcp::noSocket) {
         sendControl(comport::encode({comport::PurgeData, {comport::PurgeBoth}}));
     }
     std::lock_guard bufferLock(m_bufferMutex);
@@ -185,10 +171,7 @@ void NetworkSerialDevice::purge()
 
 void NetworkSerialDevice::wake()
 {
-    if (m_wakeFd >= 0) {
-        const std::uint64_t one = 1;
-        [[maybe_unused]] const ssize_t n = ::write(m_wakeFd, &one, sizeof one);
-    }
+    m_waker.wake();
 }
 
 DeviceWait NetworkSerialDevice::waitForInput()
@@ -205,31 +188,16 @@ DeviceWait NetworkSerialDevice::waitForInput()
                 return DeviceWait::Readable;
             }
         }
-        pollfd fds[2] = {{m_wakeFd, POLLIN, 0}, {m_fd, POLLIN, 0}};
-        const bool connected = fds[1].fd >= 0 && !m_gone;
+        const tcp::Socket socket = m_socket;
         // Without a connection only a wake can end the wait, and the caller
         // learns at once that the device is gone.
-        if (!connected) {
-            std::uint64_t count = 0;
-            if (::read(m_wakeFd, &count, sizeof count) > 0) {
-                return DeviceWait::Woken;
-            }
-            return DeviceWait::Gone;
+        if (socket == tcp::noSocket || m_gone) {
+            return m_waker.takeWake() ? DeviceWait::Woken : DeviceWait::Gone;
         }
-        const int ready = ::poll(fds, 2, -1);
-        if (ready < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return DeviceWait::Gone;
-        }
-        if ((fds[0].revents & POLLIN) != 0) {
-            std::uint64_t count = 0;
-            [[maybe_unused]] const ssize_t n = ::read(m_wakeFd, &count, sizeof count);
-            return DeviceWait::Woken;
-        }
-        if (fds[1].revents != 0) {
-            pump();
+        switch (m_waker.wait({socket}, -1)) {
+        case tcp::Waker::Result::Woken: return DeviceWait::Woken;
+        case tcp::Waker::Result::Ready: pump(); break;
+        case tcp::Waker::Result::TimedOut: break;
         }
     }
 }
@@ -247,7 +215,7 @@ std::size_t NetworkSerialDevice::readAvailable(std::uint8_t* buffer, std::size_t
 
 std::size_t NetworkSerialDevice::write(const std::uint8_t* data, std::size_t length, int timeoutMs)
 {
-    if (length == 0 || m_fd < 0 || m_gone) {
+    if (length == 0 || m_socket == tcp::noSocket || m_gone) {
         return 0;
     }
     Bytes escaped;
@@ -256,10 +224,10 @@ std::size_t NetworkSerialDevice::write(const std::uint8_t* data, std::size_t len
     std::size_t sent = 0;
     {
         std::lock_guard sendLock(m_sendMutex);
-        if (m_fd < 0) {
+        if (m_socket == tcp::noSocket) {
             return 0;
         }
-        sent = tcp::sendAll(m_fd, escaped.data(), escaped.size(), timeoutMs);
+        sent = tcp::sendAll(m_socket, escaped.data(), escaped.size(), timeoutMs);
     }
     if (sent == escaped.size()) {
         return length;
@@ -281,10 +249,10 @@ bool NetworkSerialDevice::carrierDetected()
 {
     // Pick up a pending modem state report when no receive thread is reading.
     std::unique_lock receiveLock(m_receiveMutex, std::try_to_lock);
-    if (receiveLock.owns_lock() && m_fd >= 0) {
+    if (receiveLock.owns_lock() && m_socket != tcp::noSocket) {
         pump();
     }
-    return m_carrier && !m_gone && m_fd >= 0;
+    return m_carrier && !m_gone && m_socket != tcp::noSocket;
 }
 
 bool NetworkSerialDevice::acknowledged(std::uint8_t code) const
@@ -295,8 +263,8 @@ bool NetworkSerialDevice::acknowledged(std::uint8_t code) const
 
 void NetworkSerialDevice::pump()
 {
-    const int fd = m_fd;
-    if (fd < 0 || m_gone) {
+    const tcp::Socket socket = m_socket;
+    if (socket == tcp::noSocket || m_gone) {
         return;
     }
     std::uint8_t chunk[4096];
@@ -311,9 +279,9 @@ void NetworkSerialDevice::pump()
     }
     std::size_t decoded = 0;  // data bytes in `events`
     while (alreadyBuffered + decoded < maxBuffered) {
-        const ssize_t n = ::recv(fd, chunk, sizeof chunk, MSG_DONTWAIT);
-        if (n > 0) {
-            m_parser.feed(chunk, static_cast<std::size_t>(n), events);
+        const tcp::Received received = tcp::receiveNow(socket, chunk, sizeof chunk);
+        if (received.count > 0) {
+            m_parser.feed(chunk, received.count, events);
             decoded = 0;
             for (const Event& event : events) {
                 if (event.kind == Event::Kind::Data) {
@@ -322,10 +290,7 @@ void NetworkSerialDevice::pump()
             }
             continue;
         }
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
+        if (received.closed) {
             m_gone = true;
             m_carrier = false;
         }
@@ -384,6 +349,7 @@ void NetworkSerialDevice::handleComPort(const Bytes& payload)
 bool NetworkSerialDevice::sendControl(const Bytes& bytes)
 {
     std::lock_guard sendLock(m_sendMutex);
-    const int fd = m_fd;
-    return fd >= 0 && tcp::sendAll(fd, bytes.data(), bytes.size(), m_timing.controlSendMs) == bytes.size();
+    const tcp::Socket socket = m_socket;
+    return socket != tcp::noSocket
+        && tcp::sendAll(socket, bytes.data(), bytes.size(), m_timing.controlSendMs) == bytes.size();
 }

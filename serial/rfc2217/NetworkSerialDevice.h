@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "serial/SerialDevice.h"
+#include "serial/rfc2217/TcpSocket.h"
 #include "serial/rfc2217/TelnetCodec.h"
 #include "serial/rfc2217/TelnetOptions.h"
 
@@ -75,8 +76,8 @@ private:
     const std::string m_host;
     const int m_port;
     const Timing m_timing;
-    int m_wakeFd = -1;
-    std::atomic<int> m_fd{-1};
+    tcp::Waker m_waker;
+    std::atomic<tcp::Socket> m_socket{tcp::noSocket};
     std::atomic<bool> m_gone{false};
     std::atomic<bool> m_closing{false};
     std::atomic<bool> m_carrier{false};

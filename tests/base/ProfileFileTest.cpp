@@ -1,42 +1,12 @@
 #include "base/ProfileFile.h"
 
+#include <cerrno>
 #include <climits>
 #include <random>
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include "tests/directory/FileTestSupport.h"
-
-namespace {
-
-class ProfileFileTest : public ::testing::Test {
-protected:
-    ProfileFile loaded(const std::string& bytes)
-    {
-        writeBytes(m_path, bytes);
-        ProfileFile file(m_path);
-        EXPECT_TRUE(file.load());
-        return file;
-    }
-    ProfileFile reloaded()
-    {
-        ProfileFile file(m_path);
-        EXPECT_TRUE(file.load());
-        return file;
-    }
-    std::size_t filesInDir() const
-    {
-        std::size_t n = 0;
-        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(m_dir.path()))
-            ++n;
-        return n;
-    }
-
-    ScratchDir m_dir;
-    std::string m_path = m_dir.file("test.dat");
-};
+#include "tests/base/ProfileFileFixture.h"
 
 // --- reading ---------------------------------------------------------------
 
@@ -229,25 +199,6 @@ TEST_F(ProfileFileTest, NamesThatCannotBeStoredAreRefused)
 
 // --- saving ----------------------------------------------------------------
 
-TEST_F(ProfileFileTest, SavedFilesAreOwnerOnly)
-{
-    ProfileFile created(m_path);
-    ASSERT_TRUE(created.load());
-    created.setString("A", "PWD", "secret");
-    ASSERT_TRUE(created.save());
-    struct stat info {};
-    ASSERT_EQ(::stat(m_path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
-
-    // A save is a new file: one left world-readable becomes owner-only again.
-    ASSERT_EQ(::chmod(m_path.c_str(), 0644), 0);
-    ProfileFile existing = reloaded();
-    existing.setString("A", "PWD", "other");
-    ASSERT_TRUE(existing.save());
-    ASSERT_EQ(::stat(m_path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
-}
-
 TEST_F(ProfileFileTest, FailureAtAnyStepOfSaveKeepsTheOldFile)
 {
     const std::string before = "[A]\r\nK=old\r\n";
@@ -256,19 +207,19 @@ TEST_F(ProfileFileTest, FailureAtAnyStepOfSaveKeepsTheOldFile)
     for (Step step : {WriteHalfway, Fsync, Rename}) {
         ProfileFile file = loaded(before);
         file.setString("A", "K", std::string(100000, 'n'));
+        const FileWriteIo system = systemFileWriteIo();
         ProfileFile::Io io{
-            [step, calls = 0](int fd, const void* data, std::size_t size) mutable -> ssize_t {
+            [&system, step, calls = 0](NativeFile f, const char* data, std::size_t size, std::size_t& put) mutable {
                 // The first call writes part of the data, the next fails as a full disk.
                 if (step != WriteHalfway)
-                    return ::write(fd, data, size);
+                    return system.write(f, data, size, put);
                 if (calls++ == 0)
-                    return ::write(fd, data, size / 2);
-                errno = ENOSPC;
-                return -1;
+                    return system.write(f, data, size / 2, put);
+                return ENOSPC;
             },
-            [step](int fd) { return step == Fsync ? (errno = EIO, -1) : ::fsync(fd); },
-            [step](const char* from, const char* to) {
-                return step == Rename ? (errno = EXDEV, -1) : ::rename(from, to);
+            [&system, step](NativeFile f) { return step == Fsync ? EIO : system.flush(f); },
+            [&system, step](const std::string& from, const std::string& to) {
+                return step == Rename ? EXDEV : system.rename(from, to);
             },
         };
         file.setIoForTesting(io);
@@ -278,53 +229,6 @@ TEST_F(ProfileFileTest, FailureAtAnyStepOfSaveKeepsTheOldFile)
         EXPECT_EQ(readBytes(m_path), before) << step;
         EXPECT_EQ(filesInDir(), 1u) << "temporary file left behind at step " << step;
     }
-}
-
-TEST_F(ProfileFileTest, SaveIntoReadOnlyDirectoryFailsAndKeepsTheOldFile)
-{
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes into read-only directories";
-    const std::string before = "[A]\nK=old\n";
-    ProfileFile file = loaded(before);
-    file.setString("A", "K", "new");
-    ASSERT_EQ(::chmod(m_dir.path().c_str(), 0500), 0);
-    EXPECT_FALSE(file.save());
-    ::chmod(m_dir.path().c_str(), 0700);
-    EXPECT_EQ(readBytes(m_path), before);
-}
-
-TEST_F(ProfileFileTest, WhatIsNoRegularFileIsNeitherReadNorOverwritten)
-{
-    // A FIFO would block a plain open for ever and /dev/zero never ends: both are
-    // refused before they are read, as is a directory. A file under a regular file
-    // (a data directory that is a file) fails with the system's reason.
-    const std::string under = m_dir.file("plain") + "/test.dat";
-    writeBytes(m_dir.file("plain"), "");
-    const std::pair<std::string, FileFault::Kind> cases[] = {
-        {"under a file", FileFault::Kind::System},
-        {"fifo", FileFault::Kind::NotRegularFile},
-        {"directory", FileFault::Kind::NotRegularFile},
-        {"zero", FileFault::Kind::NotRegularFile},
-    };
-    for (const auto& [what, kind] : cases) {
-        std::filesystem::remove_all(m_path);
-        std::string path = m_path;
-        if (what == "fifo")
-            ASSERT_EQ(::mkfifo(m_path.c_str(), 0600), 0);
-        else if (what == "directory")
-            std::filesystem::create_directory(m_path);
-        else if (what == "zero")
-            std::filesystem::create_symlink("/dev/zero", m_path);
-        else
-            path = under;
-        ProfileFile file(path);
-        EXPECT_FALSE(file.load()) << what;
-        EXPECT_EQ(file.fault().kind, kind) << what;
-        file.setString("A", "K", "v");
-        EXPECT_FALSE(file.save()) << what;
-        EXPECT_EQ(file.fault().kind, kind) << what;
-    }
-    EXPECT_TRUE(std::filesystem::is_symlink(m_path));
 }
 
 TEST_F(ProfileFileTest, OversizedFilesAreRefused)
@@ -345,28 +249,6 @@ TEST_F(ProfileFileTest, OversizedFilesAreRefused)
         EXPECT_EQ(file.sectionCount(), 0u);
     }
 }
-
-TEST_F(ProfileFileTest, SaveReplacesAPlantedLinkAndLeavesItsTarget)
-{
-    // A link planted at the name may point anywhere (outside the data directory):
-    // the save replaces the link, and the file it points to keeps its bytes and mode.
-    const std::string target = m_dir.file("elsewhere.txt");
-    writeBytes(target, "[A]\nK=old\n");
-    ASSERT_EQ(::chmod(target.c_str(), 0644), 0);
-    std::filesystem::create_symlink(target, m_path);
-    ProfileFile file = reloaded();
-    EXPECT_EQ(file.getString("A", "K", ""), "old");
-    file.setString("A", "PWD", "secret");
-    ASSERT_TRUE(file.save());
-    EXPECT_FALSE(std::filesystem::is_symlink(m_path));
-    EXPECT_EQ(readBytes(target), "[A]\nK=old\n");
-    EXPECT_EQ(readBytes(m_path), "[A]\nK=old\nPWD=secret\n");
-    struct stat info {};
-    ASSERT_EQ(::stat(target.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0644u);
-}
-
-// --- hostile files ---------------------------------------------------------
 
 TEST_F(ProfileFileTest, BinaryGarbageLoadsAndSurvivesASave)
 {
@@ -417,5 +299,3 @@ TEST(EntryCount, CapsHostileCountsAtTheSectionsPresentPlusAMargin)
     EXPECT_EQ(numberedSection("TEL", 7), "TEL007");
     EXPECT_EQ(numberedSection("IPPAD", 1000), "IPPAD1000");
 }
-
-}  // namespace

@@ -18,6 +18,7 @@
 #include "directory/PortNumberDialog.h"
 #include "tests/directory/DialogTestSupport.h"
 #include "tests/directory/FileTestSupport.h"
+#include "tests/directory/posix/FileSizeLimit.h"
 
 #include <sys/stat.h>
 

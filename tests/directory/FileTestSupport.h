@@ -1,22 +1,24 @@
 #pragma once
 // Scratch directories and whole-file reads and writes for the settings-file tests.
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
-
-#include <csignal>
-#include <sys/resource.h>
 
 class ScratchDir {
 public:
     ScratchDir()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "emufilesXXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr)
-            m_path = pattern;
+        std::random_device seed;
+        std::mt19937 random(seed());
+        for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+            const auto candidate = std::filesystem::temp_directory_path() / ("emufiles" + std::to_string(random()));
+            std::error_code error;
+            if (std::filesystem::create_directory(candidate, error))
+                m_path = candidate.string();
+        }
     }
     ~ScratchDir()
     {
@@ -46,23 +48,3 @@ inline void writeBytes(const std::string& path, const std::string& bytes)
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
 }
-
-// While it lives, every write of this process past the first few bytes of a file
-// fails with EFBIG, as a full disk fails it; unlike a read-only directory this
-// holds for root too.
-class FileSizeLimit {
-public:
-    FileSizeLimit()
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_previous);
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit tiny{16, m_previous.rlim_max};
-        ::setrlimit(RLIMIT_FSIZE, &tiny);
-    }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_previous); }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit m_previous{};
-};

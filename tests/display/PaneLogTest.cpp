@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string>
 
+#include "base/Environment.h"
 #include "display/PaneLog.h"
 
 namespace {
@@ -137,7 +138,7 @@ PaneLog::Clock::time_point fakeNow()
 // line comes in pieces; off, the log stays the received bytes unchanged.
 TEST_F(PaneLogTest, StampsEachLineWithTheTimeItsFirstByteArrived)
 {
-    setenv("TZ", "UTC", 1);
+    setEnvironmentVariable("TZ", "UTC");
     tzset();
     using namespace std::chrono;
     const auto base = PaneLog::Clock::time_point(seconds(1796647500));  // 2026-12-07 12:45:00 UTC

@@ -4,7 +4,6 @@
 
 #include "TempDir.h"
 
-#include "launcher/Cp949.h"
 #include "launcher/SessionFile.h"
 #include "launcher/SessionTemplate.h"
 
@@ -15,6 +14,8 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "base/TextCodec.h"
 
 using launcher::SessionTemplate;
 
@@ -130,7 +131,7 @@ TEST(SessionTemplate, FontDescriptionsUseHangulFixedFaceAtTwoHeights)
 {
     std::size_t end = 0;
     const auto records = parseRecords(SessionTemplate::bytes(), &end);
-    const auto face = launcher::utf8ToCp949("굴림체");
+    const auto face = utf8ToCp949Exactly("굴림체");
     ASSERT_TRUE(face.has_value());
 
     const std::pair<std::uint16_t, std::int32_t> fonts[] = {{0x0022, -17}, {0x1030, -19}};
@@ -183,16 +184,4 @@ TEST(SessionFile, WrittenRecordsHoldTheDocumentedValues)
             EXPECT_EQ(std::string(records[i].value.begin(), records[i].value.end()), expected[i].value);
         }
     }
-}
-
-TEST(Cp949, ConvertsHangulAndRefusesWhatItCannotRepresent)
-{
-    // 똠 is outside the KS X 1001 block: a converter that only knows the
-    // 2,350 common syllables would fail here.
-    EXPECT_EQ(launcher::utf8ToCp949("똠"), std::string("\x8C\x63"));
-    EXPECT_EQ(launcher::utf8ToCp949("Seoul1"), std::string("Seoul1"));
-    EXPECT_EQ(launcher::utf8ToCp949(""), std::string());
-    EXPECT_FALSE(launcher::utf8ToCp949("\xF0\x9F\x98\x80").has_value()); // emoji
-    EXPECT_FALSE(launcher::utf8ToCp949("\xC3\x28").has_value());         // broken UTF-8
-    EXPECT_FALSE(launcher::utf8ToCp949("ab\xE1").has_value());           // cut sequence
 }

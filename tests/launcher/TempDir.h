@@ -1,10 +1,10 @@
 #pragma once
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -14,9 +14,14 @@ class TempDir {
 public:
     TempDir()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "krv-test-XXXXXX").string();
-        if (char* made = mkdtemp(pattern.data()))
-            m_path = made;
+        std::random_device seed;
+        std::mt19937 random(seed());
+        for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+            const auto candidate = std::filesystem::temp_directory_path() / ("krv-test-" + std::to_string(random()));
+            std::error_code ec;
+            if (std::filesystem::create_directory(candidate, ec))
+                m_path = candidate;
+        }
     }
     ~TempDir()
     {
@@ -36,8 +41,11 @@ public:
     static std::vector<std::string> entriesOf(const std::filesystem::path& dir)
     {
         std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(dir))
-            names.push_back(e.path().filename().string());
+        for (const auto& e : std::filesystem::directory_iterator(dir)) {
+            // UTF-8 on every system, as the launcher names its files.
+            const std::u8string name = e.path().filename().u8string();
+            names.emplace_back(name.begin(), name.end());
+        }
         std::sort(names.begin(), names.end());
         return names;
     }

@@ -4,13 +4,11 @@
 
 #include <chrono>
 #include <future>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "serial/rfc2217/ComPortCommands.h"
 #include "serial/rfc2217/NetworkSerialDevice.h"
 #include "serial/rfc2217/Rfc2217Device.h"
+#include "serial/rfc2217/TcpSocket.h"
 #include "tests/rfc2217/DeviceTestSupport.h"
 #include "tools/krv-sim/HayesModem.h"
 #include "tools/krv-sim/Rfc2217Server.h"
@@ -183,19 +181,16 @@ TEST_F(ServerFixture, ASecondClientIsToldTheLineIsBusyAndTheFirstKeepsIt)
     EXPECT_FALSE(second->open(settings(9600, 8, 0, 1)));
 
     // What a plain terminal connecting to the port sees.
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(m_server->port()));
-    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const tcp::Socket socket = tcp::connectWithTimeout("127.0.0.1", m_server->port(), 2000);
+    ASSERT_NE(socket, tcp::noSocket);
     std::string told;
-    char chunk[256];
-    ssize_t got = 0;
-    while ((got = ::recv(fd, chunk, sizeof chunk, 0)) > 0) {
-        told.append(chunk, static_cast<std::size_t>(got));
+    std::uint8_t chunk[256];
+    tcp::Received got;
+    while (!got.closed && tcp::waitReadable(socket, 5000)) {
+        got = tcp::receiveNow(socket, chunk, sizeof chunk);
+        told.append(reinterpret_cast<const char*>(chunk), got.count);
     }
-    ::close(fd);
+    tcp::closeSocket(socket);
     EXPECT_EQ(told, std::string(Rfc2217Server::busyMessage) + "\r\n");
 
     ASSERT_EQ(writeText(*m_device, "still mine"), 10u);
@@ -206,39 +201,31 @@ TEST(NetworkSerialDevice, OpenFailsWhenTheServerDoesNotTakeUpTheComPortOption)
 {
     // A listening socket nobody accepts from (a busy server's queue): the TCP
     // connection is made by the kernel and then nothing ever comes.
-    const int queue = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    ASSERT_EQ(::bind(queue, reinterpret_cast<sockaddr*>(&address), size), 0);
-    ASSERT_EQ(::listen(queue, 4), 0);
-    ::getsockname(queue, reinterpret_cast<sockaddr*>(&address), &size);
+    std::string error;
+    const tcp::Socket queue = tcp::listenOn("127.0.0.1", 0, error);
+    ASSERT_NE(queue, tcp::noSocket) << error;
 
     NetworkSerialDevice::Timing timing;
     timing.connectMs = 300;
-    NetworkSerialDevice silent("127.0.0.1", ntohs(address.sin_port), timing);
+    NetworkSerialDevice silent("127.0.0.1", tcp::localPort(queue), timing);
     const auto started = std::chrono::steady_clock::now();
     EXPECT_FALSE(silent.open(settings(9600, 8, 0, 1)));
     // It waited out the connect time limit for the negotiation.
     EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(250));
     EXPECT_FALSE(silent.carrierDetected());
-    ::close(queue);
+    tcp::closeSocket(queue);
 }
 
 TEST(NetworkSerialDevice, OpenFailsWhenNothingListens)
 {
     // Take a free loopback port and release it again.
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    socklen_t size = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    ::close(fd);
+    std::string error;
+    const tcp::Socket taken = tcp::listenOn("127.0.0.1", 0, error);
+    ASSERT_NE(taken, tcp::noSocket) << error;
+    const int port = tcp::localPort(taken);
+    tcp::closeSocket(taken);
 
-    auto device = createRfc2217Device("127.0.0.1", ntohs(address.sin_port));
+    auto device = createRfc2217Device("127.0.0.1", port);
     EXPECT_FALSE(device->open(settings(9600, 8, 0, 1)));
     EXPECT_FALSE(device->carrierDetected());
     EXPECT_EQ(device->waitForInput(), DeviceWait::Gone);

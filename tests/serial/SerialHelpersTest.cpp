@@ -34,6 +34,10 @@ TEST(PortNames, NamesThatCouldLeaveDevAreRefused)
     EXPECT_FALSE(isAcceptablePortName("../x"));
     EXPECT_FALSE(isAcceptablePortName("a/b"));
     EXPECT_FALSE(isAcceptablePortName(".."));
+    // A backslash would reach out of \\.\ on Windows: \\.\..\x, \\.\C:\x.
+    EXPECT_FALSE(isAcceptablePortName("..\\x"));
+    EXPECT_FALSE(isAcceptablePortName("C:\\x"));
+    EXPECT_FALSE(isAcceptablePortName(std::string("COM1\0x", 6)));
     EXPECT_TRUE(isAcceptablePortName("ttyUSB0"));
     EXPECT_TRUE(isAcceptablePortName("COM3"));
 

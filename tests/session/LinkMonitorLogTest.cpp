@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "base/Environment.h"
 #include "session/LinkFrame.h"
 #include "session/LinkMonitorLog.h"
 
@@ -14,7 +15,7 @@ namespace {
 LinkMonitorClock::time_point at(int hour, int minute, int second, int millis)
 {
     using namespace std::chrono;
-    setenv("TZ", "UTC", 1);
+    setEnvironmentVariable("TZ", "UTC");
     tzset();
     return LinkMonitorClock::time_point(hours(hour) + minutes(minute) + seconds(second) + milliseconds(millis));
 }

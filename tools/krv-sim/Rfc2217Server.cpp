@@ -1,17 +1,8 @@
 #include "tools/krv-sim/Rfc2217Server.h"
 
-#include <arpa/inet.h>
-#include <cerrno>
-#include <cstring>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <cctype>
 
 #include "serial/rfc2217/ComPortCommands.h"
-#include "serial/rfc2217/TcpSocket.h"
 #include "tools/krv-sim/Transcript.h"
 
 using namespace telnet;
@@ -27,56 +18,67 @@ OptionNegotiator serverOptions()
 
 const char* const transcriptSource = "tcp";
 
+// The first byte of a dotted IPv4 address (127 for loopback); false for
+// anything that is not four numbers 0..255 joined by dots.
+bool firstOctet(const std::string& address, int& first)
+{
+    int parts = 0;
+    std::size_t i = 0;
+    while (parts < 4) {
+        std::size_t digits = 0;
+        int value = 0;
+        while (i < address.size() && std::isdigit(static_cast<unsigned char>(address[i])) && digits < 3) {
+            value = value * 10 + (address[i++] - '0');
+            ++digits;
+        }
+        if (digits == 0 || value > 255) {
+            return false;
+        }
+        if (parts++ == 0) {
+            first = value;
+        }
+        if (parts < 4 && (i >= address.size() || address[i++] != '.')) {
+            return false;
+        }
+    }
+    return i == address.size();
+}
+
 }  // namespace
 
 Rfc2217Server::Rfc2217Server(EndpointFactory factory, Transcript* transcript)
     : m_factory(std::move(factory)), m_transcript(transcript), m_options(serverOptions())
 {
-    m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
 }
 
 Rfc2217Server::~Rfc2217Server()
 {
     closeClient();
-    if (m_listenFd >= 0) {
-        ::close(m_listenFd);
-    }
-    if (m_wakeFd >= 0) {
-        ::close(m_wakeFd);
-    }
+    tcp::closeSocket(m_listener);
 }
 
 bool Rfc2217Server::listen(const std::string& host, int port, bool allowRemote, std::string& error)
 {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    if (port < 0 || port > 65535 || ::inet_pton(AF_INET, host.c_str(), &address.sin_addr) != 1) {
+    int first = 0;
+    if (port < 0 || port > 65535 || !firstOctet(host, first)) {
         error = "expected an IPv4 address and a port, got " + host + ":" + std::to_string(port);
         return false;
     }
-    if (!allowRemote && (ntohl(address.sin_addr.s_addr) >> 24) != 127) {
+    if (!allowRemote && first != 127) {
         error = "refusing to listen on " + host + " (not loopback) without --allow-remote";
         return false;
     }
-    m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    const int one = 1;
-    ::setsockopt(m_listenFd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    if (m_listenFd < 0 || ::bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(m_listenFd, 4) != 0) {
-        error = std::string("cannot listen: ") + std::strerror(errno);
+    m_listener = tcp::listenOn(host, port, error);
+    if (m_listener == tcp::noSocket) {
         return false;
     }
-    socklen_t size = sizeof address;
-    ::getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &size);
-    m_port = ntohs(address.sin_port);
+    m_port = tcp::localPort(m_listener);
     return true;
 }
 
 void Rfc2217Server::interrupt()
 {
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t n = ::write(m_wakeFd, &one, sizeof one);
+    m_waker.wake();
 }
 
 Rfc2217Server::LineState Rfc2217Server::lineState() const
@@ -87,21 +89,17 @@ Rfc2217Server::LineState Rfc2217Server::lineState() const
 
 void Rfc2217Server::step(int timeoutMs)
 {
-    pollfd fds[3] = {{m_wakeFd, POLLIN, 0}, {m_listenFd, POLLIN, 0}, {m_clientFd, POLLIN, 0}};
-    ::poll(fds, 3, timeoutMs);
-    if ((fds[0].revents & POLLIN) != 0) {
-        std::uint64_t count = 0;
-        [[maybe_unused]] const ssize_t n = ::read(m_wakeFd, &count, sizeof count);
-    }
+    const bool ready = m_waker.wait({m_listener, m_client}, timeoutMs) == tcp::Waker::Result::Ready;
     const std::int64_t now = tcp::nowMs();
     if (m_disconnect.exchange(false)) {
         closeClient();
     }
     // The current client first: one that just closed makes way for the next.
-    if (m_clientFd >= 0 && fds[2].fd == m_clientFd && fds[2].revents != 0) {
+    // Both are non-blocking, so looking when nothing came costs one call each.
+    if (ready && m_client != tcp::noSocket) {
         readClient(now);
     }
-    if ((fds[1].revents & POLLIN) != 0) {
+    if (ready) {
         acceptClient();
     }
     if (m_endpoint != nullptr) {
@@ -115,17 +113,15 @@ void Rfc2217Server::step(int timeoutMs)
 
 void Rfc2217Server::acceptClient()
 {
-    const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-    if (fd < 0) {
+    const tcp::Socket socket = tcp::acceptNow(m_listener);
+    if (socket == tcp::noSocket) {
         return;
     }
-    if (m_clientFd >= 0) {
-        refuseClient(fd);
+    if (m_client != tcp::noSocket) {
+        refuseClient(socket);
         return;
     }
-    const int one = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    m_clientFd = fd;
+    m_client = socket;
     m_hasClient = true;
     m_parser = Parser{};
     m_options = serverOptions();
@@ -140,13 +136,13 @@ void Rfc2217Server::acceptClient()
     }
 }
 
-void Rfc2217Server::refuseClient(int fd)
+void Rfc2217Server::refuseClient(tcp::Socket socket)
 {
     // Said before any negotiation, so a terminal shows it as text; a com port
     // client sees the connection end without the option taken up.
     const std::string text = std::string(busyMessage) + "\r\n";
-    [[maybe_unused]] const ssize_t sent = ::send(fd, text.data(), text.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
-    ::close(fd);
+    tcp::sendAll(socket, reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), 0);
+    tcp::closeSocket(socket);
     if (m_transcript != nullptr) {
         m_transcript->note(transcriptSource, "second client refused");
     }
@@ -154,11 +150,11 @@ void Rfc2217Server::refuseClient(int fd)
 
 void Rfc2217Server::closeClient()
 {
-    if (m_clientFd < 0) {
+    if (m_client == tcp::noSocket) {
         return;
     }
-    ::close(m_clientFd);
-    m_clientFd = -1;
+    tcp::closeSocket(m_client);
+    m_client = tcp::noSocket;
     m_hasClient = false;
     if (m_endpoint != nullptr) {
         m_endpoint->terminalGone(tcp::nowMs());
@@ -175,15 +171,12 @@ void Rfc2217Server::readClient(std::int64_t now)
     std::vector<Event> events;
     bool closed = false;
     for (;;) {
-        const ssize_t n = ::recv(m_clientFd, chunk, sizeof chunk, MSG_DONTWAIT);
-        if (n > 0) {
-            m_parser.feed(chunk, static_cast<std::size_t>(n), events);
+        const tcp::Received received = tcp::receiveNow(m_client, chunk, sizeof chunk);
+        if (received.count > 0) {
+            m_parser.feed(chunk, received.count, events);
             continue;
         }
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        closed = n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+        closed = received.closed;
         break;
     }
     for (const Event& event : events) {
@@ -322,7 +315,7 @@ void Rfc2217Server::sendModemState(bool delta)
 void Rfc2217Server::flushEndpoint(std::int64_t now)
 {
     (void)now;
-    if (m_endpoint == nullptr || m_clientFd < 0) {
+    if (m_endpoint == nullptr || m_client == tcp::noSocket) {
         return;
     }
     // A carrier change is reported before the text that follows it, so the
@@ -350,10 +343,10 @@ void Rfc2217Server::flushEndpoint(std::int64_t now)
 
 void Rfc2217Server::send(const Bytes& bytes)
 {
-    if (m_clientFd < 0 || bytes.empty()) {
+    if (m_client == tcp::noSocket || bytes.empty()) {
         return;
     }
-    if (tcp::sendAll(m_clientFd, bytes.data(), bytes.size(), 2000) != bytes.size()) {
+    if (tcp::sendAll(m_client, bytes.data(), bytes.size(), 2000) != bytes.size()) {
         m_disconnect = true;  // a client that takes nothing for 2 s is dropped
     }
 }

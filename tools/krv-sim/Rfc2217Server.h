@@ -13,6 +13,7 @@
 #include <mutex>
 #include <string>
 
+#include "serial/rfc2217/TcpSocket.h"
 #include "serial/rfc2217/TelnetCodec.h"
 #include "serial/rfc2217/TelnetOptions.h"
 #include "tools/krv-sim/LineEndpoint.h"
@@ -61,7 +62,7 @@ public:
 
 private:
     void acceptClient();
-    void refuseClient(int fd);
+    void refuseClient(tcp::Socket socket);
     void closeClient();
     void readClient(std::int64_t now);
     void handleComPort(const telnet::Bytes& payload);
@@ -72,9 +73,9 @@ private:
 
     EndpointFactory m_factory;
     Transcript* m_transcript;
-    int m_listenFd = -1;
-    int m_wakeFd = -1;
-    int m_clientFd = -1;
+    tcp::Socket m_listener = tcp::noSocket;
+    tcp::Socket m_client = tcp::noSocket;
+    tcp::Waker m_waker;
     int m_port = 0;
     std::atomic<bool> m_hasClient{false};
     std::atomic<bool> m_dropCarrier{false};

@@ -135,8 +135,8 @@ Options:
   --drop-after SECONDS drop carrier ("NO CARRIER") this long after CONNECT
   -h, --help           this text
 
-SIGUSR1 drops the carrier of the current call ("NO CARRIER"); SIGTERM and
-SIGINT end the simulator.
+SIGTERM and SIGINT (Ctrl+C) end the simulator. On Linux SIGUSR1 drops the
+carrier of the current call ("NO CARRIER"); --pty is Linux only.
 
 Modem: AT commands ended by CR, echo on (ATE0/ATE1), verbose results
 (ATV0/ATV1), ATZ, ATH, ATO, ATD/ATDT/ATDP, "+++" escape with guard times.

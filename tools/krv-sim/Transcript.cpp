@@ -1,14 +1,12 @@
 #include "tools/krv-sim/Transcript.h"
 
-#include <ctime>
+#include <chrono>
 
 namespace {
 
 double secondsNow()
 {
-    timespec ts{};
-    clock_gettime(CLOCK_REALTIME, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // krv-sim: serves a simulated modem and KR-V on loopback TCP and/or a
-// pseudo-terminal until SIGTERM or SIGINT.
+// pseudo-terminal until SIGTERM or SIGINT (Ctrl+C).
 
-#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -12,34 +11,10 @@
 #include "tools/krv-sim/Rfc2217Server.h"
 #include "tools/krv-sim/SimConfig.h"
 #include "tools/krv-sim/SimOptions.h"
+#include "tools/krv-sim/StopSignals.h"
 #include "tools/krv-sim/Transcript.h"
 
 namespace {
-
-volatile std::sig_atomic_t stopRequested = 0;
-volatile std::sig_atomic_t carrierDropRequested = 0;
-
-void onStop(int)
-{
-    stopRequested = 1;
-}
-
-void onDrop(int)
-{
-    carrierDropRequested = 1;
-}
-
-void installHandlers()
-{
-    struct sigaction action {};
-    sigemptyset(&action.sa_mask);
-    action.sa_handler = onStop;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-    action.sa_handler = onDrop;
-    sigaction(SIGUSR1, &action, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
-}
 
 bool buildConfig(const SimOptions& options, SimConfig& config)
 {
@@ -84,7 +59,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "krv-sim: cannot write %s\n", options.transcriptPath.c_str());
         return 2;
     }
-    installHandlers();
+    installStopHandlers();
 
     std::unique_ptr<Rfc2217Server> server;
     if (options.listen) {
@@ -108,9 +83,8 @@ int main(int argc, char** argv)
     std::fflush(stdout);
 
     const int slice = server && pty ? 10 : 20;
-    while (stopRequested == 0) {
-        if (carrierDropRequested != 0) {
-            carrierDropRequested = 0;
+    while (!stopRequested()) {
+        if (takeCarrierDropRequest()) {
             if (server) {
                 server->requestCarrierDrop();
             }

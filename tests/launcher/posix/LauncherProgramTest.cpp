@@ -1,7 +1,7 @@
 // Runs the built KR-V___ program from a temporary directory, as EmuVOLA would
 // start it from its own directory.
 
-#include "TempDir.h"
+#include "tests/launcher/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "serial/TermiosSettings.h"
+#include "serial/posix/TermiosSettings.h"
 
 namespace {
 

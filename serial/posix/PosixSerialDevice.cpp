@@ -1,4 +1,4 @@
-#include "serial/PosixSerialDevice.h"
+#include "serial/posix/PosixSerialDevice.h"
 
 #include <cerrno>
 #include <chrono>
@@ -12,8 +12,8 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "serial/TermiosSettings.h"
-#include "serial/TermiosSpeed.h"
+#include "serial/posix/TermiosSettings.h"
+#include "serial/posix/TermiosSpeed.h"
 
 namespace {
 

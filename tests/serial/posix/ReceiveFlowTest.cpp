@@ -20,7 +20,7 @@
 
 #include "serial/SerialPort.h"
 #include "serial/rfc2217/NetworkSerialDevice.h"
-#include "tests/serial/PseudoTerminal.h"
+#include "tests/serial/posix/PseudoTerminal.h"
 #include "tests/support/FakeSerialDevice.h"
 
 using namespace std::chrono_literals;

@@ -14,11 +14,11 @@
 #include <time.h>
 #include <unistd.h>
 
-#include "serial/PosixSerialDevice.h"
 #include "serial/SerialPort.h"
-#include "serial/TermiosSpeed.h"
+#include "serial/posix/PosixSerialDevice.h"
+#include "serial/posix/TermiosSpeed.h"
 #include "tests/serial/PortReading.h"
-#include "tests/serial/PseudoTerminal.h"
+#include "tests/serial/posix/PseudoTerminal.h"
 
 using namespace std::chrono_literals;
 

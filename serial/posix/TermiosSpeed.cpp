@@ -1,4 +1,4 @@
-#include "serial/TermiosSpeed.h"
+#include "serial/posix/TermiosSpeed.h"
 
 #include <asm/termbits.h>
 #include <sys/ioctl.h>

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "serial/TermiosSettings.h"
+#include "serial/posix/TermiosSettings.h"
 
 namespace {
 
