@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "base/LocalTime.h"
 #include "base/TextCodec.h"
 
 namespace {
@@ -30,8 +31,7 @@ std::string jsonString(const std::string& utf8)
 std::string isoTime(std::chrono::system_clock::time_point time)
 {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
-    std::tm local{};
-    localtime_r(&seconds, &local);
+    const std::tm local = localCalendarTime(seconds);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
     return text;

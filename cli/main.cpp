@@ -13,9 +13,11 @@
 #include "app/LineSettingsFile.h"
 #include "base/AppPaths.h"
 #include "base/PlainEventLoop.h"
+#include "base/LocalTime.h"
 #include "base/TextCodec.h"
 #include "base/FilePath.h"
 #include "cli/PasswordPrompt.h"
+#include "cli/PortNames.h"
 #include "cli/RunOptions.h"
 #include "cli/RunSummary.h"
 #include "cli/TerminationSignals.h"
@@ -37,15 +39,22 @@ int badInput(const std::string& utf8)
 class FileSettings final : public ConnectionSettings {
 public:
     PortTable ports;
+    PortTable unlisted;  // a port opened by name without discovery listing it
     DialSettings dial;
 
     std::optional<PortSettings> findPortSettings(const std::string& name) const override
     {
-        if (const PortSettings* settings = ::findPortSettings(ports, name))
-            return *settings;
+        for (const PortTable* table : {&ports, &unlisted}) {
+            if (const PortSettings* settings = ::findPortSettings(*table, name))
+                return *settings;
+        }
         return std::nullopt;
     }
-    std::string portSettingsText(const std::string& name) const override { return ::portSettingsText(ports, name); }
+    std::string portSettingsText(const std::string& name) const override
+    {
+        const std::string listed = ::portSettingsText(ports, name);
+        return listed.empty() ? ::portSettingsText(unlisted, name) : listed;
+    }
     DialSettings dialSettings() const override { return dial; }
 };
 
@@ -78,8 +87,7 @@ bool fillPassword(PhoneEntry& entry, const std::string& shownName)
 std::string timeNow()
 {
     const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = localCalendarTime(now);
     char text[16];
     std::strftime(text, sizeof text, "%H:%M:%S", &local);
     return text;
@@ -128,6 +136,11 @@ int main(int argc, char* argv[])
     settings.ports = portTableFromNames(discovered);
     if (const FileFault fault = readLineSettings(data + "pinfo.dat", settings.ports, settings.dial); !fault.ok())
         std::fprintf(stderr, "emuvola-run: %spinfo.dat could not be read; the default settings apply\n", data.c_str());
+    if (!settings.findPortSettings(options.port) && acceptsUnlistedPort(options.port)) {
+        settings.unlisted = portTableFromNames({options.port});
+        DialSettings ignored;
+        readLineSettings(data + "pinfo.dat", settings.unlisted, ignored);
+    }
     if (!settings.findPortSettings(options.port)) {
         std::fprintf(stderr, "emuvola-run: the port %s is not one of the ports (%s)\n", options.port.c_str(),
                      portList(settings.ports).c_str());
