@@ -16,7 +16,9 @@ public:
     TerminationSignals(const TerminationSignals&) = delete;
     TerminationSignals& operator=(const TerminationSignals&) = delete;
 
-private:
+    // What the platform file keeps; public so its handler can reach it.
     struct State;
+
+private:
     State* m_state;
 };

@@ -18,6 +18,7 @@
 #include "base/FilePath.h"
 #include "cli/PasswordPrompt.h"
 #include "cli/PortNames.h"
+#include "cli/ProcessText.h"
 #include "cli/RunOptions.h"
 #include "cli/RunSummary.h"
 #include "cli/TerminationSignals.h"
@@ -110,7 +111,8 @@ std::string folderName(const UnitTarget& target)
 
 int main(int argc, char* argv[])
 {
-    const RunOptionsResult parsed = parseRunOptions(std::vector<std::string>(argv + 1, argv + argc));
+    useUtf8Console();
+    const RunOptionsResult parsed = parseRunOptions(utf8Arguments(argc, argv));
     if (!parsed.options)
         return badInput(parsed.error + "\nTry emuvola-run --help.");
     const RunOptions& options = *parsed.options;

@@ -20,9 +20,9 @@ bash "$here/wine-prefix.sh"
 echo "== plain tests under wine"
 (cd "$build" && ctest --output-on-failure -j"$jobs" -L plain)
 
-echo "== krv-sim for Linux, the other side of the end-to-end checks"
+echo "== krv-sim and emuvola-run for Linux, the other side of the end-to-end checks"
 host="$build/host"
 cmake -S "$source_dir" -B "$host" -DEMU_WITH_QT=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$host" -j"$jobs" --target krv-sim >/dev/null
+cmake --build "$host" -j"$jobs" --target krv-sim emuvola-run >/dev/null
 
-bash "$here/com-port-check.sh" "$build" "$host/bin/krv-sim"
+bash "$here/com-port-check.sh" "$build" "$host"
