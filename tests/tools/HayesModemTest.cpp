@@ -171,3 +171,22 @@ TEST_F(ModemTest, RemoteLossAndDropAfterGiveNoCarrier)
     EXPECT_FALSE(m_modem->carrier());
     EXPECT_EQ(output(), "\r\nNO CARRIER\r\n");
 }
+
+// A number that is busy for its first calls, then answers: what a redial meets.
+TEST(ModemBusyFirst, TheFirstCallsAreBusyThenTheUnitAnswers)
+{
+    SimConfig config = SimConfig::defaults();
+    config.numbers["5551234"].busyFirst = 2;
+    HayesModem modem(config);
+    SimMillis now = 1000;
+    const auto dial = [&] {
+        const std::string command = "ATDT 5551234\r";
+        modem.receive(reinterpret_cast<const std::uint8_t*>(command.data()), command.size(), now);
+        for (SimMillis end = now + config.connectDelayMs + 20; now < end; now += 10)
+            modem.tick(now);
+        return modem.takeOutput();
+    };
+    EXPECT_EQ(dial(), "ATDT 5551234\r\r\nBUSY\r\n");
+    EXPECT_EQ(dial(), "ATDT 5551234\r\r\nBUSY\r\n");
+    EXPECT_EQ(dial(), "ATDT 5551234\r\r\nCONNECT 9600\r\n");
+}

@@ -243,6 +243,9 @@ void HayesModem::startDial(const std::string& dialString, SimMillis now)
     m_knownNumber = entry != m_config.numbers.end();
     if (m_knownNumber) {
         m_dialOutcome = entry->second.outcome;
+        if (++m_callCounts[number] <= entry->second.busyFirst) {
+            m_dialOutcome = DialOutcome::Busy;
+        }
     }
     m_dialStartedAt = now;
     m_dialResultAt = now + static_cast<SimMillis>(commas) * m_config.commaPauseMs + m_config.connectDelayMs;

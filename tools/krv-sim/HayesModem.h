@@ -7,6 +7,7 @@
 // pauses. The number looked up is the digits after the last comma, so an
 // outside-line prefix such as "9," never reaches the network.
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -63,6 +64,8 @@ private:
     std::string m_dialledNumber;
     DialOutcome m_dialOutcome = DialOutcome::Krv;
     bool m_knownNumber = false;
+    // Calls made to each number, for a number that is busy for its first calls.
+    std::map<std::string, int> m_callCounts;
 
     // Call.
     std::unique_ptr<KrvUnit> m_krv;

@@ -98,6 +98,8 @@ bool setNumberKey(NumberEntry& entry, const std::string& key, const std::string&
         entry.account.userId = value;
     } else if (key == "password") {
         entry.account.password = value;
+    } else if (key == "busy_first") {
+        return toInt(value, entry.busyFirst);
     } else if (key == "busy_ports") {
         entry.account.busyPorts.clear();
         std::istringstream list(value);

@@ -18,6 +18,7 @@ struct KrvAccount {
 struct NumberEntry {
     DialOutcome outcome = DialOutcome::Krv;
     KrvAccount account;
+    int busyFirst = 0;  // the first this many calls answer BUSY, then the outcome
 };
 
 struct SimConfig {

@@ -174,5 +174,6 @@ Config file (key = value, '#' comments):
   user = admin
   password = pilvo
   busy_ports = 2 3      # remote ports that answer BUSY
+  busy_first = 2        # the first 2 calls (on one connection) answer BUSY
 )";
 }
