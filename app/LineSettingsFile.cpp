@@ -9,6 +9,16 @@ namespace {
 constexpr const char* dialSection = "CALLSECT";
 constexpr const char* paneLogSection = "PANELOG";
 constexpr const char* scriptSection = "SCRIPTS";
+// Redial and reconnect: a section of our own, which the older program never
+// wrote; its files read as "off".
+constexpr const char* redialSection = "REDIAL";
+
+// A stored value outside its range reads as the default.
+int readInRange(const ProfileFile& file, const char* key, int low, int high, int fallback)
+{
+    const int value = file.getInt(redialSection, key, fallback);
+    return value < low || value > high ? fallback : value;
+}
 // A value holds at most this many bytes (259 and the terminating zero).
 constexpr std::size_t longestValue = 259;
 
@@ -39,6 +49,10 @@ FileFault readLineSettings(const std::string& path, PortTable& table, DialSettin
     dial.dialCommand = file.getString(dialSection, "CALLCMD", dialDefaults.dialCommand);
     dial.outsideLineNumber = file.getString(dialSection, "OUTLINE", dialDefaults.outsideLineNumber);
     dial.initCommand = file.getString(dialSection, "ATZ", dialDefaults.initCommand);
+    dial.redialCount = readInRange(file, "COUNT", 0, maxRedialCount, dialDefaults.redialCount);
+    dial.redialIntervalSeconds = readInRange(file, "INTERVAL", minRedialIntervalSeconds, maxRedialIntervalSeconds,
+                                             dialDefaults.redialIntervalSeconds);
+    dial.reconnect = readInRange(file, "RECONNECT", 0, 1, dialDefaults.reconnect ? 1 : 0) == 1;
     return file.fault();
 }
 
@@ -70,6 +84,9 @@ FileFault writeDialSettings(const std::string& path, const DialSettings& dial)
     file.setString(dialSection, "CALLCMD", dial.dialCommand);
     file.setString(dialSection, "OUTLINE", dial.outsideLineNumber);
     file.setString(dialSection, "ATZ", dial.initCommand);
+    file.setInt(redialSection, "COUNT", dial.redialCount);
+    file.setInt(redialSection, "INTERVAL", dial.redialIntervalSeconds);
+    file.setInt(redialSection, "RECONNECT", dial.reconnect ? 1 : 0);
     file.save();
     return file.fault();
 }

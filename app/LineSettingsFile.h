@@ -16,7 +16,8 @@ FileFault readLineSettings(const std::string& path, PortTable& table, DialSettin
 // name that cannot be a section name (one holding ']') is skipped and reported as
 // UnstorableName after the others are saved.
 [[nodiscard]] FileFault writePortSettings(const std::string& path, const PortTable& table);
-// Writes CALLCMD, OUTLINE, ATZ under CALLSECT; ok() when saved.
+// Writes CALLCMD, OUTLINE, ATZ under CALLSECT and the redial settings under
+// REDIAL (COUNT, INTERVAL, RECONNECT); ok() when saved.
 [[nodiscard]] FileFault writeDialSettings(const std::string& path, const DialSettings& dial);
 
 // Whether each pane's log stamps its lines with the time (left, right), kept in

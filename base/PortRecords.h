@@ -21,7 +21,17 @@ struct DialSettings {
     std::string dialCommand = "ATDT";
     std::string outsideLineNumber = "9";
     std::string initCommand = "ATZ";
+    // Dialling again by itself, off unless the operator turns it on: after a
+    // busy or failed dial up to redialCount more times, and, with reconnect,
+    // after a lost line; each attempt redialIntervalSeconds after the last.
+    int redialCount = 0;
+    int redialIntervalSeconds = 30;
+    bool reconnect = false;
 };
+
+inline constexpr int maxRedialCount = 99;
+inline constexpr int minRedialIntervalSeconds = 1;
+inline constexpr int maxRedialIntervalSeconds = 3600;
 
 // The main frame has four port buttons; slot i belongs to button i + 1.
 inline constexpr int portSlotCount = 4;

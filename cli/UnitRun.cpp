@@ -154,7 +154,12 @@ void UnitRun::dial()
     }
     m_phase = Phase::Dialling;
     tell("dialling " + m_target.entry->number);
-    limit(dialLimit, Phase::Dialling, RunStatus::DialFailed, "no result from the modem");
+    // Each attempt of a redial has its time, and the pauses between them.
+    const DialSettings dialSettings = m_settings.dialSettings();
+    const auto allowed = dialLimit * (1 + dialSettings.redialCount)
+        + std::chrono::seconds(dialSettings.redialIntervalSeconds) * dialSettings.redialCount;
+    limit(std::chrono::duration_cast<std::chrono::seconds>(allowed), Phase::Dialling, RunStatus::DialFailed,
+          "no result from the modem");
     m_engine->dial();
 }
 
@@ -175,7 +180,15 @@ void UnitRun::modemLineReceived(const std::string& line)
         m_phase = Phase::LoggingIn;
         limit(loginLimit, Phase::LoggingIn, RunStatus::TimeLimit, "the unit did not answer the login");
     } else if (upper.find("BUSY") != std::string::npos || upper.find("NO") != std::string::npos) {
-        finish(RunStatus::DialFailed, trimmed(line));
+        // With redialling on (pinfo.dat) the engine counts down to the next
+        // attempt; the dial has failed only when it does not.
+        m_timers.post([this, result = trimmed(line)] {
+            if (m_engine && m_engine->dialogue().isCountingDown())
+                tell(result + ": dialling again in " + std::to_string(m_settings.dialSettings().redialIntervalSeconds)
+                     + " s");
+            else
+                finish(RunStatus::DialFailed, result);
+        });
     }
 }
 

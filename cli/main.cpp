@@ -138,6 +138,10 @@ int main(int argc, char* argv[])
     settings.ports = portTableFromNames(discovered);
     if (const FileFault fault = readLineSettings(data + "pinfo.dat", settings.ports, settings.dial); !fault.ok())
         std::fprintf(stderr, "emuvola-run: %spinfo.dat could not be read; the default settings apply\n", data.c_str());
+    // Redialling after a busy number applies here as in the window; a lost
+    // line ends an unattended session (status 5) rather than dialling again
+    // in the middle of its script.
+    settings.dial.reconnect = false;
     if (!settings.findPortSettings(options.port) && acceptsUnlistedPort(options.port)) {
         settings.unlisted = portTableFromNames({options.port});
         DialSettings ignored;

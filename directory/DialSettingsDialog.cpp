@@ -1,6 +1,8 @@
 #include "directory/DialSettingsDialog.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
+#include <QSpinBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -31,6 +33,15 @@ DialSettingsDialog::DialSettingsDialog(const DialSettings& settings, QWidget* pa
     group->addButton(m_atdt);
     m_outsideLine = new QLineEdit(fromCp949(settings.outsideLineNumber), this);
     m_initCommand = new QLineEdit(fromCp949(settings.initCommand), this);
+    m_redialCount = new QSpinBox(this);
+    m_redialCount->setRange(0, maxRedialCount);
+    m_redialCount->setValue(settings.redialCount);
+    m_redialCount->setSpecialValueText(QStringLiteral("0 (사용 안 함)"));
+    m_redialInterval = new QSpinBox(this);
+    m_redialInterval->setRange(minRedialIntervalSeconds, maxRedialIntervalSeconds);
+    m_redialInterval->setValue(settings.redialIntervalSeconds);
+    m_reconnect = new QCheckBox(QStringLiteral("끊기면 다시 연결"), this);
+    m_reconnect->setChecked(settings.reconnect);
     auto* ok = makeButton(QStringLiteral("확인"), this);
     auto* cancel = makeButton(QStringLiteral("취소"), this);
     ok->setDefault(true);
@@ -54,6 +65,11 @@ DialSettingsDialog::DialSettingsDialog(const DialSettings& settings, QWidget* pa
     grid->addWidget(m_outsideLine, 1, 1);
     grid->addWidget(makeFieldLabel(QStringLiteral("기본 모뎀 초기화 명령"), m_initCommand, this), 2, 0);
     grid->addWidget(m_initCommand, 2, 1);
+    grid->addWidget(makeFieldLabel(QStringLiteral("재다이얼 횟수"), m_redialCount, this), 3, 0);
+    grid->addWidget(m_redialCount, 3, 1);
+    grid->addWidget(makeFieldLabel(QStringLiteral("재다이얼 간격(초)"), m_redialInterval, this), 4, 0);
+    grid->addWidget(m_redialInterval, 4, 1);
+    grid->addWidget(m_reconnect, 5, 1);
 
     QHBoxLayout* buttons = makeOkCancelRow(this, ok, cancel);
 
@@ -68,6 +84,9 @@ DialSettings DialSettingsDialog::settings() const
     result.dialCommand = m_atdt->isChecked() ? dialWithTones : dialPlain;
     result.outsideLineNumber = toCp949(m_outsideLine->text());
     result.initCommand = toCp949(m_initCommand->text());
+    result.redialCount = m_redialCount->value();
+    result.redialIntervalSeconds = m_redialInterval->value();
+    result.reconnect = m_reconnect->isChecked();
     return result;
 }
 

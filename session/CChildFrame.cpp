@@ -285,15 +285,27 @@ void CChildFrame::showConnected(bool connected)
     m_toolBar->enableCommands(m_engine->isConnected());
 }
 
-void CChildFrame::showPanesLocal()
+void CChildFrame::showPaneSources(const std::array<int, 2>& selections)
 {
-    for (QComboBox* selector : m_toolBar->paneSelectors)
-        selector->setCurrentIndex(rowOfPaneSelection(noPort));
+    for (PaneSide side : paneSides)
+        m_toolBar->paneSelectors[indexOf(side)]->setCurrentIndex(rowOfPaneSelection(selections[indexOf(side)]));
 }
 
 void CChildFrame::releasePortToggles(int port)
 {
     m_toolBar->releasePortToggles(port);
+}
+
+void CChildFrame::pressPortToggle(int port)
+{
+    m_toolBar->pressPortToggle(port);
+}
+
+void CChildFrame::showCountdown(const std::string& text)
+{
+    if (m_waitWindow)
+        m_waitWindow->setCountdown(fromCp949(text));
+    m_toolBar->enableCommands(m_engine->isConnected(), !text.empty());
 }
 
 void CChildFrame::showDialWait()

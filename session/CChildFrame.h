@@ -94,8 +94,10 @@ private:
     // ConnectionFrontEnd: what the connection shows and asks.
     void setTitle(const std::string& title) override { setDocumentTitle(title); }
     void showConnected(bool connected) override;
-    void showPanesLocal() override;
+    void showPaneSources(const std::array<int, 2>& selections) override;
     void releasePortToggles(int port) override;
+    void pressPortToggle(int port) override;
+    void showCountdown(const std::string& text) override;
     void showDialWait() override;
     void hideDialWait() override;
     void showOutputHeld(bool held) override;

@@ -110,16 +110,27 @@ DialogueActions ConnectionDialogue::modemLine(const std::string& line, bool carr
             out += startLogin(carrier);
             out += closeDialWait();
         } else if (contains(upper, "BUSY") || contains(upper, "NO")) {
-            // The message waits with events flowing: the dial stays in progress
-            // until its cancel comes due.
-            out.push_back(act(Kind::ShowInAllPanes, contains(upper, "BUSY") ? msg::lineBusy() : msg::dialFailed()));
-            out.push_back(act(Kind::CancelDial));
-            out.push_back(act(Kind::CloseDialWait));
-            out.push_back(act(Kind::CheckCarrierLine, upper));
-            return out;
+            return dialFailed(upper, contains(upper, "BUSY") ? msg::lineBusy() : msg::dialFailed());
         }
     }
     out += carrierLine(upper);
+    return out;
+}
+
+// A failed dial: the message, the dial cancelled (CR, 200 ms, CR), then the
+// next attempt counted down while attempts remain, or the wait window goes.
+DialogueActions ConnectionDialogue::dialFailed(const std::string& upperLine, const std::string& message)
+{
+    // The message waits with events flowing: the dial stays in progress until
+    // its cancel comes due.
+    DialogueActions out{act(Kind::ShowInAllPanes, message), act(Kind::CancelDial)};
+    if (attemptsRemain()) {
+        out += scheduleAttempt();
+    } else {
+        m_reconnecting = false;
+        out.push_back(act(Kind::CloseDialWait));
+    }
+    out.push_back(act(Kind::CheckCarrierLine, upperLine));
     return out;
 }
 
@@ -127,9 +138,90 @@ DialogueActions ConnectionDialogue::carrierLine(const std::string& upperLine)
 {
     if (!m_connected || !contains(upperLine, "CARRIER"))
         return {};
+    const std::bitset<remotePortCount> portsOn = m_portsOn;
     DialogueActions out = markDisconnected();
     out.push_back(act(Kind::ShowInAllPanes, msg::connectionLost()));
+    out += reconnectAfterLoss(portsOn);
     return out;
+}
+
+// The line was lost while connected, not by the operator's hang-up: with
+// reconnecting on, the same entry is dialled again after the interval.
+DialogueActions ConnectionDialogue::reconnectAfterLoss(const std::bitset<remotePortCount>& portsOn)
+{
+    if (!m_redial.reconnect || !m_lastDialText || m_hangingUp)
+        return {};
+    m_reconnecting = true;
+    m_portsToRestore = portsOn;
+    m_attempt = 0;
+    m_attempts = std::max(m_redial.redialCount, 1);
+    DialogueActions out = showDialWait();
+    m_dialling = false;  // the wait window counts down; no dial is in progress yet
+    out += scheduleAttempt();
+    return out;
+}
+
+// The next attempt of a series: told in the panes, counted down in the wait
+// window, then dialled.
+DialogueActions ConnectionDialogue::scheduleAttempt()
+{
+    m_countingDown = true;
+    const int next = m_attempt + 1;
+    const std::string told = m_reconnecting
+        ? msg::reconnecting(next, m_attempts)
+        : msg::redialing(next, m_attempts, m_redial.redialIntervalSeconds);
+    DialogueActions out{act(Kind::ShowInAllPanes, told)};
+    DialogueAction countdown = act(Kind::Countdown);
+    countdown.milliseconds = m_redial.redialIntervalSeconds * 1000;
+    out.push_back(countdown);
+    out.push_back(act(Kind::Redial));
+    return out;
+}
+
+std::string ConnectionDialogue::countdownText(int secondsLeft) const
+{
+    return m_reconnecting ? msg::reconnectCountdown(m_attempt + 1, m_attempts, secondsLeft)
+                          : msg::redialing(m_attempt + 1, m_attempts, secondsLeft);
+}
+
+// The countdown has run out: the vanished port is opened again first.
+DialogueActions ConnectionDialogue::redialNow(bool carrier)
+{
+    if (m_lineGone)
+        return {act(Kind::ReopenPort)};
+    DialogueActions out = sendText(*m_lastDialText, noPort, true, carrier);
+    m_dialling = true;
+    return out;
+}
+
+DialogueActions ConnectionDialogue::portReopened(bool opened, const std::string& initCommand, bool carrier)
+{
+    if (!m_reconnecting)
+        return {};
+    if (!opened) {
+        DialogueActions out{act(Kind::ShowInAllPanes, msg::portReopenFailed())};
+        if (attemptsRemain()) {
+            out += scheduleAttempt();
+        } else {
+            m_reconnecting = false;
+            out += closeDialWait();
+        }
+        return out;
+    }
+    m_lineGone = false;
+    // The modem behind a port opened anew is initialised before it dials.
+    DialogueActions out = sendText(initCommand, noPort, true, carrier);
+    out.push_back(DialogueAction::wait(1000));
+    out += redialNow(carrier);
+    return out;
+}
+
+// The operator ends a series: the countdown stops and the wait window goes.
+DialogueActions ConnectionDialogue::stopRetrying()
+{
+    m_countingDown = false;
+    m_reconnecting = false;
+    return closeDialWait();
 }
 
 DialogueActions ConnectionDialogue::frameReceived(std::string_view frame)
@@ -154,8 +246,10 @@ DialogueActions ConnectionDialogue::replyDecoded(const ReplyOutcome& outcome)
             m_portStatus[port] = outcome.payload;
         else if (outcome.statusChange == ReplyOutcome::StatusChange::Clear)
             m_portStatus[port].clear();
-        if (outcome.releaseToggle)
+        if (outcome.releaseToggle) {
+            m_portsOn.reset(static_cast<std::size_t>(port));
             out.push_back(DialogueAction::forPort(Kind::ReleaseToggle, port));
+        }
     }
     if (outcome.showConnectedTitle)
         out += setTitle(m_connectedTitle);
@@ -165,11 +259,24 @@ DialogueActions ConnectionDialogue::replyDecoded(const ReplyOutcome& outcome)
         else
             out.push_back(DialogueAction::forPort(Kind::ShowPortMessage, port, outcome.message));
     }
+    if (outcome.showConnectedTitle && m_reconnecting) {
+        // Logged in again: the ports that were on go on again.
+        m_reconnecting = false;
+        out.push_back(act(Kind::RestorePorts));
+    }
     switch (outcome.followUp) {
     case ReplyOutcome::FollowUp::SendLoginPassword:
         out.push_back(act(Kind::SendLoginPassword));
         break;
     case ReplyOutcome::FollowUp::RetryLogin:
+        if (m_reconnecting) {
+            // A wrong password does not get better by retrying, and nobody
+            // may be there to answer a dialog.
+            m_reconnecting = false;
+            out.push_back(act(Kind::ShowInAllPanes, msg::reconnectStopped()));
+            out += hangUp();
+            break;
+        }
         out += retryLogin();
         break;
     case ReplyOutcome::FollowUp::SendPasswordChange:
@@ -184,17 +291,25 @@ DialogueActions ConnectionDialogue::replyDecoded(const ReplyOutcome& outcome)
 DialogueActions ConnectionDialogue::lineLost()
 {
     // The device vanished (adapter pulled, network port dropped): back to the
-    // unconnected state for good; the operator can close and reopen.
+    // unconnected state; the operator can close and reopen, and a reconnect
+    // opens the port again first.
     m_lineGone = true;
+    const bool wasConnected = m_connected;
+    const std::bitset<remotePortCount> portsOn = m_portsOn;
+    m_countingDown = false;
     DialogueActions out = closeDialWait();
     out += markDisconnected();
     out.push_back(act(Kind::ShowInAllPanes, msg::connectionLost()));
+    if (wasConnected)
+        out += reconnectAfterLoss(portsOn);
+    else
+        m_reconnecting = false;
     return out;
 }
 
 DialogueActions ConnectionDialogue::dial()
 {
-    if (m_dialling || m_connected)
+    if (m_dialling || m_connected || m_countingDown)
         return {};
     if (m_lineGone)
         return tellLineGone();
@@ -223,6 +338,13 @@ DialogueActions ConnectionDialogue::phoneEntryChosen(const PhoneEntry& entry, co
         dialText += entry.number;
     DialogueActions out = sendText(dialText, noPort, true, carrier);
     out += showDialWait();
+    // A new series: the same text is dialled again while attempts remain.
+    m_redial = settings;
+    m_lastDialText = dialText;
+    m_attempt = 1;
+    m_attempts = 1 + m_redial.redialCount;
+    m_countingDown = false;
+    m_reconnecting = false;
     return out;
 }
 
@@ -231,6 +353,9 @@ DialogueActions ConnectionDialogue::beginManualDial(const std::string& number)
     m_connectedTitle = msg::manualConnectedTitle(number);
     m_unitName.clear();
     m_unitNumber = number;
+    m_lastDialText.reset();
+    m_countingDown = false;
+    m_reconnecting = false;
     return showDialWait();
 }
 
@@ -243,6 +368,20 @@ DialogueActions ConnectionDialogue::showDialWait()
 }
 
 DialogueActions ConnectionDialogue::cancelDial(bool carrier)
+{
+    // The wait window's 취소 also stops a redial or reconnect; during its
+    // countdown nothing is dialling, so nothing is sent.
+    const bool dialling = m_dialling;
+    if (m_countingDown || m_reconnecting || m_attempt < m_attempts) {
+        m_attempts = m_attempt;  // no attempt after this one
+        DialogueActions stopped = stopRetrying();
+        if (!dialling)
+            return stopped;
+    }
+    return abortDial(carrier);
+}
+
+DialogueActions ConnectionDialogue::abortDial(bool carrier)
 {
     // Any character aborts a dialling modem; the second CR follows 200 ms later.
     m_dialling = false;
@@ -290,8 +429,12 @@ DialogueActions ConnectionDialogue::hangUp()
 {
     if (m_dialling)
         return {};
+    // During a countdown, 전화끊기 stops the attempts: nothing is connected.
+    if (m_countingDown)
+        return stopRetrying();
     if (m_lineGone)
         return markDisconnected();
+    m_hangingUp = true;
     // What still waits for the line goes; "+++" is the modem's escape and
     // needs the guard time, from when it has left, before "ATH".
     return {act(Kind::DropOutput), act(Kind::WriteRaw, "+++"), DialogueAction::wait(3000),
@@ -301,6 +444,7 @@ DialogueActions ConnectionDialogue::hangUp()
 DialogueActions ConnectionDialogue::markDisconnected()
 {
     m_connected = false;
+    m_portsOn.reset();
     DialogueActions out{DialogueAction::showConnected(false), act(Kind::ResetPanes),
                         act(Kind::ReleaseToggle)};
     out += setTitle(m_baseTitle);
@@ -318,6 +462,7 @@ DialogueActions ConnectionDialogue::togglePort(int port, bool pressed, bool carr
 {
     if (!isRemotePort(port))
         return {};
+    m_portsOn.set(static_cast<std::size_t>(port), pressed);
     m_requestKind = pressed ? RequestKind::PortConnect : RequestKind::PortRelease;
     return sendFrame(pressed ? "CONN" : "DISC", port, carrier);
 }
@@ -407,7 +552,7 @@ DialogueActions ConnectionDialogue::resume(const DialogueAction& step, bool carr
 {
     switch (step.kind) {
     case Kind::CancelDial:
-        return cancelDial(carrier);
+        return abortDial(carrier);
     case Kind::CancelDialAgain:
         return sendText("\r", noPort, false, carrier);
     case Kind::CloseDialWait:
@@ -417,6 +562,24 @@ DialogueActions ConnectionDialogue::resume(const DialogueAction& step, bool carr
     case Kind::FinishHangUp: {
         DialogueActions out{act(Kind::WriteRaw, "ATH\r")};
         out += markDisconnected();
+        m_hangingUp = false;
+        return out;
+    }
+    case Kind::Redial:
+        if (!m_countingDown)
+            return {};  // stopped meanwhile
+        m_countingDown = false;
+        ++m_attempt;
+        return redialNow(carrier);
+    case Kind::RestorePorts: {
+        DialogueActions out{act(Kind::RestorePanes)};
+        for (std::size_t port = 0; port < m_portsToRestore.size(); ++port) {
+            if (!m_portsToRestore.test(port))
+                continue;
+            out.push_back(DialogueAction::forPort(Kind::PressToggle, static_cast<int>(port)));
+            out += togglePort(static_cast<int>(port), true, carrier);
+        }
+        m_portsToRestore.reset();
         return out;
     }
     case Kind::SendLoginPassword:

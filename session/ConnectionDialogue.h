@@ -13,6 +13,7 @@
 // when it gets there. Carrier is read at the moment an input is handed over.
 
 #include <array>
+#include <bitset>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -89,6 +90,15 @@ public:
 
     // Carries on with a step reached in a list.
     DialogueActions resume(const DialogueAction& step, bool carrier);
+    // The vanished port has been opened again (or not) for a reconnect.
+    DialogueActions portReopened(bool opened, const std::string& initCommand, bool carrier);
+
+    // Dialling again by itself: a countdown toward the next attempt of a
+    // redial (after a busy or failed dial) or a reconnect (after a lost line)
+    // is pending; the wait window shows countdownText.
+    bool isCountingDown() const { return m_countingDown; }
+    bool isReconnecting() const { return m_reconnecting; }
+    std::string countdownText(int secondsLeft) const;
 
     bool isConnected() const { return m_connected; }
     bool isDialling() const { return m_dialling; }
@@ -108,6 +118,13 @@ private:
     DialogueActions carrierLine(const std::string& upperLine);
     DialogueActions showDialWait();
     DialogueActions tellLineGone() const;
+    DialogueActions dialFailed(const std::string& upperLine, const std::string& message);
+    DialogueActions reconnectAfterLoss(const std::bitset<remotePortCount>& portsOn);
+    DialogueActions scheduleAttempt();
+    DialogueActions redialNow(bool carrier);
+    DialogueActions stopRetrying();
+    DialogueActions abortDial(bool carrier);
+    bool attemptsRemain() const { return m_lastDialText && m_attempt < m_attempts; }
 
     std::string m_baseTitle;
     std::string m_connectedTitle;
@@ -120,5 +137,17 @@ private:
     bool m_connected = false;
     bool m_dialling = false;
     bool m_lineGone = false;
+    bool m_hangingUp = false;
     std::array<std::string, remotePortCount> m_portStatus;
+
+    // Redial and reconnect. A series of attempts dials the same text again;
+    // only a phone book dial starts one (a typed dial is the operator's own).
+    DialSettings m_redial;
+    std::optional<std::string> m_lastDialText;
+    int m_attempt = 0;    // the attempt in progress or counted down to, from 1
+    int m_attempts = 1;   // attempts the series may make
+    bool m_countingDown = false;
+    bool m_reconnecting = false;
+    std::bitset<remotePortCount> m_portsOn;         // switched on by the operator, not refused busy
+    std::bitset<remotePortCount> m_portsToRestore;  // on when the line was lost
 };

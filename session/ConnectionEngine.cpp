@@ -313,9 +313,17 @@ bool ConnectionEngine::carryOut(RunId id, const DialogueAction& action)
         m_frontEnd.showConnected(action.flag);
         return true;
     case Kind::ResetPanes:
-        for (PaneSide side : paneSides)
+        // A lost line that is dialled again gives the panes back what they showed.
+        for (PaneSide side : paneSides) {
+            m_panesBeforeLoss[indexOf(side)] = m_router.selection(side);
             m_router.select(side, noPort);
-        m_frontEnd.showPanesLocal();
+        }
+        m_frontEnd.showPaneSources({noPort, noPort});
+        return true;
+    case Kind::RestorePanes:
+        for (PaneSide side : paneSides)
+            m_router.select(side, m_panesBeforeLoss[indexOf(side)]);
+        m_frontEnd.showPaneSources(m_panesBeforeLoss);
         return true;
     case Kind::ReleaseToggle:
         m_frontEnd.releasePortToggles(action.port);
@@ -328,6 +336,15 @@ bool ConnectionEngine::carryOut(RunId id, const DialogueAction& action)
         return true;
     case Kind::HangUpFinished:
         m_frontEnd.hangUpFinished();
+        return true;
+    case Kind::PressToggle:
+        m_frontEnd.pressPortToggle(action.port);
+        return true;
+    case Kind::Countdown:
+        countDown(id, m_loop.now() + std::chrono::milliseconds(action.milliseconds));
+        return false;
+    case Kind::ReopenPort:
+        reopenPort(id);
         return true;
     case Kind::ChoosePhoneEntry:
     case Kind::AskRetryLogin:
@@ -369,6 +386,37 @@ void ConnectionEngine::wakeAt(RunId id, EventLoop::Clock::time_point end)
         m_timers.start(left, [this, id, end] { wakeAt(id, end); });
     else
         wake(id);
+}
+
+// Tells the countdown each second until its end, or until the dialogue
+// stops counting (the operator cancelled); then the list goes on.
+void ConnectionEngine::countDown(RunId id, EventLoop::Clock::time_point end)
+{
+    const auto left = std::chrono::ceil<std::chrono::seconds>(end - m_loop.now());
+    if (!m_dialogue.isCountingDown() || left.count() <= 0) {
+        m_frontEnd.showCountdown({});
+        wake(id);
+        return;
+    }
+    m_frontEnd.showCountdown(m_dialogue.countdownText(static_cast<int>(left.count())));
+    const auto nextSecond = end - std::chrono::duration_cast<EventLoop::Clock::duration>(left - std::chrono::seconds(1));
+    m_timers.start(std::chrono::ceil<std::chrono::milliseconds>(nextSecond - m_loop.now()),
+                   [this, id, end] { countDown(id, end); });
+}
+
+// A reconnect's first step when the port's device had vanished: close and
+// open it again with its line settings; what the dialogue does next goes first.
+void ConnectionEngine::reopenPort(RunId id)
+{
+    m_port.close();
+    const std::optional<PortSettings> settings = m_settings.findPortSettings(m_portName);
+    const bool opened = settings && m_port.open(lineSettingsFor(*settings));
+    const auto run = m_runs.find(id);
+    if (run == m_runs.end())
+        return;
+    DialogueActions next = m_dialogue.portReopened(opened, m_settings.dialSettings().initCommand, carrier());
+    run->second.actions.insert(run->second.actions.begin(), std::make_move_iterator(next.begin()),
+                               std::make_move_iterator(next.end()));
 }
 
 void ConnectionEngine::ask(RunId id, const DialogueAction& action)

@@ -132,6 +132,8 @@ private:
     void wake(RunId id);
     void pauseThenWake(RunId id, std::chrono::milliseconds pause);
     void wakeAt(RunId id, EventLoop::Clock::time_point end);
+    void countDown(RunId id, EventLoop::Clock::time_point end);
+    void reopenPort(RunId id);
     std::optional<Question> takeQuestion(QuestionId id, QuestionKind kind);
     void record(LinkMonitorRow row);
 
@@ -152,6 +154,7 @@ private:
     LinkMonitorLog m_monitor;
     std::string m_portName;
     int m_settingsInitialPort = noPort;
+    std::array<int, 2> m_panesBeforeLoss{noPort, noPort};
 
     std::map<RunId, Run> m_runs;
     std::deque<RunId> m_ready;

@@ -23,12 +23,18 @@ public:
     virtual void setTitle(const std::string& /*title: code page 949*/) {}
     // The connection icon and the commands enabled while (not) connected.
     virtual void showConnected(bool /*connected*/) {}
-    // Both panes went back to the local line traffic.
-    virtual void showPanesLocal() {}
+    // What the panes show now (left, right): the local line after a
+    // disconnect, or what they showed before a lost line came back.
+    virtual void showPaneSources(const std::array<int, 2>& /*selections*/) {}
     // The port's toggle shown released, without a command; noPort: all four.
     virtual void releasePortToggles(int /*port*/) {}
+    // The port's toggle shown pressed again, without a command (a reconnect).
+    virtual void pressPortToggle(int /*port*/) {}
     virtual void showDialWait() {}
     virtual void hideDialWait() {}
+    // A countdown toward the next dial attempt, told each second (code page
+    // 949); an empty text when it has ended.
+    virtual void showCountdown(const std::string& /*text*/) {}
     // "전송 대기 중" while the line holds back what was written.
     virtual void showOutputHeld(bool /*held*/) {}
     // A row was added to the link monitor's log.

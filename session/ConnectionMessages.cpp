@@ -63,6 +63,38 @@ const std::string& lineBusy() { return EMU_CP949_TEXT("통화중입니다."); }
 const std::string& dialFailed() { return EMU_CP949_TEXT("연결에 실패하였습니다."); }
 const std::string& connectionLost() { return EMU_CP949_TEXT("연결이 끊어졌습니다."); }
 
+namespace {
+
+std::string attemptOf(int attempt, int attempts)
+{
+    return " (" + std::to_string(attempt) + "/" + std::to_string(attempts) + ")";
+}
+
+std::string inSeconds(int seconds)
+{
+    return ": " + std::to_string(seconds) + utf8ToCp949("초 후");
+}
+
+}  // namespace
+
+std::string redialing(int attempt, int attempts, int seconds)
+{
+    return join(EMU_CP949_TEXT("다시 거는 중"), attemptOf(attempt, attempts), inSeconds(seconds));
+}
+
+std::string reconnecting(int attempt, int attempts)
+{
+    return join(EMU_CP949_TEXT("다시 연결하는 중"), attemptOf(attempt, attempts), "...");
+}
+
+std::string reconnectCountdown(int attempt, int attempts, int seconds)
+{
+    return join(EMU_CP949_TEXT("다시 연결하는 중"), attemptOf(attempt, attempts), inSeconds(seconds));
+}
+
+const std::string& portReopenFailed() { return EMU_CP949_TEXT("포트를 다시 열 수 없습니다."); }
+const std::string& reconnectStopped() { return EMU_CP949_TEXT("로그인이 거부되어 다시 연결하지 않습니다."); }
+
 const std::string& lineGone()
 {
     return EMU_CP949_TEXT("포트 장치가 없어졌습니다. 포트 버튼을 놓았다가 다시 눌러 여십시오.");

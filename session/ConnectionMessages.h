@@ -32,6 +32,13 @@ const std::string& lineBusy();       // 통화중입니다.
 const std::string& dialFailed();     // 연결에 실패하였습니다.
 const std::string& connectionLost(); // 연결이 끊어졌습니다.
 
+// Dialling again by itself (shown in both panes, and in the dial wait window).
+std::string redialing(int attempt, int attempts, int seconds);     // 다시 거는 중 (2/5): 30초 후
+std::string reconnecting(int attempt, int attempts);               // 다시 연결하는 중 (1/5)...
+std::string reconnectCountdown(int attempt, int attempts, int seconds); // 다시 연결하는 중 (1/5): 30초 후
+const std::string& portReopenFailed();  // the port's device is not back yet
+const std::string& reconnectStopped();  // a refused login ends the reconnecting
+
 // The line itself (shown in both panes).
 const std::string& lineGone();       // the port's device vanished: release and press its button again
 const std::string& outputDropped();  // the line took no bytes within the time limit: they were dropped

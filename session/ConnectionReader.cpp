@@ -164,9 +164,12 @@ void ConnectionReader::run()
             while (m_runFlag && m_router.viewWaitsForLock())
                 std::this_thread::yield();
         }
+        // Told once per loss: a port opened again may be lost again.
         if (m_port.lineLost() && !lossReported) {
             lossReported = true;
             m_timers.post([this] { m_handler.lineLost(); });
+        } else if (!m_port.lineLost()) {
+            lossReported = false;
         }
     }
 }

@@ -154,11 +154,13 @@ void ConnectionToolBar::showConnected(bool connected)
     m_icon->setToolTip(m_icon->accessibleName());
 }
 
-void ConnectionToolBar::enableCommands(bool connected)
+void ConnectionToolBar::enableCommands(bool connected, bool countingDown)
 {
     dialButton->setEnabled(!connected);
     for (QPushButton* command : {hangUpButton, idPasswordButton, portSettingsButton})
         command->setEnabled(connected);
+    if (countingDown)
+        hangUpButton->setEnabled(true);
     for (QPushButton* toggle : portToggles)
         toggle->setEnabled(connected);
 }
@@ -178,6 +180,14 @@ void ConnectionToolBar::showScript(bool running, const QString& state)
     scriptState->setVisible(!state.isEmpty());
     if (running && stopScriptButton->isVisible() && scriptButton->hasFocus())
         stopScriptButton->setFocus();
+}
+
+void ConnectionToolBar::pressPortToggle(int port)
+{
+    if (port < 0 || port >= remotePortCount)
+        return;
+    const QSignalBlocker quiet(portToggles[port]);
+    portToggles[port]->setChecked(true);
 }
 
 void ConnectionToolBar::releasePortToggles(int port)

@@ -36,8 +36,11 @@ public:
     // for a port command, as the operator's own toggling does.
     void releasePortToggles(int port);
     // "전화걸기" exactly while unconnected; hang-up, ID/PWD, the remote port
-    // settings and the port toggles exactly while connected.
-    void enableCommands(bool connected);
+    // settings and the port toggles exactly while connected. While a redial
+    // or reconnect counts down, "전화끊기" stops it.
+    void enableCommands(bool connected, bool countingDown = false);
+    // Shows the port's toggle pressed without it asking for a port command.
+    void pressPortToggle(int port);
     // "전송 대기 중" while the line holds back what was written.
     void showOutputHeld(bool held);
     // A script running: "스크립트 실행..." disabled, "중지" shown, and what it

@@ -30,6 +30,11 @@ struct DialogueAction {
         AskNewLogin,      // the login dialog, text its caption; answer with newLoginAnswered()
         AskPortSettings,  // the remote port settings dialog; answer with portSettingsChosen()
         HangUpFinished,   // "ATH" has been written and the connection marked disconnected
+        PressToggle,      // port's toggle shown pressed again, without a command (a reconnect)
+        RestorePanes,     // the panes show again what they showed before the last reset
+        Countdown,        // milliseconds toward the next dial attempt, told each second
+                          // (ConnectionDialogue::countdownText); ends early when cancelled
+        ReopenPort,       // the vanished port opened again; answer with portReopened()
         Wait,             // once the bytes written before it have left the port, milliseconds
                           // of pause; a connection closed meanwhile stops here
         // Steps of the dialogue that come due only here: hand them to resume().
@@ -41,6 +46,8 @@ struct DialogueAction {
         FinishHangUp,
         SendLoginPassword,
         SendPasswordChange,
+        Redial,           // the countdown has run out: the next attempt
+        RestorePorts,     // logged in again: the ports that were on are switched on
     };
 
     Kind kind = Kind::WriteRaw;

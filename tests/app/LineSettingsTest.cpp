@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "base/ProfileFile.h"
 #include "tests/directory/FileTestSupport.h"
 
@@ -111,6 +113,31 @@ TEST_F(LineSettingsTest, PaneLogOptionsAddTheirOwnSectionAndKeepTheRest)
     readLineSettings(m_path, table, dial);
     EXPECT_EQ(table[0].baudHundreds, 96);
     EXPECT_EQ(dial.dialCommand, "ATD");
+}
+
+// Redial settings: off in a file the older program wrote, kept with the dial
+// settings, and an impossible stored value reads as its default.
+TEST_F(LineSettingsTest, RedialSettingsHaveASectionOfTheirOwn)
+{
+    const std::string older = "[CALLSECT]\r\nCALLCMD=ATD\r\nOUTLINE=0\r\nATZ=ATZ\r\n";
+    writeBytes(m_path, older);
+    PortTable table;
+    DialSettings dial;
+    readLineSettings(m_path, table, dial);
+    EXPECT_EQ(std::tie(dial.redialCount, dial.redialIntervalSeconds, dial.reconnect), std::make_tuple(0, 30, false));
+    dial.redialCount = 5;
+    dial.redialIntervalSeconds = 3600;
+    dial.reconnect = true;
+    ASSERT_TRUE(writeDialSettings(m_path, dial).ok());
+    DialSettings again;
+    readLineSettings(m_path, table, again);
+    EXPECT_EQ(std::tie(again.redialCount, again.redialIntervalSeconds, again.reconnect), std::make_tuple(5, 3600, true));
+    EXPECT_EQ(again.dialCommand, "ATD");
+
+    writeBytes(m_path, older + "[REDIAL]\r\nCOUNT=100\r\nINTERVAL=0\r\nRECONNECT=2\r\n");
+    DialSettings odd;
+    readLineSettings(m_path, table, odd);
+    EXPECT_EQ(std::tie(odd.redialCount, odd.redialIntervalSeconds, odd.reconnect), std::make_tuple(0, 30, false));
 }
 
 }  // namespace

@@ -278,6 +278,57 @@ private slots:
         QCOMPARE(log, outside);
     }
 
+    // Redial and reconnect against the simulator: a number busy for its
+    // first two calls is dialled until it answers; a carrier dropped after
+    // the login with port 1 on is dialled, logged in and port 1 switched on
+    // again, and the log keeps every line from before the drop.
+    void aBusyNumberIsDialledAgainAndALostLineComesBack()
+    {
+        QTemporaryDir dir;
+        const QString config = dir.filePath(QStringLiteral("sim.ini"));
+        QFile file(config);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[number 5551234]\nresult = krv\nbusy_first = 2\n");
+        file.close();
+        m_host->dial.redialCount = 3;
+        m_host->dial.redialIntervalSeconds = 1;
+        m_host->dial.reconnect = true;
+        STEP(startSimulator({QStringLiteral("--config"), config}));
+        createWindow();
+        const QString log = dir.filePath(QStringLiteral("left.log"));
+        m_dialogs->logPaths.push_back(log);
+        m_frame->toolBar()->logBoxes[indexOf(PaneSide::Left)]->click();
+        QVERIFY(waitUntil([&] { return m_frame->pane(PaneSide::Left)->content().isLogOpen(); }));
+        STEP(openPort());
+
+        m_dialogs->phoneAnswers.push_back(PhoneEntry{0, cp949("서울1"), "5551234", false, "admin", "pilvo"});
+        m_frame->toolBar()->dialButton->click();
+        QVERIFY(waitBothPanes("다시 거는 중 (2/4): 1초 후"));
+        QVERIFY(waitBothPanes("다시 거는 중 (3/4): 1초 후", 5000));
+        QVERIFY(waitBothPanes("'KR-V' 연결되었습니다.", 5000));
+        QCOMPARE(occurrences(m_sim->wire().fromProgram, "ATDT 5551234\r"), std::size_t(3));
+
+        STEP(connectPort(1));
+        choosePaneSource(PaneSide::Right, 2);  // 포트1
+        typeInto(PaneSide::Right, QStringLiteral("before drop"));
+        QVERIFY(waitUntil([&] { return contains(right(), "before drop"); }));
+        m_sim->signal(SIGUSR1);
+        QVERIFY(waitBothPanes("연결이 끊어졌습니다."));
+        QVERIFY(waitBothPanes("다시 연결하는 중 (1/3)..."));
+        QVERIFY(waitUntil([&] { return occurrences(m_sim->wire().fromProgram, frame('C', '1', "CONN")) == 2; }, 8000));
+        QVERIFY(waitUntil([&] { return m_frame->toolBar()->portToggles[1]->isChecked(); }));
+        QVERIFY(m_frame->isConnected());
+        QCOMPARE(m_frame->paneSelection(PaneSide::Right), 1);  // the pane shows port 1 again
+        QCOMPARE(occurrences(left(), "'KR-V' 연결되었습니다."), std::size_t(2));
+
+        m_frame->toolBar()->logBoxes[indexOf(PaneSide::Left)]->click();  // closes the log
+        QFile saved(log);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const std::string logged = saved.readAll().toStdString();
+        for (const char* line : {"CONNECT 9600", "'KR-V' 연결되었습니다.", "연결이 끊어졌습니다.", "다시 연결하는 중 (1/3)..."})
+            QVERIFY2(contains(logged, cp949(line)), line);
+    }
+
     // emuvola-run drives the same engine: its dial and login put the same
     // bytes on the wire as the window's.
     void aSessionWithoutAWindowCrossesTheWireAsTheWindowDoes()

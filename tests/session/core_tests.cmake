@@ -8,6 +8,7 @@ emu_plain_test(session_core_test
     ${CMAKE_CURRENT_SOURCE_DIR}/ReplyDecoderTest.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/LinkMonitorLogTest.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/ConnectionDialogueTest.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/ConnectionRedialTest.cpp
   LIBS emu_session_core
   LABELS session)
 
