@@ -1,9 +1,11 @@
 // The four settings dialogs, driven headless through their controls.
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTest>
 
 #include "directory/DialSettingsDialog.h"
@@ -140,6 +142,33 @@ private slots:
             QCOMPARE(dialog.settings().outsideLineNumber, std::string());
             QCOMPARE(dialog.settings().initCommand, std::string("ATZ"));
         }
+    }
+
+    // Redial: off until the operator sets it; the fields stay in range
+    // whatever is typed, by keyboard as by mouse.
+    void dialSettingsCarryTheRedialChoices()
+    {
+        DialSettingsDialog dialog(DialSettings{});
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* count = fieldLabelled<QSpinBox>(&dialog, "재다이얼 횟수");
+        auto* interval = fieldLabelled<QSpinBox>(&dialog, "재다이얼 간격(초)");
+        auto* reconnect = buttonLabelled<QCheckBox>(&dialog, "끊기면 다시 연결");
+        QCOMPARE(count->value(), 0);
+        QCOMPARE(interval->value(), 30);
+        QVERIFY(!reconnect->isChecked());
+        count->setFocus();
+        count->selectAll();
+        QTest::keyClicks(count, "150");  // 99 is the most
+        QTest::keyClick(count, Qt::Key_Tab);
+        interval->selectAll();
+        QTest::keyClicks(interval, "5");
+        QTest::keyClick(interval, Qt::Key_Tab);
+        QTest::keyClick(reconnect, Qt::Key_Space);
+        buttonLabelled(&dialog, "확인")->click();
+        QVERIFY(dialog.settings().redialCount <= 99 && dialog.settings().redialCount > 0);
+        QCOMPARE(dialog.settings().redialIntervalSeconds, 5);
+        QVERIFY(dialog.settings().reconnect);
     }
 
     void loginNeedsTheSamePasswordTwice()
