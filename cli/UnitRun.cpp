@@ -347,7 +347,8 @@ void UnitRun::endStep()
         again();
         return;
     }
-    m_engine->whenOutputSent([this] { close(); });
+    // Closing destroys the engine, so not from inside its output's call.
+    m_engine->whenOutputSent([this] { m_timers.post([this] { close(); }); });
     m_timers.start(std::chrono::seconds(3), [this] { close(); });  // a line that takes nothing
 }
 

@@ -131,3 +131,18 @@ QComboBox* makeChoiceList(std::span<const std::string_view> items, QWidget* pare
     list->setCurrentIndex(-1);
     return list;
 }
+
+void askToSaveChanges(QWidget* dialog, bool& asking, std::function<void()> save, std::function<void()> discard)
+{
+    if (asking)
+        return;
+    asking = true;
+    askUserThen(dialog, QStringLiteral("변경된 내용을 저장하시겠습니까?"), true,
+                [&asking, save = std::move(save), discard = std::move(discard)](PromptAnswer answer) {
+                    asking = false;
+                    if (answer == PromptAnswer::Yes)
+                        save();
+                    else if (answer == PromptAnswer::No)
+                        discard();
+                });
+}

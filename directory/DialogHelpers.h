@@ -66,3 +66,9 @@ void trackItemChanges(QTableWidget* list, std::function<void(int row)> onRow);
 // "순번" text, or nothing when the row names none or the answer was No.
 std::optional<QString> askAndRemoveReportRow(QWidget* parent, QTableWidget* list, int row, int numberColumn,
                                              int nameColumn, bool& updating);
+
+// A book dialog closing with changes not saved asks "변경된 내용을 저장하시겠습니까?"
+// without waiting: 예 runs `save` (which closes the dialog, or keeps it when the
+// save fails), 아니요 runs `discard`, 취소 leaves it open. While the question is
+// up, `asking` is true and another close asks nothing.
+void askToSaveChanges(QWidget* dialog, bool& asking, std::function<void()> save, std::function<void()> discard);

@@ -78,16 +78,7 @@ void IpBookDialog::reject()
         QDialog::reject();
         return;
     }
-    if (m_asking)
-        return;
-    m_asking = true;
-    askUserThen(this, QStringLiteral("변경된 내용을 저장하시겠습니까?"), true, [this](PromptAnswer answer) {
-        m_asking = false;
-        if (answer == PromptAnswer::Yes)
-            accept();
-        else if (answer == PromptAnswer::No)
-            QDialog::reject();
-    });
+    askToSaveChanges(this, m_asking, [this] { accept(); }, [this] { QDialog::reject(); });
 }
 
 void IpBookDialog::insertRow(const IpEntry& entry)

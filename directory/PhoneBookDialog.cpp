@@ -170,17 +170,14 @@ void PhoneBookDialog::reject()
         QDialog::reject();
         return;
     }
-    if (m_asking)
-        return;
-    m_asking = true;
-    // 예 saves and closes (a failed save is told and keeps the dialog), 아니요
-    // closes without saving, 취소 stays.
-    askUserThen(this, QStringLiteral("변경된 내용을 저장하시겠습니까?"), true, [this](PromptAnswer answer) {
-        m_asking = false;
-        if (answer == PromptAnswer::Cancel || (answer == PromptAnswer::Yes && !saveBook()))
-            return;
-        QDialog::reject();
-    });
+    // A failed save is told and keeps the dialog.
+    askToSaveChanges(
+        this, m_asking,
+        [this] {
+            if (saveBook())
+                QDialog::reject();
+        },
+        [this] { QDialog::reject(); });
 }
 
 void PhoneBookDialog::dial()

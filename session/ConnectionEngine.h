@@ -91,7 +91,8 @@ public:
     // On a tick the loop runs anyway: takes the lines the reader left
     // waiting. False when none waited.
     bool takeWaiting() { return m_reader.takeWaiting(); }
-    // Calls `then` once what was written so far has left the port.
+    // Calls `then` once what was written so far has left the port; `then`
+    // must not destroy the engine (post that to the loop).
     void whenOutputSent(std::function<void()> then) { m_output.whenSent(std::move(then)); }
 
     const ConnectionDialogue& dialogue() const { return m_dialogue; }

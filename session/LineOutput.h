@@ -40,7 +40,8 @@ public:
     void write(const std::string& bytes);
     // Calls `then` once what was written so far has left the port, or been
     // dropped (at its time limit or by drop()): at once when it already has.
-    // Never called after cancel().
+    // Never called after cancel(). `then` may write or wait again, but must
+    // not destroy this output (post that to the loop instead).
     void whenSent(std::function<void()> then);
     // Drops what is still queued for the port.
     void drop();
