@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "script/SecretMask.h"
 #include "session/ConnectionLock.h"
 #include "session/ReplyDecoder.h"
 
@@ -145,7 +146,7 @@ void ConnectionEngine::frameReceived(const std::string& frame)
         outcome = decodeReply(frame, kind);
         actions = m_dialogue.replyDecoded(outcome);
     }
-    record(describeReceivedFrame(frame, kind, outcome.kind, LinkMonitorClock::now()));
+    record(describeReceivedFrame(monitorMasked(frame), kind, outcome.kind, LinkMonitorClock::now()));
     if (outcome.kind != ReplyOutcome::Kind::Ignored && outcome.kind != ReplyOutcome::Kind::PortData)
         m_frontEnd.replyReceived(outcome, kind);
     input(std::move(actions));
@@ -155,7 +156,7 @@ void ConnectionEngine::lineReceived(const std::string& line)
 {
     if (m_abandoned)
         return;
-    record(describeModemLine(line, false, m_dialogue.requestKind(), LinkMonitorClock::now()));
+    record(describeModemLine(monitorMasked(line), false, m_dialogue.requestKind(), LinkMonitorClock::now()));
     m_frontEnd.modemLineReceived(line);
     input(m_dialogue.modemLine(line, carrier()));
 }
@@ -280,8 +281,9 @@ bool ConnectionEngine::carryOut(RunId id, const DialogueAction& action)
     case Kind::WriteFrame: {
         const auto now = LinkMonitorClock::now();
         const RequestKind kind = m_dialogue.requestKind();
-        record(action.kind == Kind::WriteFrame ? describeSentFrame(action.text, kind, now)
-                                               : describeModemLine(action.text, true, kind, now));
+        const std::string shown = monitorMasked(action.text);
+        record(action.kind == Kind::WriteFrame ? describeSentFrame(shown, kind, now)
+                                               : describeModemLine(shown, true, kind, now));
         m_output.write(action.text);
         return true;
     }
@@ -438,6 +440,19 @@ void ConnectionEngine::ask(RunId id, const DialogueAction& action)
         m_frontEnd.askPortSettings(question, m_settingsInitialPort, m_dialogue.portStatusTexts());
         break;
     }
+}
+
+// The login password shows as "****" wherever it stands in the monitor (a
+// script may send it as data, a unit may echo it), not only in the frames
+// that carry it. A password this short would mask ordinary text too; the
+// frames that carry it mask it anyway.
+std::string ConnectionEngine::monitorMasked(const std::string& bytes) const
+{
+    constexpr std::size_t shortestMasked = 4;
+    const std::string& password = m_dialogue.password();
+    if (password.size() < shortestMasked)
+        return bytes;
+    return SecretMask(password).masked(bytes);
 }
 
 void ConnectionEngine::record(LinkMonitorRow row)

@@ -137,6 +137,7 @@ private:
     void reopenPort(RunId id);
     std::optional<Question> takeQuestion(QuestionId id, QuestionKind kind);
     void record(LinkMonitorRow row);
+    std::string monitorMasked(const std::string& bytes) const;
 
     // ConnectionReader::Handler
     void frameReceived(const std::string& frame) override;

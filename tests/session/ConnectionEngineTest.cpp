@@ -99,12 +99,12 @@ protected:
     {
         m_engine.dial();
         ASSERT_EQ(m_frontEnd.phoneQuestions.size(), 1u);
-        m_engine.answerPhoneEntry(m_frontEnd.phoneQuestions.back(), PhoneEntry{0, "Seoul", "555", false, "kim", "pw"});
+        m_engine.answerPhoneEntry(m_frontEnd.phoneQuestions.back(), PhoneEntry{0, "Seoul", "555", false, "kim", "s3cret"});
         m_modem->setCarrier(true);
         m_modem->feed("\r\nCONNECT 9600\r\n");
         ASSERT_TRUE(until([&] { return m_modem->written().find(frame('A', 'I', "kim")) != std::string::npos; }));
         m_modem->feed(frame('A', 'R', "PASS"));
-        ASSERT_TRUE(until([&] { return m_modem->written().find(frame('A', 'P', "pw")) != std::string::npos; }));
+        ASSERT_TRUE(until([&] { return m_modem->written().find(frame('A', 'P', "s3cret")) != std::string::npos; }));
         m_modem->feed(frame('A', 'R', "PASS"));
         ASSERT_TRUE(until([&] { return m_panes[0].has("'KR-V' 연결되었습니다."); }));
         m_loop.advance(ConnectionEngine::paneMessagePause);
@@ -191,6 +191,24 @@ TEST_F(ConnectionEngineTest, QuestionsAreAnsweredLaterWhileEverythingElseGoesOn)
     m_modem->clearWritten();
     m_engine.answerLogin(m_frontEnd.loginQuestions.back(), LoginAnswer{"park", "new"});
     EXPECT_EQ(m_modem->written(), frame('A', 'I', "park"));
+}
+
+// The password shows in the link monitor as "****" wherever it stands: sent
+// as data (a script may), echoed back by the unit.
+TEST_F(ConnectionEngineTest, TheMonitorNeverShowsThePassword)
+{
+    ASSERT_NO_FATAL_FAILURE(loggedIn());
+    m_engine.sendPortText(0, "login s3cret");
+    m_modem->feed(frame('D', '0', "login s3cret\r\n"));
+    const auto maskedRows = [&] {
+        const std::string text = m_engine.monitorLog().toText();
+        std::size_t count = 0;
+        for (std::size_t at = text.find("login ****"); at != std::string::npos; at = text.find("login ****", at + 1))
+            ++count;
+        return count;
+    };
+    ASSERT_TRUE(until([&] { return maskedRows() == 2; }));  // sent and echoed
+    EXPECT_EQ(m_engine.monitorLog().toText().find("s3cret"), std::string::npos);
 }
 
 TEST_F(ConnectionEngineTest, AnAbandonedConnectionSendsAndAsksNothingMore)
