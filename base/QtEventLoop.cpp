@@ -1,6 +1,14 @@
 #include "base/QtEventLoop.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QTimer>
+
+namespace {
+
+const QEvent::Type wakeEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+}  // namespace
 
 QtEventLoop& QtEventLoop::shared()
 {
@@ -37,5 +45,30 @@ void QtEventLoop::cancelTimer(TimerId id)
 
 void QtEventLoop::post(std::function<void()> callback)
 {
-    QMetaObject::invokeMethod(this, std::move(callback), Qt::QueuedConnection);
+    std::lock_guard lock(m_postedLock);
+    m_posted.push_back(std::move(callback));
+    if (m_wakePending)
+        return;
+    m_wakePending = true;
+    QCoreApplication::postEvent(this, new QEvent(wakeEvent));
+}
+
+void QtEventLoop::customEvent(QEvent* event)
+{
+    if (event->type() == wakeEvent)
+        runPosted();
+}
+
+// Runs what was posted before the wake-up, in order; what those calls post
+// waits for the next wake-up, so other events are not held off meanwhile.
+void QtEventLoop::runPosted()
+{
+    std::deque<std::function<void()>> due;
+    {
+        std::lock_guard lock(m_postedLock);
+        due.swap(m_posted);
+        m_wakePending = false;
+    }
+    for (auto& callback : due)
+        callback();
 }

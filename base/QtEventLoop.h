@@ -1,9 +1,16 @@
 #pragma once
-// The EventLoop of the window thread: timers are QTimers and posted calls
-// queued calls on Qt's event loop. One per program (shared()).
+// The EventLoop of the window thread: timers are QTimers; posted calls wait
+// in a queue of our own, and one event on Qt's loop wakes the window thread
+// to run them. One per program (shared()).
+//
+// The queue is ours, under a std::mutex, so that a call's captures written by
+// another thread are seen whole by the window thread through a lock every
+// checker sees, not only through Qt's own locking.
 
 #include <QObject>
 
+#include <deque>
+#include <mutex>
 #include <unordered_map>
 
 #include "base/EventLoop.h"
@@ -20,8 +27,16 @@ public:
     void cancelTimer(TimerId id) override;
     void post(std::function<void()> callback) override;
 
+protected:
+    void customEvent(QEvent* event) override;
+
 private:
     QtEventLoop() = default;
+    void runPosted();
+
+    std::mutex m_postedLock;
+    std::deque<std::function<void()>> m_posted;  // guarded by m_postedLock
+    bool m_wakePending = false;                  // guarded by m_postedLock
 
     std::unordered_map<TimerId, QTimer*> m_timers;
     TimerId m_lastId = 0;

@@ -17,6 +17,8 @@
 #include <cstring>
 #include <map>
 
+#include "base/LoopTimers.h"
+#include "base/QtEventLoop.h"
 #include "base/QtText.h"
 #include "display/Cp949Cells.h"
 #include "display/FindBar.h"
@@ -47,10 +49,13 @@ QFont makeScreenFont()
 
 // Tells the view of its content's changes, from the writing thread: the view
 // joins the repaint tick on its own thread; a log failure is emitted there.
+// Calls from other threads go through the window thread's loop, and are
+// dropped if the view has gone before they run.
 class CVT100View::ContentListener final : public PaneContent::Listener {
 public:
     explicit ContentListener(CVT100View& view)
         : m_view(view)
+        , m_calls(QtEventLoop::shared())
     {
     }
     void contentChanged() override
@@ -58,17 +63,16 @@ public:
         if (QThread::currentThread() == m_view.thread())
             m_view.joinRepaintTick();
         else
-            QMetaObject::invokeMethod(&m_view, &CVT100View::joinRepaintTick, Qt::QueuedConnection);
+            m_calls.post([view = &m_view] { view->joinRepaintTick(); });
     }
     void logFailed(const std::string& path) override
     {
-        QMetaObject::invokeMethod(
-            &m_view, [view = &m_view, path = QString::fromStdString(path)] { emit view->logWriteFailed(path); },
-            Qt::QueuedConnection);
+        m_calls.post([view = &m_view, path = QString::fromStdString(path)] { emit view->logWriteFailed(path); });
     }
 
 private:
     CVT100View& m_view;
+    LoopTimers m_calls;
 };
 
 CVT100View::CVT100View(QWidget* parent)
