@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "base/TextCodec.h"
+#include "base/TrimmedText.h"
 #include "base/FilePath.h"
 #include "session/ConnectionLock.h"
 
@@ -16,14 +17,6 @@ std::string upperCased(std::string text)
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return text;
-}
-
-std::string trimmed(const std::string& text)
-{
-    const std::size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
 const char* captureName(int source)

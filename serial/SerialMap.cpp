@@ -6,26 +6,13 @@
 #include "base/AppPaths.h"
 #include "base/Environment.h"
 #include "base/ProfileFile.h"
+#include "base/TrimmedText.h"
 #include "serial/LocalDevices.h"
 
 namespace {
 
 constexpr const char* serialMapFileName = "serialmap.dat";
 constexpr const char* mapSection = "SERIALCOMM";
-
-std::string trimmed(const std::string& text)
-{
-    const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    std::size_t first = 0;
-    std::size_t last = text.size();
-    while (first < last && isBlank(text[first])) {
-        ++first;
-    }
-    while (last > first && isBlank(text[last - 1])) {
-        --last;
-    }
-    return text.substr(first, last - first);
-}
 
 bool equalsIgnoringCase(const std::string& a, const std::string& b)
 {

@@ -7,26 +7,13 @@
 #include <system_error>
 
 #include "base/DataFile.h"
+#include "base/TrimmedText.h"
 #include "serial/DeviceTarget.h"
 #include "serial/posix/PosixSerialDevice.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string trimmed(const std::string& text)
-{
-    const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    std::size_t first = 0;
-    std::size_t last = text.size();
-    while (first < last && isBlank(text[first])) {
-        ++first;
-    }
-    while (last > first && isBlank(text[last - 1])) {
-        --last;
-    }
-    return text.substr(first, last - first);
-}
 
 std::string readFirstLine(const fs::path& path)
 {
