@@ -25,52 +25,41 @@ void TrafficRouter::removeWatcher(TextSink* sink)
     std::erase_if(m_watchers, [sink](const Watcher& watcher) { return watcher.sink == sink; });
 }
 
-void TrafficRouter::echoLocal(std::string_view bytes)
+// Hands the text to every pane and watcher whose source `shows` takes it,
+// through `put` (putText or putLine), under the connection lock.
+template <typename Shows, typename Put>
+void TrafficRouter::deliver(Shows shows, Put put)
 {
-    if (bytes.empty())
-        return;
     std::lock_guard<std::recursive_mutex> lock(connectionLock());
     for (PaneSide side : paneSides) {
         TextSink* pane = m_panes[indexOf(side)];
-        if (pane && paneShowsLocalEcho(selection(side)))
-            pane->putText(bytes);
+        if (pane && shows(selection(side)))
+            put(*pane);
     }
     for (const Watcher& watcher : m_watchers) {
-        if (paneShowsLocalEcho(watcher.source))
-            watcher.sink->putText(bytes);
+        if (shows(watcher.source))
+            put(*watcher.sink);
     }
+}
+
+void TrafficRouter::echoLocal(std::string_view bytes)
+{
+    if (!bytes.empty())
+        deliver(paneShowsLocalEcho, [bytes](TextSink& sink) { sink.putText(bytes); });
 }
 
 void TrafficRouter::showPortData(int port, const std::string& text)
 {
-    if (text.empty())
-        return;
-    std::lock_guard<std::recursive_mutex> lock(connectionLock());
-    for (PaneSide side : paneSides) {
-        TextSink* pane = m_panes[indexOf(side)];
-        if (pane && paneShowsPortData(selection(side), port))
-            pane->putText(text);
-    }
-    for (const Watcher& watcher : m_watchers) {
-        if (paneShowsPortData(watcher.source, port))
-            watcher.sink->putText(text);
-    }
+    if (!text.empty())
+        deliver([port](int source) { return paneShowsPortData(source, port); },
+                [&text](TextSink& sink) { sink.putText(text); });
 }
 
 void TrafficRouter::showPortMessage(int port, const std::string& text)
 {
-    if (text.empty())
-        return;
-    std::lock_guard<std::recursive_mutex> lock(connectionLock());
-    for (PaneSide side : paneSides) {
-        TextSink* pane = m_panes[indexOf(side)];
-        if (pane && paneShowsPortMessage(selection(side), port))
-            pane->putLine(text);
-    }
-    for (const Watcher& watcher : m_watchers) {
-        if (paneShowsPortMessage(watcher.source, port))
-            watcher.sink->putLine(text);
-    }
+    if (!text.empty())
+        deliver([port](int source) { return paneShowsPortMessage(source, port); },
+                [&text](TextSink& sink) { sink.putLine(text); });
 }
 
 void TrafficRouter::showLineInPane(PaneSide side, const std::string& text)

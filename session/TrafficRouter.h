@@ -50,6 +50,9 @@ private:
         int source;
         TextSink* sink;
     };
+    template <typename Shows, typename Put>
+    void deliver(Shows shows, Put put);
+
     std::array<TextSink*, paneSides.size()> m_panes{};
     std::array<std::atomic<int>, paneSides.size()> m_selection{noPort, noPort};
     std::vector<Watcher> m_watchers;
